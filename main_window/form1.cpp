@@ -1,0 +1,131 @@
+#include "form1.h"
+
+#include "common_dialog.h"
+#include "document_commands.h"
+#include "edit_commands.h"
+#include "highlight.h"
+#include "menu.h"
+#include "rich_text_box.h"
+#include "secondary_window.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLayout>
+#include <QMenuBar>
+
+namespace lumora {
+
+namespace {
+constexpr int kClientWidth = 825;    // 12375 twips
+constexpr int kClientHeight = 553;   // 8295 twips
+constexpr int kLeft = 285;           // 4275 twips
+constexpr int kTop = 113;            // 1695 twips
+} // namespace
+
+Form1::Form1(const SecondaryWindows &windows, QWidget *parent)
+    : QMainWindow(parent), m_client(new QWidget(this)), m_listFolder(QCoreApplication::applicationDirPath())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Lumora记事本加强版"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_dialog = new CommonDialog(this);
+    m_items = BuildMainMenu(menuBar());
+    setCentralWidget(m_client);
+    m_editor = new RichTextBox(m_client);
+    m_editor->setGeometry(0, 0, kClientWidth, kClientHeight);
+    m_documents = new DocumentCommands(this, *m_editor, *m_dialog);
+    m_edits = new EditCommands(this, *m_editor, *m_dialog, *m_items.value(QStringLiteral("autoendl")));
+    WireMenu(windows);
+
+    move(kLeft, kTop);
+    SetClientSize(kClientWidth, kClientHeight);
+    m_editor->setFocus();
+
+    // The load step: the layout remembers the design rectangle of every
+    // control against this client size.
+    RecordGeometry(*this);
+    m_client->installEventFilter(this);
+}
+
+Form1::~Form1() = default;
+
+void Form1::SetClientSize(int width, int height)
+{
+    resize(width, height + menuBar()->sizeHint().height());
+    layout()->activate();
+    // Whatever the menu bar really takes, the client area gets the design size.
+    resize(size() + QSize(width, height) - m_client->size());
+    layout()->activate();
+}
+
+void Form1::WireMenu(const SecondaryWindows &windows)
+{
+    const auto on = [this](const char *item, auto slot) {
+        connect(m_items.value(QString::fromLatin1(item)), &QAction::triggered, this, slot);
+    };
+    on("create", [this] { m_documents->create_Click(); });
+    on("open", [this] { m_documents->open_Click(); });
+    on("save", [this] { m_documents->save_Click(); });
+    on("saveas", [this] { m_documents->saveas_Click(); });
+    on("unndo", [this] { m_edits->unndo_Click(); });
+    on("copy", [this] { m_edits->copy_Click(); });
+    on("shit", [this] { m_edits->shit_Click(); });
+    on("insterdata", [this] { m_edits->insterdata_Click(); });
+    on("autoendl", [this] { m_edits->autoendl_Click(); });
+    on("setfo", [this] { m_edits->setfo_Click(); });
+    on("sethl", [this] { sethl_Click(); });
+    on("find", [w = windows.find] { if (w) w->Show(); });
+    on("crackcale", [w = windows.calculator] { if (w) w->Show(); });
+    on("about", [w = windows.about] { if (w) w->Show(); });
+}
+
+void Form1::sethl_Click()
+{
+    HighlightDisassembly(*m_editor, m_listFolder, this);
+}
+
+QString Form1::curpath() const
+{
+    return m_documents->curpath;
+}
+
+float Form1::ScaleWidth() const
+{
+    return isMinimized() ? 0.0f : float(m_client->width() * kTwipsPerPixel);
+}
+
+float Form1::ScaleHeight() const
+{
+    return isMinimized() ? 0.0f : float(m_client->height() * kTwipsPerPixel);
+}
+
+QList<QObject *> Form1::Controls() const
+{
+    QList<QObject *> controls{m_dialog, m_editor};
+    for (QMenu *menu : menuBar()->findChildren<QMenu *>()) {
+        controls.append(menu->menuAction());
+        for (QAction *a : menu->actions())
+            controls.append(a);
+    }
+    return controls;
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        ApplyGeometry(*this);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Minimising changes no widget size here, but the client area of a
+// minimised window counts as 0 x 0, and restoring lays it out again.
+void Form1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        ApplyGeometry(*this);
+}
+
+} // namespace lumora

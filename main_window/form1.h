@@ -1,0 +1,64 @@
+#pragma once
+
+#include "geometry.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+namespace lumora {
+
+class CommonDialog;
+class DocumentCommands;
+class EditCommands;
+class RichTextBox;
+class SecondaryWindow;
+
+// The secondary windows the main window's menu shows.
+struct SecondaryWindows
+{
+    SecondaryWindow *find = nullptr;
+    SecondaryWindow *calculator = nullptr;
+    SecondaryWindow *about = nullptr;
+};
+
+// The main window: the editing area under the six menus.
+class Form1 : public QMainWindow, public LayoutWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(const SecondaryWindows &windows, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    RichTextBox *RichTextBox1() const { return m_editor; }
+    CommonDialog *cmdia1() const { return m_dialog; }
+    QString curpath() const;
+    QAction *MenuItem(const QString &name) const { return m_items.value(name); }
+    // The folder the keyword lists are read from: the program's own.
+    QString ListFolder() const { return m_listFolder; }
+    void SetListFolder(const QString &folder) { m_listFolder = folder; }
+
+    float ScaleWidth() const override;
+    float ScaleHeight() const override;
+    QList<QObject *> Controls() const override;
+    GeometryReference &Reference() override { return m_reference; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void SetClientSize(int width, int height);
+    void WireMenu(const SecondaryWindows &windows);
+    void sethl_Click();
+
+    QWidget *m_client;
+    RichTextBox *m_editor;
+    CommonDialog *m_dialog;
+    QHash<QString, QAction *> m_items;
+    DocumentCommands *m_documents;
+    EditCommands *m_edits;
+    GeometryReference m_reference;
+    QString m_listFolder;
+};
+
+} // namespace lumora

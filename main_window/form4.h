@@ -1,0 +1,14 @@
+#pragma once
+
+#include "secondary_window.h"
+
+namespace lumora {
+
+// The about window: two labels and a close box.
+class Form4 : public FormDesign
+{
+public:
+    QWidget *CreateFromDesign() override;
+};
+
+} // namespace lumora

@@ -1,0 +1,38 @@
+#include "program.h"
+
+#include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "form4.h"
+#include "rich_text_box.h"
+#include "secondary_window.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace lumora {
+
+Program::Program()
+{
+    // Every window of the program carries its icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/lumora/lumora.png")));
+    m_find = new SecondaryWindow([this] {
+        return std::make_unique<Form2>([this]() -> RichTextBox * { return m_main ? m_main->RichTextBox1() : nullptr; });
+    }, this);
+    m_calculator = new SecondaryWindow([] { return std::make_unique<Form3>(); }, this);
+    m_about = new SecondaryWindow([] { return std::make_unique<Form4>(); }, this);
+}
+
+Program::~Program()
+{
+    delete m_main.data();
+}
+
+Form1 *Program::Start()
+{
+    m_main = new Form1(SecondaryWindows{m_find, m_calculator, m_about});
+    m_main->show();
+    return m_main;
+}
+
+} // namespace lumora

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "form1.h"
+
+namespace lumora {
+
+class SecondaryWindow;
+
+// One run of the editor: the main window and the three secondary windows,
+// each of which exists at most once.  Closing the main window leaves the
+// others open; the run ends when the last window closes.
+class Program : public QObject
+{
+    Q_OBJECT
+public:
+    Program();
+    ~Program() override;
+
+    // Creates the main window and shows it.
+    Form1 *Start();
+    // Null once the main window has been closed.
+    Form1 *MainWindow() const { return m_main; }
+
+    SecondaryWindow &FindWindow() const { return *m_find; }
+    SecondaryWindow &CalculatorWindow() const { return *m_calculator; }
+    SecondaryWindow &AboutWindow() const { return *m_about; }
+
+private:
+    SecondaryWindow *m_find;
+    SecondaryWindow *m_calculator;
+    SecondaryWindow *m_about;
+    QPointer<Form1> m_main;
+};
+
+} // namespace lumora

@@ -1,0 +1,103 @@
+#include "common_dialog.h"
+
+#include "font_dialog.h"
+#include "message_box.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace lumora {
+
+namespace {
+
+// Qt's file dialog reads the patterns from the last "(...)" of each filter
+// and, with HideNameFilterDetails, shows only what stands before it: the
+// user then sees exactly the description the command set.
+QStringList QtNameFilters(const QList<CommonDialog::FilterEntry> &entries)
+{
+    QStringList out;
+    for (const auto &e : entries) {
+        QString pats = e.patterns;
+        pats.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << e.description + QStringLiteral(" (") + pats.simplified() + QLatin1Char(')');
+    }
+    return out;
+}
+
+class QtBackend : public CommonDialogBackend
+{
+public:
+    bool Open(CommonDialog &dlg, QWidget *parent) override { return Run(dlg, parent, QFileDialog::AcceptOpen); }
+    bool Save(CommonDialog &dlg, QWidget *parent) override { return Run(dlg, parent, QFileDialog::AcceptSave); }
+    bool Font(CommonDialog &dlg, QWidget *parent) override { return RunFontDialog(dlg, parent); }
+
+private:
+    static bool Run(CommonDialog &dlg, QWidget *parent, QFileDialog::AcceptMode mode)
+    {
+        if (ModalDialogsForbidden())
+            qFatal("file dialog shown with nobody to answer it");
+        QFileDialog fd(parent);
+        fd.setOption(QFileDialog::DontUseNativeDialog);
+        fd.setOption(QFileDialog::HideNameFilterDetails);
+        // The commands ask no overwrite question and accept names of files
+        // that do not exist yet; they report a missing file themselves.
+        fd.setOption(QFileDialog::DontConfirmOverwrite);
+        fd.setAcceptMode(mode);
+        fd.setFileMode(QFileDialog::AnyFile);
+        const auto entries = dlg.FilterEntries();
+        const QStringList filters = QtNameFilters(entries);
+        if (!filters.isEmpty()) {
+            fd.setNameFilters(filters);
+            const int idx = dlg.FilterIndex >= 1 && dlg.FilterIndex <= filters.size() ? dlg.FilterIndex - 1 : 0;
+            fd.selectNameFilter(filters[idx]);
+        }
+        if (!dlg.FileName.isEmpty()) {
+            const QFileInfo fi(dlg.FileName);
+            fd.setDirectory(fi.absolutePath());
+            fd.selectFile(fi.fileName());
+        }
+        if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
+            return false;
+        dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().constFirst());
+        const int chosen = int(filters.indexOf(fd.selectedNameFilter()));
+        dlg.FilterIndex = qint16(chosen >= 0 ? chosen + 1 : 1);
+        return true;
+    }
+};
+
+} // namespace
+
+CommonDialog::CommonDialog(QWidget *owner) : QObject(owner), m_owner(owner)
+{
+    setObjectName(QStringLiteral("cmdia1"));
+    FontName = DefaultFontDialogFace();
+}
+
+CommonDialog::~CommonDialog() = default;
+
+CommonDialogBackend &CommonDialog::Backend()
+{
+    if (!m_backend)
+        m_backend = std::make_unique<QtBackend>();
+    return *m_backend;
+}
+
+void CommonDialog::SetBackend(std::unique_ptr<CommonDialogBackend> backend)
+{
+    m_backend = std::move(backend);
+}
+
+bool CommonDialog::ShowOpen() { return Backend().Open(*this, m_owner); }
+bool CommonDialog::ShowSave() { return Backend().Save(*this, m_owner); }
+bool CommonDialog::ShowFont() { return Backend().Font(*this, m_owner); }
+
+QList<CommonDialog::FilterEntry> CommonDialog::FilterEntries() const
+{
+    QList<FilterEntry> out;
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out.append({parts[i], parts[i + 1].trimmed()});
+    return out;
+}
+
+} // namespace lumora

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QColor>
+#include <QtGlobal>
+
+namespace lumora {
+
+// Colours travel through the program as 0x00BBGGRR values (red in the low
+// byte), the layout the menu commands and the highlighting rules are written in.
+using OleColor = quint32;
+
+inline QColor ColorFromOle(OleColor c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+inline OleColor OleFromColor(const QColor &c)
+{
+    return OleColor(c.red()) | (OleColor(c.green()) << 8) | (OleColor(c.blue()) << 16);
+}
+
+} // namespace lumora

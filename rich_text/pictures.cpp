@@ -1,0 +1,64 @@
+#include "pictures.h"
+
+#include <QCoreApplication>
+#include <QImageReader>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
+
+namespace lumora {
+
+namespace {
+// Refuse images whose pixel data alone would need more than this (in MB),
+// so a corrupt header cannot make us allocate gigabytes.
+constexpr int kPictureAllocationLimitMb = 256;
+}
+
+QString AddPictureResource(QTextDocument *doc, const QImage &image)
+{
+    int n = doc->property("lumoraPictureCount").toInt() + 1;
+    QString name;
+    do {
+        name = QStringLiteral("lumora-picture-%1").arg(n++);
+    } while (doc->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
+    doc->setProperty("lumoraPictureCount", n);
+    doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    return name;
+}
+
+void InsertPicture(QTextCursor &cursor, const QImage &image)
+{
+    QTextImageFormat fmt;
+    fmt.setName(AddPictureResource(cursor.document(), image));
+    fmt.setWidth(image.width());
+    fmt.setHeight(image.height());
+    cursor.insertImage(fmt);
+}
+
+QImage ReadPictureFile(const QString &path, QString *error)
+{
+    QImageReader::setAllocationLimit(kPictureAllocationLimitMb);
+    QImageReader reader(path);
+    QImage best;
+    if (reader.canRead()) {
+        // ICO files hold several images; the largest is the one to show.
+        const int count = std::max(1, reader.imageCount());
+        for (int i = 0; i < count; ++i) {
+            if (i > 0 && !reader.jumpToImage(i))
+                break;
+            QImage img = reader.read();
+            if (!img.isNull() && qint64(img.width()) * img.height() > qint64(best.width()) * best.height())
+                best = img;
+        }
+    }
+    if (best.isNull() && error) {
+        *error = QCoreApplication::translate("lumora", "无法读取图片文件“%1”：%2")
+                     .arg(path, reader.error() == QImageReader::FileNotFoundError
+                                    ? QStringLiteral("文件不存在或无法打开")
+                                    : QStringLiteral("不是可以识别的图片"));
+    }
+    return best;
+}
+
+} // namespace lumora

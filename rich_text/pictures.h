@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QTextCursor;
+class QTextDocument;
+
+namespace lumora {
+
+// Pictures live in the document as image resources; the name ties the
+// character in the text to the image data, which the RTF writer reads back.
+QString AddPictureResource(QTextDocument *doc, const QImage &image);
+
+// Inserts the picture at the cursor at its natural size (one pixel per pixel).
+void InsertPicture(QTextCursor &cursor, const QImage &image);
+
+// Reads a picture file; picks the largest image of a multi-image file such
+// as an ICO.  Returns a null image and sets *error (Chinese) on failure.
+QImage ReadPictureFile(const QString &path, QString *error);
+
+} // namespace lumora

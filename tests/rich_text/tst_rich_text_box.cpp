@@ -1,0 +1,239 @@
+#include "rich_text_box.h"
+
+#include <QFontInfo>
+#include <QMimeData>
+#include <QTextCursor>
+#include <QtTest>
+
+using lumora::RichTextBox;
+
+namespace {
+// Paste and drops both end in insertFromMimeData.
+class PasteProbe : public RichTextBox
+{
+public:
+    void Insert(const QMimeData *m) { insertFromMimeData(m); }
+};
+} // namespace
+
+class TstRichTextBox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsEmptyWrappingInSongFont();
+    void textUsesCrLf();
+    void find_data();
+    void find();
+    void findMissLeavesSelection();
+    void findCrLfSelectsTheBreak();
+    void selectionAcrossLineBreaks_data();
+    void selectionAcrossLineBreaks();
+    void selStartInsideBreakLandsOnIt();
+    void selTextInsertsParagraphs();
+    void colourChangeKeepsText();
+    void colorRunsAreOneUndoStep();
+    void pasteTakesPlainText();
+    void pictureIsOneCharacter();
+};
+
+void TstRichTextBox::startsEmptyWrappingInSongFont()
+{
+    RichTextBox box;
+    QCOMPARE(box.Text(), QString());
+    QCOMPARE(box.objectName(), QStringLiteral("RichTextBox1"));
+    QVERIFY(box.WordWrap());
+    QCOMPARE(box.font().family(), QStringLiteral("宋体"));
+    QCOMPARE(box.font().pointSizeF(), 9.0);
+    QVERIFY(!box.font().bold() && !box.font().italic() && !box.font().underline() && !box.font().strikeOut());
+    // Whatever face answers to "宋体" must carry Chinese glyphs.
+    const QFontInfo info(box.font());
+    QVERIFY2(QFontMetrics(box.font()).inFont(QChar(0x4E2D)), qPrintable(info.family()));
+}
+
+void TstRichTextBox::textUsesCrLf()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("中文\n第二行\nabc"));
+    QCOMPARE(box.Text(), QStringLiteral("中文\r\n第二行\r\nabc"));
+    QCOMPARE(box.TextLength(), 12);
+}
+
+void TstRichTextBox::find_data()
+{
+    QTest::addColumn<QString>("doc");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<QString>("selected");
+    const QString mov = QStringLiteral("Mov eax, MOV ebx");
+    QTest::newRow("case ignored") << mov << "mov" << 0 << -1 << 0 << "Mov";
+    QTest::newRow("from 3") << mov << "mov" << 3 << -1 << 9 << "MOV";
+    QTest::newRow("match at start counts") << mov << "MOV" << 9 << -1 << 9 << "MOV";
+    QTest::newRow("inside words") << "cmovz movzx" << "mov" << 0 << -1 << 1 << "mov";
+    QTest::newRow("second line") << "abc\nxyz" << "y" << 0 << -1 << 6 << "y";
+    QTest::newRow("ends at line end") << "abc\nxyz" << "bc" << 0 << -1 << 1 << "bc";
+    QTest::newRow("across break") << "abc\nxyz" << "c\r\nx" << 0 << -1 << 2 << "c\r\nx";
+    QTest::newRow("chinese second line") << "第一行\n第二行" << "二" << 0 << -1 << 6 << "二";
+    QTest::newRow("end allows match ending there") << "aXbX" << "x" << 2 << 4 << 3 << "X";
+    QTest::newRow("end stops match past it") << "aXbX" << "bx" << 0 << 3 << -1 << "";
+    QTest::newRow("end past text clamps") << "abc" << "c" << 0 << 100 << 2 << "c";
+    QTest::newRow("negative start from 0") << "abc" << "a" << -7 << -1 << 0 << "a";
+    QTest::newRow("start past end") << "abc" << "a" << 4 << -1 << -1 << "";
+    QTest::newRow("start at end") << "abc" << "c" << 3 << -1 << -1 << "";
+    QTest::newRow("empty search") << "abc" << "" << 0 << -1 << -1 << "";
+    QTest::newRow("empty doc") << "" << "a" << 0 << -1 << -1 << "";
+}
+
+void TstRichTextBox::find()
+{
+    QFETCH(QString, doc);
+    QFETCH(QString, what);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(int, found);
+    QFETCH(QString, selected);
+    RichTextBox box;
+    box.setPlainText(doc);
+    QCOMPARE(box.Find(what, start, end), found);
+    if (found >= 0) {
+        QCOMPARE(box.SelStart(), found);
+        QCOMPARE(box.SelLength(), what.size());
+        QCOMPARE(box.SelText(), selected);
+    }
+}
+
+void TstRichTextBox::findMissLeavesSelection()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("one\ntwo"));
+    box.Select(5, 2);
+    QCOMPARE(box.Find(QStringLiteral("three")), -1);
+    QCOMPARE(box.SelStart(), 5);
+    QCOMPARE(box.SelLength(), 2);
+}
+
+void TstRichTextBox::findCrLfSelectsTheBreak()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("ab\ncd\nef"));
+    QCOMPARE(box.Find(QStringLiteral("\r\n")), 2);
+    QCOMPARE(box.textCursor().selectedText(), QString(QChar::ParagraphSeparator));
+    QCOMPARE(box.Find(QStringLiteral("\r\n"), 3), 6);
+    QCOMPARE(box.SelStart(), 6);
+    QCOMPARE(box.SelLength(), 2);
+}
+
+void TstRichTextBox::selectionAcrossLineBreaks_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("selText");
+    // "ab\r\ncd": a0 b1 CR2 LF3 c4 d5
+    QTest::newRow("over the break") << 1 << 4 << "b\r\nc";
+    QTest::newRow("whole") << 0 << 6 << "ab\r\ncd";
+    QTest::newRow("ending on LF takes the break") << 0 << 3 << "ab\r\n";
+    QTest::newRow("length past end clamps") << 4 << 50 << "cd";
+    QTest::newRow("negative length is empty") << 4 << -3 << "";
+}
+
+void TstRichTextBox::selectionAcrossLineBreaks()
+{
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(QString, selText);
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("ab\ncd"));
+    box.SetSelStart(start);
+    box.SetSelLength(length);
+    QCOMPARE(box.SelText(), selText);
+    QCOMPARE(box.SelLength(), selText.size());
+}
+
+void TstRichTextBox::selStartInsideBreakLandsOnIt()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("ab\ncd"));
+    box.SetSelStart(3);   // the LF
+    QCOMPARE(box.SelStart(), 2);
+    QCOMPARE(box.SelLength(), 0);
+    box.SetSelStart(100);
+    QCOMPARE(box.SelStart(), 6);
+}
+
+void TstRichTextBox::selTextInsertsParagraphs()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("ab"));
+    box.SetSelStart(1);
+    box.SetSelText(QStringLiteral("x\r\ny\rz\nw"));
+    QCOMPARE(box.Text(), QStringLiteral("ax\r\ny\r\nz\r\nwb"));
+    QCOMPARE(box.document()->blockCount(), 4);
+    box.Select(0, 2);
+    box.SetSelText(QString());
+    QCOMPARE(box.Text(), QStringLiteral("\r\ny\r\nz\r\nwb"));
+}
+
+void TstRichTextBox::colourChangeKeepsText()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("mov eax\nret"));
+    box.Select(4, 3);
+    box.SetSelColor(0x000000FF);
+    QCOMPARE(box.SelColor(), lumora::OleColor(0x000000FF));
+    QCOMPARE(box.textCursor().charFormat().foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(box.Text(), QStringLiteral("mov eax\r\nret"));
+    QCOMPARE(box.Find(QStringLiteral("ret")), 9);
+}
+
+void TstRichTextBox::colorRunsAreOneUndoStep()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("aa bb\ncc"));
+    box.ApplyColorRuns({{0, 2, 0x0000FF}, {3, 5, 0xFF0000}, {4, 1, 0x00FF00}});
+    QTextCursor c(box.document());
+    const auto colourAt = [&](int textPos) {
+        c.setPosition(box.ToDocPos(textPos) + 1);   // the format of the character before the cursor
+        return lumora::OleFromColor(c.charFormat().foreground().color());
+    };
+    QCOMPARE(colourAt(0), 0x0000FFu);
+    QCOMPARE(colourAt(3), 0xFF0000u);
+    QCOMPARE(colourAt(4), 0x00FF00u);   // the later run wins
+    QCOMPARE(colourAt(7), 0xFF0000u);   // "c" on the next line
+    box.Undo();
+    for (int p : {0, 3, 4, 7}) {
+        c.setPosition(box.ToDocPos(p) + 1);
+        QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
+    }
+    QCOMPARE(box.Text(), QStringLiteral("aa bb\r\ncc"));
+}
+
+void TstRichTextBox::pasteTakesPlainText()
+{
+    PasteProbe box;
+    box.setPlainText(QStringLiteral("[]"));
+    box.SetSelStart(1);
+    QMimeData mime;
+    mime.setHtml(QStringLiteral("<b style='color:red'>bold</b><br>next"));
+    mime.setText(QStringLiteral("bold\r\nnext"));
+    box.Insert(&mime);
+    QCOMPARE(box.Text(), QStringLiteral("[bold\r\nnext]"));
+    box.Select(1, 4);
+    QVERIFY(!box.textCursor().charFormat().font().bold());
+}
+
+void TstRichTextBox::pictureIsOneCharacter()
+{
+    RichTextBox box;
+    box.setPlainText(QStringLiteral("ab\ncd"));
+    box.SetSelStart(4);
+    QImage img(5, 7, QImage::Format_ARGB32);
+    img.fill(Qt::red);
+    box.InsertPicture(img);
+    QCOMPARE(box.TextLength(), 7);
+    QCOMPARE(box.Text().at(4), QChar(QChar::ObjectReplacementCharacter));
+    QCOMPARE(box.Find(QStringLiteral("d")), 6);
+}
+
+QTEST_MAIN(TstRichTextBox)
+#include "tst_rich_text_box.moc"
