@@ -1,14 +1,52 @@
 #pragma once
 
+#include "calc_core.h"
 #include "secondary_window.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QLineEdit;
+class QRadioButton;
+class QWidget;
 
 namespace lumora {
 
-// The cracking calculator window.
-class Form3 : public FormDesign
+// The cracking calculator: decimal/hexadecimal conversion in the lower
+// group, the four operations on two operands in the upper one.  It keeps
+// nothing but what its fields show; every click reads the fields afresh.
+//
+// A refused input or outcome writes nothing: the target field keeps its
+// text, and the reason is shown in a tooltip at the field concerned, with
+// a beep, so that no modal box interrupts the user.
+class Form3 : public QObject, public FormDesign
 {
+    Q_OBJECT
 public:
+    // Builds the window with empty fields and hexadecimal mode selected, and
+    // wires the handlers to the new controls.
     QWidget *CreateFromDesign() override;
+
+    // "十转十六", "十六转十", then "相加", "相减", "相乘", "相除".
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+
+private:
+    void Operate(Operation op);
+    void Refuse(QLineEdit *field, Refusal why);
+
+    // The controls of the window currently on screen, if any.
+    QPointer<QWidget> m_window;
+    QPointer<QLineEdit> m_text1;
+    QPointer<QLineEdit> m_text2;
+    QPointer<QLineEdit> m_text3;
+    QPointer<QLineEdit> m_text4;
+    QPointer<QLineEdit> m_text5;
+    QPointer<QRadioButton> m_option2;
 };
 
 } // namespace lumora

@@ -1,0 +1,184 @@
+#include "form3.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolTip>
+#include <QtTest>
+
+using namespace lumora;
+
+namespace {
+
+template <typename T = QWidget>
+T *Child(QWidget *window, const char *name)
+{
+    T *child = window->findChild<T *>(QLatin1String(name));
+    if (!child)
+        qFatal("no control %s", name);
+    return child;
+}
+
+QString FieldText(QWidget *window, const char *name)
+{
+    return Child<QLineEdit>(window, name)->text();
+}
+
+void Type(QWidget *window, const char *name, const QString &text)
+{
+    auto *field = Child<QLineEdit>(window, name);
+    field->clear();
+    QTest::keyClicks(field, text);
+}
+
+void Click(QWidget *window, const char *name)
+{
+    QTest::mouseClick(Child<QAbstractButton>(window, name), Qt::LeftButton);
+}
+
+} // namespace
+
+class TstForm3 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void designState();
+    void conversion();
+    void operationsAndRefusal();
+    void reopenShowsDesignState();
+};
+
+void TstForm3::designState()
+{
+    Form3 form;
+    std::unique_ptr<QWidget> w(form.CreateFromDesign());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+    QCOMPARE(w->windowTitle(), QStringLiteral("破解计算器"));
+    QCOMPARE(w->size(), QSize(411, 302));
+    QCOMPARE(w->minimumSize(), w->maximumSize());
+    QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!w->parentWidget());
+
+    for (const char *name : {"Text1", "Text2", "Text3", "Text4", "Text5"})
+        QVERIFY2(FieldText(w.get(), name).isEmpty(), name);
+    QVERIFY(Child<QRadioButton>(w.get(), "Option2")->isChecked());
+    QVERIFY(!Child<QRadioButton>(w.get(), "Option1")->isChecked());
+    QVERIFY(Child<QGroupBox>(w.get(), "Frame1")->title().isEmpty());
+    QVERIFY(Child<QGroupBox>(w.get(), "Frame2")->title().isEmpty());
+
+    // Twips over 15, relative to the enclosing group.
+    QCOMPARE(Child(w.get(), "Frame1")->geometry(), QRect(8, 168, 393, 121));
+    QCOMPARE(Child(w.get(), "Text1")->parentWidget()->objectName(), QStringLiteral("Frame1"));
+    QCOMPARE(Child(w.get(), "Text1")->geometry(), QRect(72, 19, 313, 20));
+    QCOMPARE(Child(w.get(), "Text5")->parentWidget()->objectName(), QStringLiteral("Frame2"));
+    QCOMPARE(Child(w.get(), "Command6")->geometry(), QRect(288, 112, 89, 25));
+
+    // Tab order, starting from the focused field.
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QTRY_COMPARE(QApplication::focusWidget(), Child(w.get(), "Text1"));
+    QStringList order;
+    QWidget *at = Child(w.get(), "Text1");
+    do {
+        if (at->focusPolicy() & Qt::TabFocus)
+            order << at->objectName();
+        at = at->nextInFocusChain();
+    } while (at != Child(w.get(), "Text1"));
+    QCOMPARE(order, QStringList({"Text1", "Text2", "Command1", "Command2", "Option1", "Option2", "Text3",
+                                 "Text4", "Text5", "Command3", "Command4", "Command5", "Command6"}));
+}
+
+void TstForm3::conversion()
+{
+    Form3 form;
+    std::unique_ptr<QWidget> w(form.CreateFromDesign());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+    Type(w.get(), "Text1", "255");
+    Click(w.get(), "Command1");
+    QCOMPARE(FieldText(w.get(), "Text2"), QStringLiteral("FF"));
+
+    // A refused entry keeps the earlier hexadecimal text and says why.
+    Type(w.get(), "Text1", "12abc");
+    Click(w.get(), "Command1");
+    QCOMPARE(FieldText(w.get(), "Text2"), QStringLiteral("FF"));
+    QCOMPARE(FieldText(w.get(), "Text1"), QStringLiteral("12abc"));
+    QTRY_COMPARE(QToolTip::text(), RefusalReason(Refusal::NotDecimal));
+
+    Type(w.get(), "Text2", "FFFFFFFF");
+    Click(w.get(), "Command2");
+    QCOMPARE(FieldText(w.get(), "Text1"), QStringLiteral("268435455"));
+    QCOMPARE(FieldText(w.get(), "Text2"), QStringLiteral("FFFFFFFF"));
+}
+
+void TstForm3::operationsAndRefusal()
+{
+    Form3 form;
+    std::unique_ptr<QWidget> w(form.CreateFromDesign());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+    // Opens in hexadecimal mode.
+    Type(w.get(), "Text3", "FF");
+    Type(w.get(), "Text4", "1");
+    Click(w.get(), "Command3");
+    QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("100"));
+    Click(w.get(), "Command4");
+    QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("FE"));
+
+    Click(w.get(), "Option1");
+    QVERIFY(!Child<QRadioButton>(w.get(), "Option2")->isChecked());
+    Type(w.get(), "Text3", "10");
+    Type(w.get(), "Text4", "4");
+    Click(w.get(), "Command6");
+    QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("2.5"));
+    Click(w.get(), "Command5");
+    QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("40"));
+
+    // Refused: the earlier result, the operands and the mode all stay.
+    Type(w.get(), "Text4", "0");
+    Click(w.get(), "Command6");
+    QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("40"));
+    QCOMPARE(FieldText(w.get(), "Text3"), QStringLiteral("10"));
+    QCOMPARE(FieldText(w.get(), "Text4"), QStringLiteral("0"));
+    QVERIFY(Child<QRadioButton>(w.get(), "Option1")->isChecked());
+    QTRY_COMPARE(QToolTip::text(), RefusalReason(Refusal::DivideByZero));
+
+    Type(w.get(), "Text3", "2147483647");
+    Type(w.get(), "Text4", "1");
+    Click(w.get(), "Command3");
+    QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("40"));
+    QTRY_COMPARE(QToolTip::text(), RefusalReason(Refusal::Overflow));
+}
+
+void TstForm3::reopenShowsDesignState()
+{
+    SecondaryWindow holder([] { return std::make_unique<Form3>(); });
+    holder.Show();
+    QPointer<QWidget> first = holder.Window();
+    Type(first, "Text1", "16");
+    Type(first, "Text3", "1");
+    Click(first, "Option1");
+    first->close();
+    QTRY_VERIFY(first.isNull());
+
+    holder.Show();
+    QWidget *w = holder.Window();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    for (const char *name : {"Text1", "Text2", "Text3", "Text4", "Text5"})
+        QVERIFY2(FieldText(w, name).isEmpty(), name);
+    QVERIFY(Child<QRadioButton>(w, "Option2")->isChecked());
+
+    // The handlers work on the new window's fields.
+    Type(w, "Text1", "16");
+    Click(w, "Command1");
+    QCOMPARE(FieldText(w, "Text2"), QStringLiteral("10"));
+}
+
+QTEST_MAIN(TstForm3)
+#include "tst_form3.moc"
