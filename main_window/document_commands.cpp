@@ -1,18 +1,85 @@
 #include "document_commands.h"
 
 #include "common_dialog.h"
+#include "document_files.h"
+#include "message_box.h"
 #include "rich_text_box.h"
+#include "save_name.h"
+
+#include <QWidget>
 
 namespace lumora {
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral("文本文件(*.txt)|*.txt |RTF文件(*.rtf)|*.rtf |所有文件(*.*)|*.*");
+const QString kSaveFilter = QStringLiteral("文本文件(*.txt)|*.txt |RTF文件(*.rtf)|*.rtf");
+const QString kTitlePrefix = QStringLiteral("Tesvar论坛专用记事本 - ");
+const QString kNotice = QStringLiteral("提示");
+
+} // namespace
 
 DocumentCommands::DocumentCommands(QWidget *window, RichTextBox &editor, CommonDialog &dialog)
     : QObject(window), m_window(window), m_editor(editor), m_dialog(dialog)
 {
 }
 
-void DocumentCommands::create_Click() {}
-void DocumentCommands::open_Click() {}
-void DocumentCommands::save_Click() {}
-void DocumentCommands::saveas_Click() {}
+void DocumentCommands::create_Click()
+{
+    // The RTF of a document is never empty, so in practice New always asks:
+    // nothing records whether the document was saved.
+    if (m_editor.TextRTF().isEmpty()) {
+        save_Click();
+        return;
+    }
+    const MsgAnswer a = MsgBox(m_window, QStringLiteral("您还没有保存,确定不保存吗？"), QStringLiteral("询问"),
+                               MsgButtons::YesNo);
+    if (a == MsgAnswer::Yes)
+        m_editor.SetTextRTF(QByteArray());
+}
+
+void DocumentCommands::open_Click()
+{
+    m_dialog.Filter = kOpenFilter;
+    if (!m_dialog.ShowOpen() || m_dialog.FileName.isEmpty())
+        return;
+    const QString path = m_dialog.FileName;
+    QString error;
+    if (!m_editor.LoadFile(path, &error)) {
+        MsgBox(m_window, error, kNotice);
+        return;
+    }
+    m_window->setWindowTitle(kTitlePrefix + path);
+    curpath = path;
+}
+
+void DocumentCommands::save_Click()
+{
+    if (curpath.isEmpty()) {
+        saveas_Click();
+        return;
+    }
+    // Whatever the file's name or the format it was opened in, Save writes RTF.
+    QString error;
+    if (!m_editor.SaveFile(curpath, &error))
+        MsgBox(m_window, error, kNotice);
+}
+
+void DocumentCommands::saveas_Click()
+{
+    m_dialog.Filter = kSaveFilter;
+    if (!m_dialog.ShowSave() || m_dialog.FileName.isEmpty())
+        return;
+    const qint16 index = m_dialog.FilterIndex;
+    QString error;
+    bool saved = false;
+    if (index == 2) {
+        saved = m_editor.SaveFile(WithExtension(m_dialog.FileName, QStringLiteral("RTF")), &error);
+    } else {
+        saved = WriteTextFile(WithExtension(m_dialog.FileName, QStringLiteral("TXT")), m_editor.Text(), &error);
+    }
+    if (!saved)
+        MsgBox(m_window, error, kNotice);
+}
 
 } // namespace lumora

@@ -78,6 +78,19 @@ public:
     // Inserts a picture at the caret at its natural size.
     void InsertPicture(const QImage &image);
 
+    // The whole document as RTF; never empty, even for an empty document.
+    QByteArray TextRTF() const;
+    // Replaces the document with an RTF document; the empty text empties it
+    // (text, formatting and pictures).  On unreadable RTF returns false,
+    // sets *error and leaves the document as it was.
+    bool SetTextRTF(const QByteArray &rtf, QString *error = nullptr);
+    // Loading by file name: RTF content as rich text, anything else as GBK
+    // plain text.  On failure returns false with a Chinese reason naming
+    // the file, and the document stays as it was.
+    bool LoadFile(const QString &path, QString *error);
+    // Writes the document as RTF, atomically.
+    bool SaveFile(const QString &path, QString *error) const;
+
     // Selects [start, start+length) in text positions.
     void Select(int start, int length);
 
@@ -91,6 +104,7 @@ protected:
 
 private:
     void MergeSelFormat(const QTextCharFormat &fmt);
+    bool LoadBytes(const QByteArray &bytes, QString *error);
 
     TextMirror m_mirror;
     float m_rightMargin = 0.0f;

@@ -155,7 +155,7 @@ QString TextMirror::DocRangeAsText(int docPos, int docLen) const
 
 void TextMirror::OnContentsChange(int pos, int removed, int added)
 {
-    if (!m_valid || m_formatOnly)
+    if (!m_valid || m_formatOnly || m_suspended)
         return;
     const int oldS0 = OldTextPos(pos);
     const int oldS1 = std::max(oldS0, OldTextPos(pos + removed));

@@ -39,6 +39,15 @@ public:
 
     // Drops the mirror; the next read rebuilds it from the document.
     void Invalidate() { m_valid = false; }
+    // While set, changes are not followed at all; clearing it drops the
+    // mirror.  For replacing the whole document, where patching would only
+    // do a rebuild's work twice.
+    void SetSuspended(bool on)
+    {
+        m_suspended = on;
+        if (!on)
+            m_valid = false;
+    }
 
     static QString Fold(const QString &s);
 
@@ -51,6 +60,7 @@ private:
 
     QTextDocument *m_doc;
     bool m_formatOnly = false;
+    bool m_suspended = false;
     mutable bool m_valid = false;
     mutable QString m_text;
     mutable QString m_folded;
@@ -66,6 +76,19 @@ public:
     ~FormatOnlyScope() { m_mirror.SetFormatOnly(false); }
     FormatOnlyScope(const FormatOnlyScope &) = delete;
     FormatOnlyScope &operator=(const FormatOnlyScope &) = delete;
+
+private:
+    TextMirror &m_mirror;
+};
+
+// Suspends a TextMirror for one scope.
+class MirrorSuspendScope
+{
+public:
+    explicit MirrorSuspendScope(TextMirror &m) : m_mirror(m) { m_mirror.SetSuspended(true); }
+    ~MirrorSuspendScope() { m_mirror.SetSuspended(false); }
+    MirrorSuspendScope(const MirrorSuspendScope &) = delete;
+    MirrorSuspendScope &operator=(const MirrorSuspendScope &) = delete;
 
 private:
     TextMirror &m_mirror;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace lumora {
+
+// Files larger than this are refused before they are read.
+constexpr qint64 kMaxDocumentFileBytes = qint64(512) * 1024 * 1024;
+
+// Reads a whole file.  On failure returns false and sets *error to a Chinese
+// sentence that names the file and the reason.
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error);
+
+// Writes a whole file atomically: the data goes to a temporary file beside
+// it that replaces the old file only once everything is written, so a failed
+// save leaves the old file whole.  On failure sets *error as above.
+bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error);
+
+// Writes the editor's plain text (CR LF line breaks) as a GBK text file,
+// followed by one CR LF, atomically.
+bool WriteTextFile(const QString &path, const QString &crlfText, QString *error);
+
+} // namespace lumora

@@ -1,0 +1,382 @@
+#include "form1.h"
+#include "program.h"
+#include "document_files.h"
+#include "rich_text_box.h"
+#include "../support/test_dialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QtTest>
+
+using namespace lumora;
+using namespace lumora::testing;
+
+namespace {
+
+const QString kProduct = QStringLiteral("Lumora记事本加强版");
+const QString kPrefix = QStringLiteral("Tesvar论坛专用记事本 - ");
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QByteArray Gbk(const QString &s)
+{
+    return QStringEncoder("GB18030").encode(s);
+}
+
+} // namespace
+
+class TstDocumentCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void saveAsNaming_data();
+    void saveAsNaming();
+    void textFileIsGbkPlusCrLf();
+    void charactersOutsideGbkSurvive();
+    void openSetsTitleAndCurpath();
+    void saveWritesRtfIntoOpenedTextFile();
+    void saveAsLeavesTitleAndCurpath();
+    void saveWithoutOpenAsksEveryTime();
+    void newAlwaysAsks();
+    void newYesEmptiesEverything();
+    void newNoKeepsDocument();
+    void cancelOpenChangesNothing();
+    void cancelSaveAsWritesNothing();
+    void openFailure_data();
+    void openFailure();
+    void saveFailure_data();
+    void saveFailure();
+    void fullDevice();
+    void openLineBreaks_data();
+    void openLineBreaks();
+
+private:
+    void Trigger(const char *item) { m_form->MenuItem(QString::fromLatin1(item))->trigger(); }
+    QString Path(const QString &name) const { return m_dir->filePath(name); }
+
+    Program *m_program = nullptr;
+    Form1 *m_form = nullptr;
+    RichTextBox *m_box = nullptr;
+    ScriptedDialogs *m_dialogs = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TstDocumentCommands::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_program = new Program;
+    m_form = m_program->Start();
+    m_box = m_form->RichTextBox1();
+    m_dialogs = Script(*m_form->cmdia1());
+}
+
+void TstDocumentCommands::cleanup()
+{
+    delete m_program;
+    m_dir.reset();
+}
+
+void TstDocumentCommands::saveAsNaming_data()
+{
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("rtf");
+    QTest::newRow("notes") << 1 << "notes" << "notes.TXT" << false;
+    QTest::newRow("notes.txt") << 1 << "notes.txt" << "notes.txt" << false;
+    QTest::newRow("notes.Txt") << 1 << "notes.Txt" << "notes.Txt" << false;
+    QTest::newRow("notestxt") << 1 << "notestxt" << "notestxt" << false;
+    QTest::newRow("notes.rtf as text") << 1 << "notes.rtf" << "notes.rtf.TXT" << false;
+    QTest::newRow("report") << 2 << "report" << "report.RTF" << true;
+    QTest::newRow("report.rtf") << 2 << "report.rtf" << "report.rtf" << true;
+    QTest::newRow("reportRtF") << 2 << "reportRtF" << "reportRtF" << true;
+    QTest::newRow("report.txt as rtf") << 2 << "report.txt" << "report.txt.RTF" << true;
+    QTest::newRow("other index is text") << 7 << "x" << "x.TXT" << false;
+}
+
+void TstDocumentCommands::saveAsNaming()
+{
+    QFETCH(int, filterIndex);
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QFETCH(bool, rtf);
+    m_box->setPlainText(QStringLiteral("mov eax, 1"));
+    m_dialogs->save = ScriptedDialogs::Choose(Path(name), qint16(filterIndex));
+    Trigger("saveas");
+    QCOMPARE(m_dialogs->filtersSeen.value(0), QStringLiteral("文本文件(*.txt)|*.txt |RTF文件(*.rtf)|*.rtf"));
+    const QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
+    QCOMPARE(files, QStringList{written});
+    const QByteArray bytes = ReadAll(Path(written));
+    QCOMPARE(bytes.startsWith("{\\rtf"), rtf);
+    if (!rtf)
+        QCOMPARE(bytes, QByteArray("mov eax, 1\r\n"));
+}
+
+void TstDocumentCommands::textFileIsGbkPlusCrLf()
+{
+    m_box->setPlainText(QStringLiteral("第一行\n\n二 ; 注释"));
+    m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("a.txt")), 1);
+    Trigger("saveas");
+    QCOMPARE(ReadAll(Path(QStringLiteral("a.txt"))), Gbk(QStringLiteral("第一行\r\n\r\n二 ; 注释\r\n")));
+}
+
+void TstDocumentCommands::charactersOutsideGbkSurvive()
+{
+    const QString text = QStringLiteral("emoji 😀 and 𠀀 ext-B");
+    m_box->setPlainText(text);
+    m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("u.txt")), 1);
+    Trigger("saveas");
+    const QByteArray bytes = ReadAll(Path(QStringLiteral("u.txt")));
+    QVERIFY(!bytes.contains('?'));
+    m_dialogs->open = ScriptedDialogs::Choose(Path(QStringLiteral("u.txt")));
+    Trigger("open");
+    QCOMPARE(m_box->Text(), text + QStringLiteral("\r\n"));
+}
+
+void TstDocumentCommands::openSetsTitleAndCurpath()
+{
+    const QString path = Path(QStringLiteral("listing.txt"));
+    WriteAll(path, Gbk(QStringLiteral("00401000  MOV EAX,1\r\n中文")));
+    m_dialogs->open = ScriptedDialogs::Choose(path);
+    Trigger("open");
+    QCOMPARE(m_dialogs->filtersSeen.value(0),
+             QStringLiteral("文本文件(*.txt)|*.txt |RTF文件(*.rtf)|*.rtf |所有文件(*.*)|*.*"));
+    QCOMPARE(m_box->Text(), QStringLiteral("00401000  MOV EAX,1\r\n中文"));
+    QCOMPARE(m_form->windowTitle(), kPrefix + path);
+    QCOMPARE(m_form->curpath(), path);
+}
+
+void TstDocumentCommands::saveWritesRtfIntoOpenedTextFile()
+{
+    const QString path = Path(QStringLiteral("a.txt"));
+    WriteAll(path, "mov eax, ebx");
+    m_dialogs->open = ScriptedDialogs::Choose(path);
+    Trigger("open");
+    m_box->Select(4, 3);
+    m_box->SetSelColor(0x000000FF);
+    Trigger("save");
+    QCOMPARE(m_dialogs->saves, 0);
+    QVERIFY(ReadAll(path).startsWith("{\\rtf"));
+    m_box->setPlainText(QString());
+    Trigger("open");
+    QCOMPARE(m_box->Text(), QStringLiteral("mov eax, ebx"));
+    QTextCursor c(m_box->document());
+    c.setPosition(m_box->ToDocPos(5));
+    QCOMPARE(c.charFormat().foreground().color(), QColor(255, 0, 0));
+    c.setPosition(m_box->ToDocPos(2));
+    QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
+}
+
+void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
+{
+    const QString opened = Path(QStringLiteral("first.txt"));
+    WriteAll(opened, "one");
+    m_dialogs->open = ScriptedDialogs::Choose(opened);
+    Trigger("open");
+    m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("b.rtf")), 2);
+    Trigger("saveas");
+    QCOMPARE(m_form->windowTitle(), kPrefix + opened);
+    QCOMPARE(m_form->curpath(), opened);
+    m_box->setPlainText(QStringLiteral("two"));
+    Trigger("save");
+    QCOMPARE(m_dialogs->saves, 1);
+    QVERIFY(ReadAll(opened).startsWith("{\\rtf"));
+}
+
+void TstDocumentCommands::saveWithoutOpenAsksEveryTime()
+{
+    m_box->setPlainText(QStringLiteral("x"));
+    m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("n")), 1);
+    Trigger("save");
+    Trigger("save");
+    QCOMPARE(m_dialogs->saves, 2);
+    QVERIFY(QFile::exists(Path(QStringLiteral("n.TXT"))));
+    QCOMPARE(m_form->windowTitle(), kProduct);
+    QCOMPARE(m_form->curpath(), QString());
+}
+
+void TstDocumentCommands::newAlwaysAsks()
+{
+    MessageBoxes boxes(MsgAnswer::No);
+    Trigger("create");   // on an empty document
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("您还没有保存,确定不保存吗？"));
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("询问"));
+    QCOMPARE(boxes.shown[0].buttons, MsgButtons::YesNo);
+    QCOMPARE(m_dialogs->saves, 0);
+    QCOMPARE(m_form->windowTitle(), kProduct);
+}
+
+void TstDocumentCommands::newYesEmptiesEverything()
+{
+    m_box->setPlainText(QStringLiteral("abc\ndef"));
+    m_box->Select(0, 3);
+    m_box->SetSelColor(0x00FF0000);
+    m_box->SetSelStart(3);
+    QImage img(4, 4, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    m_box->InsertPicture(img);
+    MessageBoxes boxes(MsgAnswer::Yes);
+    Trigger("create");
+    QCOMPARE(m_box->Text(), QString());
+    QCOMPARE(m_box->document()->blockCount(), 1);
+    QTest::keyClicks(m_box, QStringLiteral("z"));
+    QTextCursor c(m_box->document());
+    c.setPosition(1);
+    QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(m_form->windowTitle(), kProduct);
+}
+
+void TstDocumentCommands::newNoKeepsDocument()
+{
+    m_box->setPlainText(QStringLiteral("keep me"));
+    MessageBoxes boxes(MsgAnswer::No);
+    Trigger("create");
+    QCOMPARE(m_box->Text(), QStringLiteral("keep me"));
+}
+
+void TstDocumentCommands::cancelOpenChangesNothing()
+{
+    const QString opened = Path(QStringLiteral("o.txt"));
+    WriteAll(opened, "opened");
+    m_dialogs->open = ScriptedDialogs::Choose(opened);
+    Trigger("open");
+    m_box->setPlainText(QStringLiteral("edited"));
+    m_dialogs->open = ScriptedDialogs::Cancel();
+    Trigger("open");
+    QCOMPARE(m_box->Text(), QStringLiteral("edited"));
+    QCOMPARE(m_form->curpath(), opened);
+    QCOMPARE(m_form->windowTitle(), kPrefix + opened);
+}
+
+void TstDocumentCommands::cancelSaveAsWritesNothing()
+{
+    // The shared dialog still holds a name from an earlier use.
+    m_box->setPlainText(QStringLiteral("first"));
+    m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("keep.txt")), 1);
+    Trigger("saveas");
+    m_box->setPlainText(QStringLiteral("second"));
+    m_dialogs->save = ScriptedDialogs::Cancel();
+    Trigger("saveas");
+    QCOMPARE(ReadAll(Path(QStringLiteral("keep.txt"))), QByteArray("first\r\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.txt")});
+}
+
+void TstDocumentCommands::openFailure_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");   // null: do not create
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "nothere.txt" << QByteArray() << "不存在";
+    QTest::newRow("folder") << "sub" << QByteArray() << "文件夹";
+    QTest::newRow("rtf without content") << "bad.rtf" << QByteArray("{\\rtf") << "";
+}
+
+void TstDocumentCommands::openFailure()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    const QString path = Path(name);
+    if (name == QLatin1String("sub"))
+        QVERIFY(QDir(m_dir->path()).mkdir(name));
+    else if (!content.isNull())
+        WriteAll(path, content);
+    m_box->setPlainText(QStringLiteral("untouched"));
+    MessageBoxes boxes;
+    m_dialogs->open = ScriptedDialogs::Choose(path);
+    Trigger("open");
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("提示"));
+    QCOMPARE(boxes.shown[0].buttons, MsgButtons::Ok);
+    QVERIFY2(boxes.shown[0].text.contains(path), qPrintable(boxes.shown[0].text));
+    QVERIFY2(boxes.shown[0].text.contains(reason), qPrintable(boxes.shown[0].text));
+    QCOMPARE(m_box->Text(), QStringLiteral("untouched"));
+    QCOMPARE(m_form->windowTitle(), kProduct);
+    QCOMPARE(m_form->curpath(), QString());
+}
+
+void TstDocumentCommands::saveFailure_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folder as text") << "nofolder/x.txt" << 1 << "文件夹不存在";
+    QTest::newRow("missing folder as rtf") << "nofolder/x.rtf" << 2 << "文件夹不存在";
+    QTest::newRow("onto a folder") << "dir.txt" << 1 << "文件夹";
+}
+
+void TstDocumentCommands::saveFailure()
+{
+    QFETCH(QString, path);
+    QFETCH(int, filterIndex);
+    QFETCH(QString, reason);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("dir.txt")));
+    m_box->setPlainText(QStringLiteral("text"));
+    MessageBoxes boxes;
+    m_dialogs->save = ScriptedDialogs::Choose(Path(path), qint16(filterIndex));
+    Trigger("saveas");
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("提示"));
+    QVERIFY2(boxes.shown[0].text.contains(reason), qPrintable(boxes.shown[0].text));
+    QCOMPARE(m_box->Text(), QStringLiteral("text"));
+}
+
+// A device cannot be replaced by a renamed temporary file: it is written in
+// place, and a full one says so.
+void TstDocumentCommands::fullDevice()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full here");
+    m_box->setPlainText(QStringLiteral("text"));
+    QString err;
+    QVERIFY(!m_box->SaveFile(QStringLiteral("/dev/full"), &err));
+    QVERIFY2(err.contains(QStringLiteral("磁盘空间不足")), qPrintable(err));
+    QVERIFY(!WriteTextFile(QStringLiteral("/dev/full"), m_box->Text(), &err));
+    QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists() && !QFileInfo(QStringLiteral("/dev/full")).isFile());
+    // Nor is a device opened as a document.
+    QVERIFY(!m_box->LoadFile(QStringLiteral("/dev/zero"), &err));
+    QCOMPARE(m_box->Text(), QStringLiteral("text"));
+}
+
+void TstDocumentCommands::openLineBreaks_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("LF") << QByteArray("a\nb\n") << "a\r\nb\r\n";
+    QTest::newRow("CR LF") << QByteArray("a\r\nb") << "a\r\nb";
+    QTest::newRow("lone CR") << QByteArray("a\rb\r\rc") << "a\r\nb\r\n\r\nc";
+    QTest::newRow("UTF-8 BOM") << QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD") << "中";
+    QTest::newRow("GBK") << QByteArray("\xD6\xD0\xCE\xC4") << "中文";
+}
+
+void TstDocumentCommands::openLineBreaks()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const QString path = Path(QStringLiteral("lb.txt"));
+    WriteAll(path, bytes);
+    m_dialogs->open = ScriptedDialogs::Choose(path);
+    Trigger("open");
+    QCOMPARE(m_box->Text(), text);
+}
+
+QTEST_MAIN(TstDocumentCommands)
+#include "tst_document_commands.moc"
