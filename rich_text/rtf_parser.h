@@ -1,0 +1,126 @@
+#pragma once
+
+#include "rtf_charset.h"
+#include "rtf_content.h"
+#include "rtf_keywords.h"
+#include "rtf_pictures.h"
+#include "rtf_tokenizer.h"
+
+#include <QHash>
+#include <vector>
+
+namespace lumora {
+
+// Reads RTF tokens into an RtfContent.  One explicit stack of group states
+// (no recursion), so nesting depth costs memory only up to the cap; groups
+// nested deeper, and destinations we do not show, are stepped over by the
+// tokenizer's brace-counting skipper.
+class RtfParser
+{
+public:
+    static constexpr int kMaxDepth = 256;
+    static constexpr int kMaxFonts = 4096;
+    static constexpr int kMaxColors = 4096;
+    static constexpr int kMaxFontNameBytes = 256;
+    static constexpr qint64 kMaxTotalPictureBytes = qint64(1024) * 1024 * 1024;
+
+    // Formats equal to the document's default font come out without that
+    // property, so that they follow the document's default.
+    RtfParser(QByteArrayView data, const QString &defaultFamily, double defaultPointSize);
+
+    // False, with *error set, when the input is not RTF or yields nothing.
+    bool Parse(QString *error);
+    const RtfContent &Content() const { return m_out; }
+
+private:
+    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture };
+    struct CharState
+    {
+        int font = -1;   // RTF font number; -1: the \deff font
+        int halfPoints = 24;
+        int color = 0;
+        bool bold = false, italic = false, underline = false, strike = false, hidden = false;
+    };
+    struct Group
+    {
+        Dest dest = Dest::Body;
+        CharState chr;
+        int uc = 1;
+        RtfContent::Align align = RtfContent::Left;
+        bool tableOwner = false;    // opened the font or colour table
+        bool pictOwner = false;     // opened a \pict
+        int shppictPictures = -1;   // a \shppict: pictures before it
+    };
+    struct FontEntry
+    {
+        int charset = -1;
+        int codePage = 0;
+        QByteArray pending;   // name bytes not yet decoded
+        QString name;
+        bool named = false;   // the ';' has been seen
+    };
+
+    Group &Top() { return m_stack.back(); }
+    void OpenGroup();
+    void CloseGroup();
+    void PopGroup();
+    void EndGroup(const Group &g);
+    void SkipRestOfGroup();
+    bool ConsumeSkipped(RtfToken &t);
+
+    void OnWord(const RtfToken &t);
+    bool OnBodyWord(RtfKw kw, const RtfToken &t);
+    void OnFormatWord(RtfKw kw, const RtfToken &t);
+    void OnTableWord(RtfKw kw, const RtfToken &t);
+    void OnPictureWord(RtfKw kw, const RtfToken &t);
+    void OnSymbol(char c);
+    void OnText(QByteArrayView data);
+    void OnByte(uchar b);
+    void OnUnicode(const RtfToken &t);
+
+    void Flush();
+    void EmitChar(char16_t c);
+    void EmitBreak();
+    int CurrentFormat();
+    int CodePageOfFont(int number) const;
+    int NameCodePage(const FontEntry &f) const;
+    FontEntry *CurrentFontEntry();
+    void FinishFontName(FontEntry &f);
+    void ColorText(QByteArrayView data);
+    void PictureHex(QByteArrayView data);
+    void StartPicture();
+    void FinishPicture();
+
+    RtfTokenizer m_tok;
+    QString m_defaultFamily;
+    int m_defaultHalfPoints;
+    std::vector<Group> m_stack;
+    RtfContent m_out;
+    CodePageDecoder m_decoder;
+
+    QHash<int, FontEntry> m_fonts;
+    int m_fontEntry = -1;        // the font-table entry being read, -1: none
+    bool m_hasFontEntry = false;
+    QVector<qint64> m_colors;    // 0x00BBGGRR, -1 for auto
+    int m_rgb[3] = {-1, -1, -1};
+    int m_deff = 0;
+    int m_docCodePage = 0;
+
+    QByteArray m_bytes;          // text bytes waiting to be decoded together
+    QString m_scratch;
+    int m_skipUnits = 0;         // fallback units left after a \u
+    bool m_star = false;
+    int m_format = -1;
+    bool m_formatDirty = true;
+    int m_shppictEnd = -1;       // text length right after a shown \shppict
+
+    RtfPictureInfo m_pic;
+    QByteArray m_picData;
+    int m_nibble = -1;
+    bool m_picTooBig = false;
+
+    bool m_rootClosed = false;
+    RtfContent::Mark m_mark;
+};
+
+} // namespace lumora
