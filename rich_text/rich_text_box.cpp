@@ -92,7 +92,11 @@ QString RichTextBox::SelText() const
 void RichTextBox::SetSelText(const QString &text)
 {
     QTextCursor c = textCursor();
+    // Its own undo step: without the block, text put in right after typing
+    // would merge with the typing and one undo would take both away.
+    c.beginEditBlock();
     c.insertText(NormalizeLineBreaks(text));
+    c.endEditBlock();
     setTextCursor(c);
 }
 
