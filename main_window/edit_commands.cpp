@@ -1,22 +1,77 @@
 #include "edit_commands.h"
 
 #include "common_dialog.h"
+#include "font_dialog.h"
+#include "message_box.h"
+#include "pictures.h"
 #include "rich_text_box.h"
 #include "word_wrap.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTextCursor>
 
 namespace lumora {
+
+namespace {
+const QString kPictureFilter = QStringLiteral("图片文件(*.ico;*.bmp)|*.ico;*.bmp");
+constexpr qint32 kFontFlags = kCfScreenFonts | kCfEffects | kCfForceFontExist;   // 65793
+static_assert(kFontFlags == 65793);
+
+// The clipboard speaks the desktop's plain text: lines end in LF, and the
+// characters that stand for pictures in the document mean nothing outside it.
+QString ClipboardText(const QString &crlfText)
+{
+    QString t = crlfText;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.remove(QChar::ObjectReplacementCharacter);
+    return t;
+}
+} // namespace
 
 EditCommands::EditCommands(QWidget *window, RichTextBox &editor, CommonDialog &dialog, QAction &autoendl)
     : QObject(window), m_window(window), m_editor(editor), m_dialog(dialog), m_autoendl(autoendl)
 {
 }
 
-void EditCommands::unndo_Click() {}
-void EditCommands::copy_Click() {}
-void EditCommands::shit_Click() {}
-void EditCommands::insterdata_Click() {}
+// The editing area's own undo history; the focus stays where it is.
+void EditCommands::unndo_Click()
+{
+    m_editor.Undo();
+}
+
+// Handed over even when empty, so an empty selection empties the clipboard.
+void EditCommands::copy_Click()
+{
+    QGuiApplication::clipboard()->setText(ClipboardText(m_editor.SelText()));
+}
+
+// Plain text only: whatever else the clipboard holds stays behind, and with
+// no text at all the selection is simply removed.
+void EditCommands::shit_Click()
+{
+    m_editor.SetSelText(QGuiApplication::clipboard()->text());
+}
+
+void EditCommands::insterdata_Click()
+{
+    m_dialog.Filter = kPictureFilter;
+    // A cancelled dialog still holds the name of an earlier use; inserting
+    // that picture would go against the cancel.
+    if (!m_dialog.ShowOpen())
+        return;
+    const QString path = m_dialog.FileName;
+    if (path.isEmpty())
+        return;
+    QString error;
+    const QImage image = ReadPictureFile(path, &error);
+    if (image.isNull()) {
+        MsgBox(m_window, error, QStringLiteral("提示"));
+        return;
+    }
+    m_editor.InsertPicture(image);
+}
 
 void EditCommands::autoendl_Click()
 {
@@ -25,6 +80,30 @@ void EditCommands::autoendl_Click()
     ApplyWordWrap(m_editor, m_autoendl.isChecked());
 }
 
-void EditCommands::setfo_Click() {}
+void EditCommands::setfo_Click()
+{
+    m_dialog.Flags = kFontFlags;
+    // Only a confirmed choice reaches the text: a cancel means "leave my
+    // text as it is", and the dialog keeps its earlier values for next time.
+    if (m_dialog.ShowFont())
+        ApplyDialogFont();
+    m_editor.SetFocus();
+}
+
+// In the order face, size, colour, bold, italic, strikethrough, underline,
+// as one undo step.
+void EditCommands::ApplyDialogFont()
+{
+    QTextCursor block = m_editor.textCursor();
+    block.beginEditBlock();
+    m_editor.SetSelFontName(m_dialog.FontName);
+    m_editor.SetSelFontSize(m_dialog.FontSize);
+    m_editor.SetSelColor(m_dialog.Color);
+    m_editor.SetSelBold(m_dialog.FontBold);
+    m_editor.SetSelItalic(m_dialog.FontItalic);
+    m_editor.SetSelStrikeThru(m_dialog.FontStrikethru);
+    m_editor.SetSelUnderline(m_dialog.FontUnderline);
+    block.endEditBlock();
+}
 
 } // namespace lumora

@@ -25,6 +25,8 @@ public:
     void setfo_Click();
 
 private:
+    void ApplyDialogFont();
+
     QWidget *m_window;
     RichTextBox &m_editor;
     CommonDialog &m_dialog;
