@@ -23,7 +23,9 @@ namespace {
 // Regular, italic, bold, bold italic: index bit 0 is italic, bit 1 is bold.
 const char *const kStyles[] = {"常规", "倾斜", "粗体", "粗倾斜"};
 const int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
-constexpr int kColorRole = Qt::UserRole;
+constexpr int kFaceWidth = 200;
+constexpr int kStyleWidth = 110;
+constexpr int kSizeWidth = 70;
 
 QIcon Swatch(OleColor color)
 {
@@ -35,10 +37,11 @@ QIcon Swatch(OleColor color)
     return QIcon(pm);
 }
 
-QLineEdit *NewEdit(const char *name, QWidget *parent)
+QLineEdit *NewEdit(const char *name, int width, QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
+    e->setFixedWidth(width);
     return e;
 }
 
@@ -72,13 +75,13 @@ void FontDialog::BuildControls()
         l->setBuddy(buddy);
         return l;
     };
-    m_faceEdit = NewEdit("faceEdit", this);
-    m_styleEdit = NewEdit("styleEdit", this);
+    m_faceEdit = NewEdit("faceEdit", kFaceWidth, this);
+    m_styleEdit = NewEdit("styleEdit", kStyleWidth, this);
     m_styleEdit->setReadOnly(true);
-    m_sizeEdit = NewEdit("sizeEdit", this);
-    m_faceList = NewList("faceList", 200, this);
-    m_styleList = NewList("styleList", 110, this);
-    m_sizeList = NewList("sizeList", 70, this);
+    m_sizeEdit = NewEdit("sizeEdit", kSizeWidth, this);
+    m_faceList = NewList("faceList", kFaceWidth, this);
+    m_styleList = NewList("styleList", kStyleWidth, this);
+    m_sizeList = NewList("sizeList", kSizeWidth, this);
     grid->addWidget(label("字体(&F):", m_faceEdit), 0, 0);
     grid->addWidget(label("字形(&Y):", m_styleList), 0, 1);
     grid->addWidget(label("大小(&S):", m_sizeEdit), 0, 2);
@@ -93,7 +96,7 @@ void FontDialog::BuildControls()
     m_sample = new QLabel(QStringLiteral("AaBbYyZz 中文示例"), sampleBox);
     m_sample->setObjectName(QStringLiteral("sample"));
     m_sample->setAlignment(Qt::AlignCenter);
-    m_sample->setFixedSize(220, 60);
+    m_sample->setFixedSize(kStyleWidth + kSizeWidth, 60);
     (new QVBoxLayout(sampleBox))->addWidget(m_sample);
     grid->addWidget(BuildEffects(), 3, 0);
     grid->addWidget(sampleBox, 3, 1, 1, 2);
