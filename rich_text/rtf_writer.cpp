@@ -110,7 +110,7 @@ private:
     QByteArray m_body;
     RunFormat m_cur;               // what \plain gives, until changed
     int m_align = 0;
-    bool m_delimit = false;        // a control word waits for its delimiter
+    bool m_delimit = true;         // a control word waits for its delimiter; the header ends in \plain
     int m_lastFormatIndex = -1;
     RunFormat m_lastFormat;
 };
@@ -227,11 +227,10 @@ void Writer::WriteText(QStringView text)
         } else if (const quint16 g = GbkCodeOf(c)) {
             AppendHexByte(m_body, uchar(g >> 8));
             AppendHexByte(m_body, uchar(g & 0xFF));
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            AppendUnicode(m_body, c);
-            AppendUnicode(m_body, text[++i].unicode());
         } else {
-            AppendUnicode(m_body, QChar::isSurrogate(c) ? char16_t(QChar::ReplacementCharacter) : c);
+            // Surrogates go out one unit at a time, as \uN expects; a pair
+            // may straddle two fragments, and the reader joins the units.
+            AppendUnicode(m_body, c);
         }
     }
 }

@@ -52,8 +52,8 @@ inline QImage PictureOf(const QTextDocument &doc, const QTextImageFormat &f)
     return doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
 }
 
-// Runs of equal format as "text" + "{signature}", pictures as their size and
-// a checksum of their pixels; paragraphs joined by "\n".
+// Runs of equal format as "text" + "{signature}", pictures as their display
+// size in twips (the precision RTF keeps) and a checksum of their pixels.
 inline QStringList Runs(const QTextDocument &doc)
 {
     QStringList out;
@@ -68,8 +68,8 @@ inline QStringList Runs(const QTextDocument &doc)
                 const QImage pic = PictureOf(doc, img).convertToFormat(QImage::Format_ARGB32);
                 const QByteArray bytes(reinterpret_cast<const char *>(pic.constBits()), pic.sizeInBytes());
                 out << QStringLiteral("<pic %1x%2 %3x%4 %5>")
-                           .arg(img.width())
-                           .arg(img.height())
+                           .arg(qRound(img.width() * 15))
+                           .arg(qRound(img.height() * 15))
                            .arg(pic.width())
                            .arg(pic.height())
                            .arg(qHash(bytes));
