@@ -142,13 +142,13 @@ QString RefusalReason(Refusal why)
     case Refusal::Empty:
         return QStringLiteral("请先输入一个数");
     case Refusal::NotDecimal:
-        return QStringLiteral("不是十进制数：只能有正负号、数字和一个小数点");
+        return QStringLiteral("不是十进制数：只能有正负号、数字和小数点");
     case Refusal::NotHexadecimal:
-        return QStringLiteral("不是十六进制数：应为1到8位0-9、A-F，可带0x前缀或h后缀");
+        return QStringLiteral("不是十六进制数：只能是1到8位十六进制数字，可带0x或h");
     case Refusal::OutOfRange:
         return QStringLiteral("超出32位整数范围（-2147483648 到 2147483647）");
     case Refusal::Overflow:
-        return QStringLiteral("结果超出32位整数范围，未写入结果");
+        return QStringLiteral("结果超出32位整数范围");
     case Refusal::DivideByZero:
         return QStringLiteral("除数不能为0");
     }

@@ -1,12 +1,13 @@
 #include "form3.h"
 
+#include "refusal_notice.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QToolTip>
 #include <QWidget>
 
 #include <iterator>
@@ -127,6 +128,7 @@ QWidget *Form3::CreateFromDesign()
     m_text4 = c.text4;
     m_text5 = c.text5;
     m_option2 = c.option2;
+    m_notice = new RefusalNotice(w);
     return w;
 }
 
@@ -194,8 +196,8 @@ void Form3::Operate(Operation op)
 void Form3::Refuse(QLineEdit *field, Refusal why)
 {
     QApplication::beep();
-    // Just below the field, so the reason does not hide what was typed.
-    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), RefusalReason(why), field);
+    if (m_notice)
+        m_notice->ShowAt(field, RefusalReason(why));
 }
 
 } // namespace lumora

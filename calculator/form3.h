@@ -12,12 +12,14 @@ class QWidget;
 
 namespace lumora {
 
+class RefusalNotice;
+
 // The cracking calculator: decimal/hexadecimal conversion in the lower
 // group, the four operations on two operands in the upper one.  It keeps
 // nothing but what its fields show; every click reads the fields afresh.
 //
 // A refused input or outcome writes nothing: the target field keeps its
-// text, and the reason is shown in a tooltip at the field concerned, with
+// text, and the reason is shown in a notice under the field concerned, with
 // a beep, so that no modal box interrupts the user.
 class Form3 : public QObject, public FormDesign
 {
@@ -47,6 +49,7 @@ private:
     QPointer<QLineEdit> m_text4;
     QPointer<QLineEdit> m_text5;
     QPointer<QRadioButton> m_option2;
+    QPointer<RefusalNotice> m_notice;
 };
 
 } // namespace lumora

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QToolTip>
+#include <QLabel>
 #include <QtTest>
 
 using namespace lumora;
@@ -37,6 +37,25 @@ void Click(QWidget *window, const char *name)
     QTest::mouseClick(Child<QAbstractButton>(window, name), Qt::LeftButton);
 }
 
+QLabel *Notice(QWidget *window)
+{
+    return Child<QLabel>(window, "RefusalNotice");
+}
+
+// The refusal notice shows `why` right under the field, no wider than it.
+bool NoticeAt(QWidget *window, const char *fieldName, Refusal why)
+{
+    QLabel *notice = Notice(window);
+    QWidget *field = Child(window, fieldName);
+    const QPoint under = field->mapToGlobal(QPoint(0, field->height() + 1));
+    const bool ok = notice->isVisible() && notice->text() == RefusalReason(why) && notice->pos() == under
+                    && notice->width() <= field->width() && notice->height() > 0;
+    if (!ok)
+        qWarning() << "notice" << notice->isVisible() << notice->text() << notice->geometry() << "under" << under
+                   << field->width();
+    return ok;
+}
+
 } // namespace
 
 class TstForm3 : public QObject
@@ -46,6 +65,7 @@ private slots:
     void designState();
     void conversion();
     void operationsAndRefusal();
+    void noticeOutlivesThePointerAndGoesAtTheNextKey();
     void reopenShowsDesignState();
 };
 
@@ -108,7 +128,7 @@ void TstForm3::conversion()
     Click(w.get(), "Command1");
     QCOMPARE(FieldText(w.get(), "Text2"), QStringLiteral("FF"));
     QCOMPARE(FieldText(w.get(), "Text1"), QStringLiteral("12abc"));
-    QTRY_COMPARE(QToolTip::text(), RefusalReason(Refusal::NotDecimal));
+    QVERIFY(NoticeAt(w.get(), "Text1", Refusal::NotDecimal));
 
     Type(w.get(), "Text2", "FFFFFFFF");
     Click(w.get(), "Command2");
@@ -147,13 +167,48 @@ void TstForm3::operationsAndRefusal()
     QCOMPARE(FieldText(w.get(), "Text3"), QStringLiteral("10"));
     QCOMPARE(FieldText(w.get(), "Text4"), QStringLiteral("0"));
     QVERIFY(Child<QRadioButton>(w.get(), "Option1")->isChecked());
-    QTRY_COMPARE(QToolTip::text(), RefusalReason(Refusal::DivideByZero));
+    QVERIFY(NoticeAt(w.get(), "Text4", Refusal::DivideByZero));
 
     Type(w.get(), "Text3", "2147483647");
     Type(w.get(), "Text4", "1");
     Click(w.get(), "Command3");
     QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("40"));
-    QTRY_COMPARE(QToolTip::text(), RefusalReason(Refusal::Overflow));
+    QVERIFY(NoticeAt(w.get(), "Text5", Refusal::Overflow));
+}
+
+void TstForm3::noticeOutlivesThePointerAndGoesAtTheNextKey()
+{
+    Form3 form;
+    std::unique_ptr<QWidget> w(form.CreateFromDesign());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QVERIFY(!Notice(w.get())->isVisible());
+
+    // The longest reason, under operand 1, must stay clear of the buttons.
+    Type(w.get(), "Text3", "0x");
+    Type(w.get(), "Text4", "1");
+    Click(w.get(), "Command5");
+    QVERIFY(NoticeAt(w.get(), "Text3", Refusal::NotHexadecimal));
+    QVERIFY(Notice(w.get())->geometry().right() < Child(w.get(), "Command5")->mapToGlobal(QPoint(0, 0)).x());
+
+    // The pointer leaving the button or the window does not take it away.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(Child(w.get(), "Command5"), &leave);
+    QApplication::sendEvent(w.get(), &leave);
+    QTest::qWait(400);
+    QVERIFY(Notice(w.get())->isVisible());
+
+    QTest::keyClick(Child(w.get(), "Text3"), Qt::Key_End);
+    QVERIFY(!Notice(w.get())->isVisible());
+
+    // A correct click after a refusal writes its result and takes the
+    // notice away.
+    Click(w.get(), "Command5");
+    QVERIFY(Notice(w.get())->isVisible());
+    Child<QLineEdit>(w.get(), "Text3")->setText(QStringLiteral("0x10"));
+    Click(w.get(), "Command5");
+    QCOMPARE(FieldText(w.get(), "Text5"), QStringLiteral("10"));
+    QVERIFY(!Notice(w.get())->isVisible());
 }
 
 void TstForm3::reopenShowsDesignState()
