@@ -193,11 +193,13 @@ void RtfContent::Fill(QTextDocument &doc) const
 
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
-    doc.clear();
     QTextCursor c(&doc);
+    // Clearing inside the edit block makes the whole fill one change from an
+    // empty document, which the layout then lays out lazily, step by step,
+    // instead of all at once (as setPlainText does).  The first block's
+    // format is set last so as not to come first in that change.
     c.beginEditBlock();
-    if (!m_runs.isEmpty() && m_runs.front().format >= 0)
-        c.setBlockCharFormat(formats[m_runs.front().format]);
+    doc.clear();
     int pos = 0;
     for (const Run &r : m_runs) {
         if (r.end <= pos)
@@ -214,6 +216,8 @@ void RtfContent::Fill(QTextDocument &doc) const
         }
         pos = r.end;
     }
+    if (!m_runs.isEmpty() && m_runs.front().format >= 0)
+        QTextCursor(doc.begin()).setBlockCharFormat(formats[m_runs.front().format]);
     for (const auto &a : m_aligns) {
         QTextBlock b = doc.findBlockByNumber(a.first);
         if (!b.isValid())
