@@ -1,0 +1,285 @@
+#include "highlight_core.h"
+#include "text_mirror.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace lumora;
+
+namespace {
+
+// The searches as the step-by-step pass makes them: case-folded, forward
+// from start, a match has to end by end (-1: the end of the text).
+int Find(const QString &folded, const QString &what, int start, int end = -1)
+{
+    const int len = int(folded.size());
+    if (what.isEmpty() || start > len)
+        return -1;
+    const int limit = (end < 0 || end > len) ? len : end;
+    const int at = int(folded.indexOf(TextMirror::Fold(what), std::max(0, start)));
+    return (at < 0 || at + what.size() > limit) ? -1 : at;
+}
+
+// Per character: covered by the rule or not.
+using Cover = QVector<bool>;
+
+Cover Paint(int n, const SpanList &spans)
+{
+    Cover c(n, false);
+    for (const Span &s : spans) {
+        for (int i = s.start; i < s.end; ++i)
+            c[i] = true;
+    }
+    return c;
+}
+
+Cover KeywordOracle(const QString &folded, const QStringList &entries)
+{
+    Cover c(int(folded.size()), false);
+    for (const QString &e : entries) {
+        for (int at = Find(folded, e, 0); at >= 0; at = Find(folded, e, at + int(e.size()))) {
+            for (int i = at; i < at + e.size(); ++i)
+                c[i] = true;
+        }
+    }
+    return c;
+}
+
+Cover BracketOracle(const QString &folded)
+{
+    Cover c(int(folded.size()), false);
+    int pos = 0;
+    for (int open; (open = Find(folded, "[", pos)) >= 0;) {
+        const int lineEnd = Find(folded, "\r\n", open);
+        const int close = Find(folded, "]", open, lineEnd);
+        if (close < 0) {
+            pos = open + 1;
+            continue;
+        }
+        for (int i = open; i < close; ++i)
+            c[i] = true;
+        pos = close + 1;
+    }
+    return c;
+}
+
+Cover CommentOracle(const QString &folded)
+{
+    Cover c(int(folded.size()), false);
+    int pos = 0;
+    for (int semi; (semi = Find(folded, ";", pos)) >= 0;) {
+        int lineEnd = Find(folded, "\r\n", semi);
+        if (lineEnd < 0)
+            lineEnd = int(folded.size());
+        for (int i = semi; i < lineEnd; ++i)
+            c[i] = true;
+        pos = lineEnd + 1;
+    }
+    return c;
+}
+
+bool WellFormed(const SpanList &spans)
+{
+    for (size_t i = 0; i < spans.size(); ++i) {
+        if (spans[i].start >= spans[i].end || (i && spans[i].start <= spans[i - 1].end))
+            return false;
+    }
+    return true;
+}
+
+QString RandomText(QRandomGenerator &rng, int length, const QString &alphabet)
+{
+    QString t;
+    for (int i = 0; i < length; ++i) {
+        if (rng.bounded(12) == 0)
+            t += "\r\n";
+        else
+            t += alphabet[rng.bounded(int(alphabet.size()))];
+    }
+    return t;
+}
+
+QStringList RandomEntries(QRandomGenerator &rng, int count, const QString &alphabet, int maxLen)
+{
+    QStringList out;
+    for (int i = 0; i < count; ++i)
+        out << RandomText(rng, rng.bounded(maxLen + 1), alphabet).remove("\r\n");
+    return out;
+}
+
+} // namespace
+
+class TstHighlightCore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void keywordCases_data();
+    void keywordCases();
+    void bracketAndCommentCases_data();
+    void bracketAndCommentCases();
+    void workedExample();
+    void randomAgainstStepByStep();
+    void hugeAlphabetUsesPlainSearch();
+    void emptyListsColourNothing();
+    void progressCanAbandon();
+};
+
+void TstHighlightCore::keywordCases_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("covered");   // 'x' marks a coloured character
+    QTest::newRow("case ignored") << "EAX Eax eax" << QStringList{"eax"} << "xxx xxx xxx";
+    QTest::newRow("inside words") << "movzx cmovz" << QStringList{"mov"} << "xxx    xxx ";
+    QTest::newRow("aa in aaaa: two matches") << "aaaa" << QStringList{"aa"} << "xxxx";
+    QTest::newRow("aa in aaa: first two only") << "aaa" << QStringList{"aa"} << "xx ";
+    QTest::newRow("aba in ababa: no overlap") << "ababa" << QStringList{"aba"} << "xxx  ";
+    QTest::newRow("each entry from 0 again") << "ababa" << QStringList{"aba", "ba"} << "xxxxx";
+    QTest::newRow("entry with a space") << "eax,eax ebx" << QStringList{"eax "} << "    xxxx   ";
+    QTest::newRow("empty entry colours nothing") << "abc" << QStringList{""} << "   ";
+    QTest::newRow("lone LF entry never matches CR LF text") << "jz\r\njnz" << QStringList{"jz\njnz"} << "       ";
+    QTest::newRow("entry with a lone CR matches a line end")
+        << "ab\r\ncd" << QStringList{"b\r"} << " xx   ";
+    QTest::newRow("prefix and longer entry") << "jnz jnzz" << QStringList{"jnz", "jnzz"} << "xxx xxxx";
+    QTest::newRow("folded letters") << QStringLiteral("STRASSE straße") << QStringList{QStringLiteral("ß")}
+                                    << QStringLiteral("            x ");
+}
+
+void TstHighlightCore::keywordCases()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, covered);
+    const QString folded = TextMirror::Fold(text);
+    std::vector<SpanList> groups;
+    QVERIFY(ScanKeywordGroups(folded, {entries}, &groups));
+    QVERIFY(WellFormed(groups[0]));
+    const Cover c = Paint(int(text.size()), groups[0]);
+    QString marks;
+    for (bool b : c)
+        marks += b ? 'x' : ' ';
+    QCOMPARE(marks, covered);
+    QCOMPARE(c, KeywordOracle(folded, entries));
+}
+
+void TstHighlightCore::bracketAndCommentCases_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("brackets");
+    QTest::addColumn<QString>("comments");
+    QTest::newRow("two pairs") << "[a] [b]" << "xx  xx " << "       ";
+    QTest::newRow("no nesting") << "[[a]]" << "xxx  " << "     ";
+    QTest::newRow("] on a later line") << "[a\r\n]b" << "      " << "      ";
+    QTest::newRow("unpaired [ then a pair") << "[a\r\n[b]" << "    xx " << "       ";
+    QTest::newRow("[ on the last line pairs to the end") << "x\r\n[ab]" << "   xxx " << "       ";
+    QTest::newRow("; inside brackets") << "[a;b]" << "xxxx " << "  xxx";
+    QTest::newRow("two semicolons, one comment") << "a;b;c\r\nd" << "        " << " xxxx   ";
+    QTest::newRow("comment on the last line runs to the end") << "a\r\nb;cd" << "       " << "    xxx";
+    QTest::newRow("comment stops before CR LF") << ";a\r\n;" << "     " << "xx  x";
+    QTest::newRow("lone LF does not end a line") << "[a\nb]" << "xxxx " << "     ";
+    QTest::newRow("] before [") << "]a[" << "   " << "   ";
+}
+
+void TstHighlightCore::bracketAndCommentCases()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, brackets);
+    QFETCH(QString, comments);
+    const auto marks = [](const Cover &c) {
+        QString m;
+        for (bool b : c)
+            m += b ? 'x' : ' ';
+        return m;
+    };
+    const QString folded = TextMirror::Fold(text);
+    QCOMPARE(marks(Paint(int(text.size()), BracketSpans(folded))), brackets);
+    QCOMPARE(marks(Paint(int(text.size()), CommentSpans(folded))), comments);
+    QCOMPARE(Paint(int(text.size()), BracketSpans(folded)), BracketOracle(folded));
+    QCOMPARE(Paint(int(text.size()), CommentSpans(folded)), CommentOracle(folded));
+}
+
+void TstHighlightCore::workedExample()
+{
+    const QString text = "mov eax, [ebp+8] ; load\r\n";
+    KeywordLists lists;
+    lists.eax = {"eax", "ebp"};
+    lists.mov = {"mov"};
+    HighlightSpans spans;
+    QVERIFY(ComputeHighlight(TextMirror::Fold(text), lists, &spans));
+    QCOMPARE(spans[kRuleEax], (SpanList{{4, 7}, {10, 13}}));
+    QCOMPARE(spans[kRuleJmp], SpanList{});
+    QCOMPARE(spans[kRuleMov], (SpanList{{0, 3}}));
+    QCOMPARE(spans[kRuleFinda], SpanList{});
+    QCOMPARE(spans[kRuleBracket], (SpanList{{9, 15}}));
+    QCOMPARE(spans[kRuleComment], (SpanList{{17, 23}}));
+}
+
+// The one-scan search against an entry-by-entry search, on texts and lists
+// drawn from a small alphabet so that matches overlap, touch and repeat.
+void TstHighlightCore::randomAgainstStepByStep()
+{
+    QRandomGenerator rng(20240611);
+    const QString alphabet = "aAbB[];x \r\n";
+    for (int round = 0; round < 400; ++round) {
+        const QString text = RandomText(rng, 1 + rng.bounded(300), alphabet);
+        const QString folded = TextMirror::Fold(text);
+        KeywordLists lists;
+        lists.eax = RandomEntries(rng, rng.bounded(6), "abAB;", 4);
+        lists.jmp = RandomEntries(rng, rng.bounded(6), "aAb[", 3);
+        lists.mov = RandomEntries(rng, rng.bounded(6), "ab\r\n", 3);
+        lists.finda = RandomEntries(rng, rng.bounded(6), alphabet, 5);
+        HighlightSpans spans;
+        QVERIFY(ComputeHighlight(folded, lists, &spans));
+        const QStringList *keyword[] = {&lists.eax, &lists.jmp, &lists.mov, &lists.finda};
+        for (int rule = 0; rule < kRuleFinda + 1; ++rule) {
+            QVERIFY2(WellFormed(spans[size_t(rule)]), qPrintable(QString::number(round)));
+            QCOMPARE(Paint(int(text.size()), spans[size_t(rule)]), KeywordOracle(folded, *keyword[rule]));
+        }
+        QCOMPARE(Paint(int(text.size()), spans[kRuleBracket]), BracketOracle(folded));
+        QCOMPARE(Paint(int(text.size()), spans[kRuleComment]), CommentOracle(folded));
+    }
+}
+
+// Thousands of distinct characters would make the automaton's table too big;
+// the plain search must then give the same result.
+void TstHighlightCore::hugeAlphabetUsesPlainSearch()
+{
+    QRandomGenerator rng(7);
+    QString alphabet;
+    for (int i = 0; i < 6000; ++i)
+        alphabet += QChar(0x4E00 + i);
+    QStringList entries = RandomEntries(rng, 3000, alphabet.left(3000), 3);
+    entries << "ab" << "b";
+    QString text = RandomText(rng, 20000, alphabet.left(200)) + "abab";
+    const QString folded = TextMirror::Fold(text);
+    std::vector<SpanList> groups;
+    QVERIFY(ScanKeywordGroups(folded, {entries, QStringList{"b"}}, &groups));
+    QCOMPARE(Paint(int(text.size()), groups[0]), KeywordOracle(folded, entries));
+    QCOMPARE(Paint(int(text.size()), groups[1]), KeywordOracle(folded, {"b"}));
+    QVERIFY(WellFormed(groups[0]));
+}
+
+void TstHighlightCore::emptyListsColourNothing()
+{
+    HighlightSpans spans;
+    QVERIFY(ComputeHighlight(TextMirror::Fold("mov eax,1\r\n"), KeywordLists{}, &spans));
+    for (const SpanList &s : spans)
+        QVERIFY(s.empty());
+}
+
+void TstHighlightCore::progressCanAbandon()
+{
+    const QString big(3 * 1024 * 1024, QLatin1Char('a'));
+    KeywordLists lists;
+    lists.eax = {"aa"};
+    int calls = 0;
+    HighlightSpans spans;
+    QVERIFY(!ComputeHighlight(big, lists, &spans, [&](qint64 done, qint64 total) {
+        ++calls;
+        return done < total / 2;
+    }));
+    QCOMPARE(calls, 2);
+}
+
+QTEST_GUILESS_MAIN(TstHighlightCore)
+#include "tst_highlight_core.moc"
