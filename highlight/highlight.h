@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -8,8 +9,29 @@ namespace lumora {
 
 class RichTextBox;
 
-// "OD语法高亮": colours the editor's disassembly text from the keyword lists
-// in listFolder, bracketed operands and semicolon comments.
+// The notice for an empty editing area, and its title.
+QString EmptyTextNotice();
+QString EmptyTextNoticeTitle();
+
+// Called now and then during a long pass with how far it got, in
+// thousandths.  Returning false abandons the pass at once (the editor is
+// going away); the editor must then not be touched again.
+using PassProgress = std::function<bool(int permille)>;
+
+// The pass without a window of its own, as the batch converter runs it: reads
+// the four lists from listFolder, colours keywords, bracketed operands and
+// comments in one undo step, and puts the caret at 0.  An empty text is left
+// alone, no list file is touched, and the result is false.  With progress, a
+// text longer than sliceChars is coloured in slices of about that many
+// characters, with a progress call after each.
+inline constexpr int kDefaultSliceChars = 256 * 1024;
+bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress = {},
+                         int sliceChars = kDefaultSliceChars);
+
+// "OD语法高亮": the pass above on the main window's editor.  An empty text
+// only gets the notice.  A long pass keeps the window painted and shows its
+// progress; input waits until the pass is over, so the colours always match
+// the text the pass started on.  Ends with the focus in the editor.
 void HighlightDisassembly(RichTextBox &editor, const QString &listFolder, QWidget *parent);
 
 } // namespace lumora
