@@ -1,0 +1,133 @@
+#include "highlight.h"
+#include "rich_text_box.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+
+using namespace lumora;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString err;
+};
+
+Run Batch(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(LUMORA_BATCH), args);
+    Run r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+void Write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// The text colour of every character.
+QStringList CharColours(const RichTextBox &box)
+{
+    QStringList out;
+    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            const QString c = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color().name() : "-";
+            for (int i = 0; i < it.fragment().length(); ++i)
+                out << c;
+        }
+    }
+    return out;
+}
+
+const QByteArray kListing =
+    "00401000  /$  55            PUSH EBP\r\n"
+    "00401001  |.  8BEC          MOV EBP,ESP\r\n"
+    "00401003  |.  8B45 08       MOV EAX,DWORD PTR SS:[EBP+8]\r\n"
+    "00401006  |.  E8 F5FFFFFF   CALL <JMP.&USER32.GetDlgItemTextA>     ; \\GetDlgItemTextA\r\n"
+    "0040100B  |.  85C0          TEST EAX,EAX\r\n"
+    "0040100D  |.^ 74 F1         JE SHORT 00401000\r\n"
+    "0040100F  |.  68 00304000   PUSH 00403000                          ; ASCII \"Wrong serial\"\r\n"
+    "00401014  \\.  C3            RETN";
+
+} // namespace
+
+class TstBatchHighlight : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sameColoursAsTheEditorPass();
+    void emptyInputFailsWithTheNotice();
+    void missingListsAreCreatedInTheFolder();
+    void listsWithoutHighlightIsAUsageError();
+};
+
+void TstBatchHighlight::sameColoursAsTheEditorPass()
+{
+    QTemporaryDir dir;
+    Write(dir.filePath("data-jmp.txt"), "CALL\r\nJE\r\nRETN");
+    Write(dir.filePath("data-EAX.txt"), "EAX\r\nEBP\r\nESP\r\nSS:");
+    Write(dir.filePath("data-mov.txt"), "MOV\r\nPUSH");
+    Write(dir.filePath("data-finda.txt"), "TEST\r\nGetDlgItemText");
+    Write(dir.filePath("in.txt"), kListing);
+    const QString out = dir.filePath("out.rtf");
+    const Run r = Batch({"--highlight", "--lists", dir.path(), dir.filePath("in.txt"), out});
+    QCOMPARE(r.exitCode, 0);
+
+    RichTextBox converted, here;
+    QString error;
+    QVERIFY2(converted.LoadFile(out, &error), qPrintable(error));
+    QVERIFY2(here.LoadFile(dir.filePath("in.txt"), &error), qPrintable(error));
+    QVERIFY(HighlightEditorText(here, dir.path()));
+    QCOMPARE(converted.Text(), here.Text());
+    QCOMPARE(CharColours(converted), CharColours(here));
+    QVERIFY(CharColours(here).contains(QColor(255, 0, 0).name()));
+}
+
+void TstBatchHighlight::emptyInputFailsWithTheNotice()
+{
+    QTemporaryDir dir;
+    QDir().mkdir(dir.filePath("lists"));
+    Write(dir.filePath("empty.txt"), "");
+    const Run r = Batch({"--highlight", "--lists", dir.filePath("lists"), dir.filePath("empty.txt"),
+                         dir.filePath("out.rtf")});
+    QVERIFY(r.exitCode > 0);
+    QVERIFY2(r.err.contains(QStringLiteral("没有任何内容，请输入汇编代码然后再使用该功能")), qPrintable(r.err));
+    QVERIFY(!QFile::exists(dir.filePath("out.rtf")));
+    QVERIFY(QDir(dir.filePath("lists")).isEmpty());
+}
+
+void TstBatchHighlight::missingListsAreCreatedInTheFolder()
+{
+    QTemporaryDir dir;
+    QDir().mkdir(dir.filePath("lists"));
+    Write(dir.filePath("in.txt"), "NOP");
+    const Run r = Batch({"--highlight", "--lists", dir.filePath("lists"), dir.filePath("in.txt"),
+                         dir.filePath("out.txt")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(QDir(dir.filePath("lists")).entryList(QDir::Files, QDir::Name),
+             (QStringList{"data-EAX.txt", "data-finda.txt", "data-jmp.txt", "data-mov.txt"}));
+}
+
+void TstBatchHighlight::listsWithoutHighlightIsAUsageError()
+{
+    QTemporaryDir dir;
+    Write(dir.filePath("in.txt"), "NOP");
+    const Run r = Batch({"--lists", dir.path(), dir.filePath("in.txt"), dir.filePath("out.txt")});
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+}
+
+QTEST_MAIN(TstBatchHighlight)
+#include "tst_batch_highlight.moc"
