@@ -24,7 +24,7 @@ using PassProgress = std::function<bool(int permille)>;
 // alone, no list file is touched, and the result is false.  With progress, a
 // text longer than sliceChars is coloured in slices of about that many
 // characters, with a progress call after each.
-inline constexpr int kDefaultSliceChars = 256 * 1024;
+inline constexpr int kDefaultSliceChars = 1024 * 1024;
 bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress = {},
                          int sliceChars = kDefaultSliceChars);
 
