@@ -17,10 +17,10 @@ constexpr int kPictureAllocationLimitMb = 256;
 
 QString AddPictureResource(QTextDocument *doc, const QImage &image)
 {
-    int n = doc->property("lumoraPictureCount").toInt() + 1;
+    int n = doc->property("lumoraPictureCount").toInt();
     QString name;
     do {
-        name = QStringLiteral("lumora-picture-%1").arg(n++);
+        name = QStringLiteral("lumora-picture-%1").arg(++n);
     } while (doc->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
     doc->setProperty("lumoraPictureCount", n);
     doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
