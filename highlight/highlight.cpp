@@ -87,7 +87,7 @@ public:
     {
         m_layout = doc->documentLayout();
         m_layout->installEventFilter(this);
-        doc->setPageSize(QSizeF());
+        doc->setPageSize(QSizeF(0, 0));
     }
     ~LayoutHold() override
     {

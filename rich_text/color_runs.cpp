@@ -111,7 +111,7 @@ public:
         m_active = doc->characterCount() >= kMinChars && !doc->pageSize().isNull();
         if (m_active) {
             m_saved = doc->pageSize();
-            doc->setPageSize(QSizeF());
+            doc->setPageSize(QSizeF(0, 0));
         }
     }
     ~DeferredLayoutScope()
