@@ -4,8 +4,10 @@
 // done the slow way, search by search, on every input small enough for it.
 #include "fuzz_support.h"
 #include "highlight_core.h"
+#include "sparse_scan.h"
 #include "text_mirror.h"
 
+#include <QHash>
 #include <vector>
 
 namespace {
@@ -121,6 +123,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(spans[lumora::kRuleFinda] == SlowEntries(folded, lists.finda));
         FUZZ_CHECK(spans[lumora::kRuleBracket] == SlowBrackets(folded));
         FUZZ_CHECK(spans[lumora::kRuleComment] == SlowComments(folded));
+
+        // The trie that serves lists too large for the table must agree too.
+        std::vector<lumora::ScanPattern> patterns;
+        QHash<QString, size_t> seen;
+        const QStringList *groups[] = {&lists.eax, &lists.jmp, &lists.mov, &lists.finda};
+        for (quint32 g = 0; g < 4; ++g) {
+            for (const QString &e : *groups[g]) {
+                if (e.isEmpty())
+                    continue;
+                const QString f = lumora::TextMirror::Fold(e);
+                if (!seen.contains(f)) {
+                    seen.insert(f, patterns.size());
+                    patterns.push_back({f, 0});
+                }
+                patterns[seen[f]].groups |= 1u << g;
+            }
+        }
+        std::vector<SpanList> sparse(4);
+        FUZZ_CHECK(lumora::ScanSparse(folded, patterns, sparse, {}, 1 << 20));
+        for (int g = 0; g < 4; ++g)
+            FUZZ_CHECK(sparse[size_t(g)] == spans[size_t(g)]);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "keyword_scan.h"
 
+#include "sparse_scan.h"
+
 #include "text_mirror.h"
 
 #include <QHash>
@@ -12,34 +14,11 @@ namespace {
 
 // How many characters go by between two progress calls.
 constexpr int kProgressStep = 1 << 20;
-// Above this many table cells the automaton would cost too much memory and
-// each entry is searched on its own instead.
+// Above this many table cells the table would cost too much memory and the
+// sparse trie serves instead.
 constexpr qint64 kMaxTableCells = qint64(16) * 1024 * 1024;
 
-struct Pattern
-{
-    QString text;     // folded
-    quint32 groups = 0;
-};
-
-// Adds [start, end) to spans whose ends never exceed end (matches arrive in
-// order of their end), merging with whatever it touches.
-void AddSpan(SpanList &spans, int start, int end)
-{
-    while (!spans.empty() && start <= spans.back().end) {
-        start = std::min(start, spans.back().start);
-        spans.pop_back();
-    }
-    spans.push_back({start, end});
-}
-
-void AddToGroups(std::vector<SpanList> &covered, quint32 groups, int start, int end)
-{
-    for (size_t g = 0; groups; ++g, groups >>= 1) {
-        if (groups & 1u)
-            AddSpan(covered[g], start, end);
-    }
-}
+using Pattern = ScanPattern;
 
 std::vector<Pattern> DistinctPatterns(const std::vector<QStringList> &groups)
 {
@@ -178,31 +157,6 @@ bool Automaton::Scan(const QString &folded, const std::vector<Pattern> &patterns
     return true;
 }
 
-// The plain way, one search per match, for lists too large for the table.
-bool ScanEachPattern(const QString &folded, const std::vector<Pattern> &patterns,
-                     std::vector<SpanList> &covered, const ScanProgress &progress)
-{
-    std::vector<std::vector<Span>> found(covered.size());
-    for (size_t p = 0; p < patterns.size(); ++p) {
-        if (progress && !progress(qint64(p) * folded.size() / qint64(patterns.size()), folded.size()))
-            return false;
-        const QString &needle = patterns[p].text;
-        for (qsizetype at = folded.indexOf(needle); at >= 0; at = folded.indexOf(needle, at + needle.size())) {
-            for (size_t g = 0; g < covered.size(); ++g) {
-                if (patterns[p].groups & (quint32(1) << g))
-                    found[g].push_back({int(at), int(at + needle.size())});
-            }
-        }
-    }
-    for (size_t g = 0; g < covered.size(); ++g) {
-        std::sort(found[g].begin(), found[g].end(),
-                  [](const Span &a, const Span &b) { return a.end < b.end; });
-        for (const Span &m : found[g])
-            AddSpan(covered[g], m.start, m.end);
-    }
-    return true;
-}
-
 } // namespace
 
 bool ScanKeywordGroups(const QString &folded, const std::vector<QStringList> &groups,
@@ -216,7 +170,7 @@ bool ScanKeywordGroups(const QString &folded, const std::vector<QStringList> &gr
     const Automaton automaton(patterns);
     if (automaton.Fits())
         return automaton.Scan(folded, patterns, *covered, progress);
-    return ScanEachPattern(folded, patterns, *covered, progress);
+    return ScanSparse(folded, patterns, *covered, progress, kProgressStep);
 }
 
 } // namespace lumora

@@ -1,4 +1,5 @@
 #include "highlight_core.h"
+#include "sparse_scan.h"
 #include "text_mirror.h"
 
 #include <QRandomGenerator>
@@ -120,6 +121,8 @@ private slots:
     void workedExample();
     void randomAgainstStepByStep();
     void hugeAlphabetUsesPlainSearch();
+    void sparseTrieAgainstStepByStep_data();
+    void sparseTrieAgainstStepByStep();
     void emptyListsColourNothing();
     void progressCanAbandon();
 };
@@ -257,6 +260,64 @@ void TstHighlightCore::hugeAlphabetUsesPlainSearch()
     QCOMPARE(Paint(int(text.size()), groups[0]), KeywordOracle(folded, entries));
     QCOMPARE(Paint(int(text.size()), groups[1]), KeywordOracle(folded, {"b"}));
     QVERIFY(WellFormed(groups[0]));
+}
+
+// The trie that serves lists too large for the table, driven directly: it
+// holds only an entry's first characters and compares the rest where they
+// match, so entries longer than that depth and entries sharing it matter.
+void TstHighlightCore::sparseTrieAgainstStepByStep_data()
+{
+    QTest::addColumn<QString>("alphabet");
+    QTest::addColumn<int>("maxLen");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("textLen");
+    QTest::newRow("short entries") << "abcAB;" << 4 << 30 << 400;
+    QTest::newRow("two letters, long entries") << "ab" << 150 << 12 << 3000;
+    QTest::newRow("one letter, overlapping") << "a" << 140 << 8 << 1000;
+    QTest::newRow("line breaks inside") << "ab\r\n" << 80 << 20 << 2000;
+    QTest::newRow("chinese") << "中文寄存器EAX" << 70 << 40 << 1500;
+}
+
+void TstHighlightCore::sparseTrieAgainstStepByStep()
+{
+    QFETCH(QString, alphabet);
+    QFETCH(int, maxLen);
+    QFETCH(int, entries);
+    QFETCH(int, textLen);
+    QRandomGenerator rng(11);
+    for (int round = 0; round < 40; ++round) {
+        const QString text = RandomText(rng, textLen, alphabet);
+        const QString folded = TextMirror::Fold(text);
+        QStringList a = RandomEntries(rng, entries, alphabet, maxLen);
+        QStringList b = RandomEntries(rng, entries / 2, alphabet, maxLen);
+        // Entries cut from the text itself, long ones among them, so that
+        // long matches and shared first characters really occur.
+        for (int k = 0; k < 6; ++k) {
+            const int at = rng.bounded(int(text.size()));
+            const QString piece = text.mid(at, 1 + rng.bounded(maxLen)).remove("\r\n");
+            (k % 2 ? a : b) << piece << piece + "x";
+        }
+        std::vector<ScanPattern> patterns;
+        QHash<QString, int> seen;
+        const QStringList *lists[] = {&a, &b};
+        for (quint32 g = 0; g < 2; ++g) {
+            for (const QString &e : *lists[g]) {
+                if (e.isEmpty())
+                    continue;
+                const QString f = TextMirror::Fold(e);
+                if (!seen.contains(f)) {
+                    seen.insert(f, int(patterns.size()));
+                    patterns.push_back({f, 0});
+                }
+                patterns[size_t(seen[f])].groups |= 1u << g;
+            }
+        }
+        std::vector<SpanList> covered(2);
+        QVERIFY(ScanSparse(folded, patterns, covered, {}, 1 << 20));
+        QVERIFY(WellFormed(covered[0]) && WellFormed(covered[1]));
+        QCOMPARE(Paint(int(text.size()), covered[0]), KeywordOracle(folded, a));
+        QCOMPARE(Paint(int(text.size()), covered[1]), KeywordOracle(folded, b));
+    }
 }
 
 void TstHighlightCore::emptyListsColourNothing()
