@@ -31,7 +31,9 @@ QString SaveReason(const QString &path, QFileDevice::FileError err, int savedErr
         return QStringLiteral("所在的文件夹不存在");
     if (savedErrno == ENOSPC || savedErrno == EDQUOT)
         return QStringLiteral("磁盘空间不足");
-    if (err == QFileDevice::PermissionsError || savedErrno == EACCES || savedErrno == EPERM || savedErrno == EROFS)
+    if (savedErrno == EROFS)
+        return QStringLiteral("所在的磁盘是只读的，没有写入权限");
+    if (err == QFileDevice::PermissionsError || savedErrno == EACCES || savedErrno == EPERM)
         return QStringLiteral("没有写入权限");
     if (savedErrno == ENAMETOOLONG)
         return QStringLiteral("文件名太长");

@@ -1,0 +1,290 @@
+// Faults that must lose nothing: saving where it cannot succeed, files that
+// change under the editor, odd files opened, a read-only program folder.
+#include "document_files.h"
+#include "form1.h"
+#include "highlight.h"
+#include "program.h"
+#include "rich_text_box.h"
+#include "../support/test_dialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+using namespace lumora;
+using namespace lumora::testing;
+
+namespace {
+
+// A small file system of its own (tmpfs), for a full disk or a read-only
+// folder.  Needs the right to mount; tests skip without it.
+class TinyFs
+{
+public:
+    explicit TinyFs(const QString &options)
+    {
+        m_path = m_dir.filePath(QStringLiteral("fs"));
+        QDir().mkpath(m_path);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", 0,
+                            options.toLatin1().constData()) == 0;
+        if (!m_mounted)
+            m_why = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    ~TinyFs()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_mounted; }
+    QString Why() const { return m_why; }
+    QString Path(const QString &name) const { return m_path + QLatin1Char('/') + name; }
+    QString Root() const { return m_path; }
+    bool MakeReadOnly()
+    {
+        return ::mount(nullptr, QFile::encodeName(m_path).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    QString m_why;
+    bool m_mounted = false;
+};
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+} // namespace
+
+class TstFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void readOnlyFolder();
+    void fullDisk();
+    void folderDeletedUnderTheEditor();
+    void fileReplacedByFolder();
+    void fileDeletedIsWrittenAgain();
+    void oddFiles_data();
+    void oddFiles();
+    void tooLargeIsRefusedBeforeReading();
+    void pipeIsRefusedWithoutBlocking();
+    void readOnlyProgramFolder();
+
+private:
+    void Open(const QString &path);
+    void Trigger(const char *item) { m_form->MenuItem(QString::fromLatin1(item))->trigger(); }
+
+    Program *m_program = nullptr;
+    Form1 *m_form = nullptr;
+    RichTextBox *m_box = nullptr;
+    ScriptedDialogs *m_dialogs = nullptr;
+};
+
+void TstFaults::init()
+{
+    m_program = new Program;
+    m_form = m_program->Start();
+    m_box = m_form->RichTextBox1();
+    m_dialogs = Script(*m_form->cmdia1());
+}
+
+void TstFaults::cleanup()
+{
+    delete m_program;
+}
+
+void TstFaults::Open(const QString &path)
+{
+    m_dialogs->open = ScriptedDialogs::Choose(path);
+    Trigger("open");
+    QCOMPARE(m_form->curpath(), path);
+}
+
+void TstFaults::readOnlyFolder()
+{
+    TinyFs fs(QStringLiteral("size=1m"));
+    if (!fs.Mounted())
+        QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + fs.Why()));
+    QVERIFY(WriteAll(fs.Path(QStringLiteral("notes.txt")), "old notes"));
+    QVERIFY(fs.MakeReadOnly());
+    Open(fs.Path(QStringLiteral("notes.txt")));
+    m_box->SetSelText(QStringLiteral("new "));
+    const QString before = m_box->Text();
+    MessageBoxes boxes;
+    Trigger("save");
+    m_dialogs->save = ScriptedDialogs::Choose(fs.Path(QStringLiteral("other")), 1);
+    Trigger("saveas");
+    QCOMPARE(boxes.shown.size(), 2);
+    for (const MsgRequest &r : boxes.shown) {
+        QCOMPARE(r.title, QStringLiteral("提示"));
+        QVERIFY2(r.text.contains(QStringLiteral("没有写入权限")), qPrintable(r.text));
+    }
+    QCOMPARE(ReadAll(fs.Path(QStringLiteral("notes.txt"))), QByteArray("old notes"));
+    QCOMPARE(QDir(fs.Root()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("notes.txt")});
+    QCOMPARE(m_box->Text(), before);
+}
+
+void TstFaults::fullDisk()
+{
+    TinyFs fs(QStringLiteral("size=64k"));
+    if (!fs.Mounted())
+        QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + fs.Why()));
+    const QByteArray old(20000, 'o');
+    QVERIFY(WriteAll(fs.Path(QStringLiteral("a.txt")), old));
+    Open(fs.Path(QStringLiteral("a.txt")));
+    m_box->setPlainText(QString(200000, QLatin1Char('x')));
+    MessageBoxes boxes;
+    Trigger("save");
+    m_dialogs->save = ScriptedDialogs::Choose(fs.Path(QStringLiteral("b")), 1);
+    Trigger("saveas");
+    QCOMPARE(boxes.shown.size(), 2);
+    for (const MsgRequest &r : boxes.shown)
+        QVERIFY2(r.text.contains(QStringLiteral("磁盘空间不足")), qPrintable(r.text));
+    QCOMPARE(ReadAll(fs.Path(QStringLiteral("a.txt"))), old);
+    // No half-written temporary file is left behind either.
+    QCOMPARE(QDir(fs.Root()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.txt")});
+    QCOMPARE(m_box->TextLength(), 200000);
+}
+
+void TstFaults::folderDeletedUnderTheEditor()
+{
+    auto dir = std::make_unique<QTemporaryDir>();
+    const QString path = dir->filePath(QStringLiteral("a.txt"));
+    QVERIFY(WriteAll(path, "abc"));
+    Open(path);
+    dir.reset();   // the folder goes away while the editor runs
+    MessageBoxes boxes;
+    Trigger("save");
+    QCOMPARE(boxes.shown.size(), 1);
+    QVERIFY2(boxes.shown[0].text.contains(QStringLiteral("文件夹不存在")), qPrintable(boxes.shown[0].text));
+    QCOMPARE(m_box->Text(), QStringLiteral("abc"));
+    QCOMPARE(m_form->curpath(), path);
+}
+
+void TstFaults::fileReplacedByFolder()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(WriteAll(path, "abc"));
+    Open(path);
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("a.txt")));
+    MessageBoxes boxes;
+    Trigger("save");
+    QCOMPARE(boxes.shown.size(), 1);
+    QVERIFY2(boxes.shown[0].text.contains(QStringLiteral("文件夹")), qPrintable(boxes.shown[0].text));
+    QVERIFY(QFileInfo(path).isDir());
+    QCOMPARE(m_box->Text(), QStringLiteral("abc"));
+}
+
+void TstFaults::fileDeletedIsWrittenAgain()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(WriteAll(path, "abc"));
+    Open(path);
+    QVERIFY(QFile::remove(path));
+    MessageBoxes boxes;
+    Trigger("save");
+    QCOMPARE(boxes.shown.size(), 0);
+    m_box->setPlainText(QString());
+    Trigger("open");
+    QCOMPARE(m_box->Text(), QStringLiteral("abc"));
+}
+
+void TstFaults::oddFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("loads");
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 7919) & 0xFF);
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("binary") << binary << true;
+    QTest::newRow("NULs") << QByteArray(1000, '\0') << true;
+    QTest::newRow("truncated rtf") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 hello {\\b wor") << true;
+    QTest::newRow("rtf that yields nothing") << QByteArray("{\\rtf1{\\*\\unknown") << false;
+    QTest::newRow("truncated hex picture") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47") << true;
+}
+
+void TstFaults::oddFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, loads);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("odd"));
+    QVERIFY(WriteAll(path, bytes));
+    m_box->setPlainText(QStringLiteral("before"));
+    QString error;
+    QCOMPARE(m_box->LoadFile(path, &error), loads);
+    if (!loads) {
+        QVERIFY(error.contains(path));
+        QCOMPARE(m_box->Text(), QStringLiteral("before"));
+    }
+}
+
+void TstFaults::tooLargeIsRefusedBeforeReading()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.txt"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(kMaxDocumentFileBytes + 1));   // sparse: takes no disk space
+    }
+    m_box->setPlainText(QStringLiteral("before"));
+    QString error;
+    QVERIFY(!m_box->LoadFile(path, &error));
+    QVERIFY2(error.contains(QStringLiteral("文件太大")), qPrintable(error));
+    QCOMPARE(m_box->Text(), QStringLiteral("before"));
+}
+
+void TstFaults::pipeIsRefusedWithoutBlocking()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QString error;
+    QVERIFY(!m_box->LoadFile(path, &error));   // would block forever if it opened the pipe
+    QVERIFY(error.contains(path));
+}
+
+// A program folder nobody may write: the pass goes on with the lists it can
+// read and creates nothing.
+void TstFaults::readOnlyProgramFolder()
+{
+    TinyFs fs(QStringLiteral("size=64k"));
+    if (!fs.Mounted())
+        QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + fs.Why()));
+    QVERIFY(WriteAll(fs.Path(QStringLiteral("data-EAX.txt")), "eax"));
+    QVERIFY(fs.MakeReadOnly());
+    m_box->setPlainText(QStringLiteral("mov eax, 1 ; x"));
+    QVERIFY(HighlightEditorText(*m_box, fs.Root()));
+    QCOMPARE(QDir(fs.Root()).entryList(QDir::Files), QStringList{QStringLiteral("data-EAX.txt")});
+    QTextCursor c(m_box->document());
+    c.setPosition(5);   // inside "eax"
+    QCOMPARE(c.charFormat().foreground().color(), QColor(255, 0, 0));
+    c.setPosition(13);   // inside the comment
+    QCOMPARE(c.charFormat().foreground().color(), QColor(192, 192, 255));
+}
+
+QTEST_MAIN(TstFaults)
+#include "tst_faults.moc"
