@@ -4,7 +4,6 @@
 #include "message_box.h"
 #include "rich_text_box.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -72,42 +71,6 @@ private:
     bool m_was;
 };
 
-// Holds the document's layout back for one scope, as the editing area does
-// around each of its own colour changes: without a page size the layout takes
-// no notice of format changes, and setting it back lays the text out anew in
-// the background, the visible part first.  Held over all slices, the layout
-// starts over once instead of once per slice, and its background steps (timer
-// events) wait too: each would lay out up to 200,000 characters for nothing
-// while the pass lets events through.  Nothing may paint the document
-// meanwhile (see PaintPause).
-class LayoutHold : public QObject
-{
-public:
-    explicit LayoutHold(QTextDocument *doc) : m_doc(doc), m_saved(doc->pageSize())
-    {
-        m_layout = doc->documentLayout();
-        m_layout->installEventFilter(this);
-        doc->setPageSize(QSizeF(0, 0));
-    }
-    ~LayoutHold() override
-    {
-        if (m_layout)
-            m_layout->removeEventFilter(this);
-        if (m_doc)
-            m_doc->setPageSize(m_saved);
-    }
-    LayoutHold(const LayoutHold &) = delete;
-    LayoutHold &operator=(const LayoutHold &) = delete;
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override { return e->type() == QEvent::Timer; }
-
-private:
-    QPointer<QTextDocument> m_doc;
-    QPointer<QObject> m_layout;
-    QSizeF m_saved;
-};
-
 // Colours a long text slice by slice, each cut at a line start so that no
 // slice touches a character of another (not even a line break), with a
 // progress call after each.  All slices lie in one edit block: one undo
@@ -118,7 +81,6 @@ bool ApplyInSlices(RichTextBox &editor, const QString &text, const HighlightSpan
 {
     QPointer<RichTextBox> alive(&editor);
     PaintPause pause(&editor);
-    LayoutHold hold(editor.document());
     QTextCursor block(editor.document());
     block.beginEditBlock();
     const int n = int(text.size());

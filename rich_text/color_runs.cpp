@@ -1,7 +1,6 @@
 #include "rich_text_box.h"
 
 #include <QHash>
-#include <QPointer>
 #include <QTextDocument>
 #include <QTextCursor>
 #include <algorithm>
@@ -94,42 +93,6 @@ std::vector<DocRun> Flatten(const std::vector<DocRun> &runs)
     return joined;
 }
 
-// A format change makes the document's layout lay out every paragraph it
-// touches again, at once: recolouring a long listing that way takes seconds,
-// although no line changes its shape.  While the page size is cleared the
-// layout ignores changes; setting it back at the end of the scope starts the
-// layout over the way it lays out a freshly loaded text, the visible part
-// first and the rest in the background.  Only for changes of character
-// formats.  Nothing may be painted or measured without a page size: a scope
-// that lets the event loop run must keep the editor from painting meanwhile
-// (QWidget::setUpdatesEnabled).
-class DeferredLayoutScope
-{
-public:
-    explicit DeferredLayoutScope(QTextDocument *doc) : m_doc(doc)
-    {
-        m_active = doc->characterCount() >= kMinChars && !doc->pageSize().isNull();
-        if (m_active) {
-            m_saved = doc->pageSize();
-            doc->setPageSize(QSizeF(0, 0));
-        }
-    }
-    ~DeferredLayoutScope()
-    {
-        if (m_active && m_doc)
-            m_doc->setPageSize(m_saved);
-    }
-    DeferredLayoutScope(const DeferredLayoutScope &) = delete;
-    DeferredLayoutScope &operator=(const DeferredLayoutScope &) = delete;
-
-private:
-    // A smaller document lays out again faster than it is painted.
-    static constexpr int kMinChars = 64 * 1024;
-    QPointer<QTextDocument> m_doc;   // the editor may go away while events run
-    QSizeF m_saved;
-    bool m_active = false;
-};
-
 } // namespace
 
 void RichTextBox::ApplyColorRuns(const QVector<ColorRun> &runs)
@@ -149,7 +112,6 @@ void RichTextBox::ApplyColorRuns(const QVector<ColorRun> &runs)
     const std::vector<DocRun> pieces = Flatten(mapped);
 
     QHash<OleColor, QTextCharFormat> formats;
-    DeferredLayoutScope deferLayout(document());
     QTextCursor c(document());
     c.beginEditBlock();
     for (const DocRun &p : pieces) {

@@ -1,7 +1,10 @@
 #include "pictures.h"
 
 #include <QCoreApplication>
+#include <QAbstractTextDocumentLayout>
 #include <QImageReader>
+#include <QPainter>
+#include <QTextObjectInterface>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -13,6 +16,47 @@ namespace {
 // Refuse images whose pixel data alone would need more than this (in MB),
 // so a corrupt header cannot make us allocate gigabytes.
 constexpr int kPictureAllocationLimitMb = 256;
+}
+
+namespace {
+
+class PictureDrawing : public QObject, public QTextObjectInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+public:
+    explicit PictureDrawing(QTextDocument *doc) : QObject(doc), m_doc(doc) {}
+
+    QSizeF intrinsicSize(QTextDocument *, int, const QTextFormat &format) override
+    {
+        const QTextImageFormat f = format.toImageFormat();
+        QSizeF size(f.width(), f.height());
+        if (size.width() <= 0 || size.height() <= 0)
+            size = Image(f).size();
+        return size;
+    }
+
+    void drawObject(QPainter *painter, const QRectF &rect, QTextDocument *, int, const QTextFormat &format) override
+    {
+        const QImage img = Image(format.toImageFormat());
+        if (!img.isNull())
+            painter->drawImage(rect, img);
+    }
+
+private:
+    QImage Image(const QTextImageFormat &f) const
+    {
+        return m_doc->resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    }
+
+    QTextDocument *m_doc;
+};
+
+} // namespace
+
+void RegisterPictureDrawing(QTextDocument *doc)
+{
+    doc->documentLayout()->registerHandler(QTextFormat::ImageObject, new PictureDrawing(doc));
 }
 
 QString AddPictureResource(QTextDocument *doc, const QImage &image)
@@ -62,3 +106,5 @@ QImage ReadPictureFile(const QString &path, QString *error)
 }
 
 } // namespace lumora
+
+#include "pictures.moc"

@@ -12,6 +12,11 @@ namespace lumora {
 // character in the text to the image data, which the RTF writer reads back.
 QString AddPictureResource(QTextDocument *doc, const QImage &image);
 
+// Makes the document's layout draw the pictures in it, at the size their
+// format gives (the plain-text layout the editor uses has no picture
+// drawing of its own).
+void RegisterPictureDrawing(QTextDocument *doc);
+
 // Inserts the picture at the cursor at its natural size (one pixel per pixel).
 void InsertPicture(QTextCursor &cursor, const QImage &image);
 

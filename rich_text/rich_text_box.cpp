@@ -27,11 +27,11 @@ QFont RichTextBox::DefaultFont()
     return f;
 }
 
-RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent), m_mirror(document(), this)
+RichTextBox::RichTextBox(QWidget *parent) : QPlainTextEdit(parent), m_mirror(document(), this)
 {
     setObjectName(QStringLiteral("RichTextBox1"));
-    setAcceptRichText(false);
-    setLineWrapMode(QTextEdit::WidgetWidth);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    RegisterPictureDrawing(document());
     document()->setDefaultFont(DefaultFont());
     setFont(DefaultFont());
 }
@@ -174,7 +174,7 @@ void RichTextBox::SetFocus()
 
 void RichTextBox::SetWordWrap(bool on)
 {
-    setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void RichTextBox::InsertPicture(const QImage &image)
@@ -201,7 +201,7 @@ void RichTextBox::keyPressEvent(QKeyEvent *e)
         ensureCursorVisible();
         return;
     }
-    QTextEdit::keyPressEvent(e);
+    QPlainTextEdit::keyPressEvent(e);
 }
 
 } // namespace lumora

@@ -3,7 +3,7 @@
 #include "ole_color.h"
 #include "text_mirror.h"
 
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QVector>
 
 namespace lumora {
@@ -20,7 +20,7 @@ struct ColorRun
 // its member names, with positions and lengths counted in the plain text in
 // which every line break is CR LF; this class alone maps them onto Qt's
 // document positions.
-class RichTextBox : public QTextEdit
+class RichTextBox : public QPlainTextEdit
 {
     Q_OBJECT
 public:
@@ -73,7 +73,7 @@ public:
 
     // On: lines wrap at the editor's width.  Off: each paragraph is one line.
     void SetWordWrap(bool on);
-    bool WordWrap() const { return lineWrapMode() != QTextEdit::NoWrap; }
+    bool WordWrap() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
 
     // Inserts a picture at the caret at its natural size.
     void InsertPicture(const QImage &image);

@@ -37,14 +37,7 @@ bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error)
         setCurrentCharFormat(QTextCharFormat());
         setPlainText(text);
     }
-    // After a load the caret sits at the end; moving it measures its old
-    // block, which would lay out the whole document at once.  Without a page
-    // size nothing is measured, and restoring it lays the document out the
-    // way a fresh text is: the visible part first, the rest in the background.
-    const QSizeF page = document()->pageSize();
-    document()->setPageSize(QSizeF(0, 0));   // isNull(); QSizeF() is not
-    setTextCursor(QTextCursor(document()));
-    document()->setPageSize(page);
+    moveCursor(QTextCursor::Start);
     return true;
 }
 
