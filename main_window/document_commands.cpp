@@ -6,6 +6,7 @@
 #include "rich_text_box.h"
 #include "save_name.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace lumora {
@@ -16,6 +17,26 @@ const QString kOpenFilter = QStringLiteral("文本文件(*.txt)|*.txt |RTF文件
 const QString kSaveFilter = QStringLiteral("文本文件(*.txt)|*.txt |RTF文件(*.rtf)|*.rtf");
 const QString kTitlePrefix = QStringLiteral("Tesvar论坛专用记事本 - ");
 const QString kNotice = QStringLiteral("提示");
+
+// Loading or saving a listing of many megabytes takes seconds: the pointer
+// says the editor is busy, not hung.  Restored before any message shows.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { Release(); }
+    void Release()
+    {
+        if (m_held)
+            QGuiApplication::restoreOverrideCursor();
+        m_held = false;
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    bool m_held = true;
+};
 
 } // namespace
 
@@ -45,7 +66,10 @@ void DocumentCommands::open_Click()
         return;
     const QString path = m_dialog.FileName;
     QString error;
-    if (!m_editor.LoadFile(path, &error)) {
+    BusyCursor busy;
+    const bool loaded = m_editor.LoadFile(path, &error);
+    busy.Release();
+    if (!loaded) {
         MsgBox(m_window, error, kNotice);
         return;
     }
@@ -61,7 +85,10 @@ void DocumentCommands::save_Click()
     }
     // Whatever the file's name or the format it was opened in, Save writes RTF.
     QString error;
-    if (!m_editor.SaveFile(curpath, &error))
+    BusyCursor busy;
+    const bool saved = m_editor.SaveFile(curpath, &error);
+    busy.Release();
+    if (!saved)
         MsgBox(m_window, error, kNotice);
 }
 
@@ -73,11 +100,13 @@ void DocumentCommands::saveas_Click()
     const qint16 index = m_dialog.FilterIndex;
     QString error;
     bool saved = false;
+    BusyCursor busy;
     if (index == 2) {
         saved = m_editor.SaveFile(WithExtension(m_dialog.FileName, QStringLiteral("RTF")), &error);
     } else {
         saved = WriteTextFile(WithExtension(m_dialog.FileName, QStringLiteral("TXT")), m_editor.Text(), &error);
     }
+    busy.Release();
     if (!saved)
         MsgBox(m_window, error, kNotice);
 }
