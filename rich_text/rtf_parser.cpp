@@ -1,4 +1,5 @@
 #include "rtf_parser.h"
+#include "rtf_tokenizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,17 +14,6 @@ bool AllAscii(QByteArrayView bytes)
         if (uchar(c) >= 0x80)
             return false;
     return true;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool On(const RtfToken &t) { return !t.hasParam || t.param != 0; }
@@ -575,7 +565,7 @@ void RtfParser::PictureHex(QByteArrayView data)
         return;
     }
     for (char ch : data) {
-        const int v = HexDigit(ch);
+        const int v = HexValue(ch);
         if (v < 0)
             continue;
         if (m_nibble < 0) {

@@ -10,6 +10,10 @@ namespace {
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool IsPlain(char c) { return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n' && c != '\0'; }
+
+} // namespace
+
 int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -20,10 +24,6 @@ int HexValue(char c)
         return c - 'A' + 10;
     return -1;
 }
-
-bool IsPlain(char c) { return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n' && c != '\0'; }
-
-} // namespace
 
 void RtfTokenizer::SkipLeadingSpace()
 {

@@ -5,6 +5,9 @@
 
 namespace lumora {
 
+// The value of a hexadecimal digit of either case, or -1.
+int HexValue(char c);
+
 enum class RtfTokenType { End, Open, Close, Word, Symbol, Hex, Text, Bin };
 
 struct RtfToken

@@ -1,6 +1,8 @@
 #include "highlight.h"
 #include "rich_text_box.h"
 
+#include "../support/test_files.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,32 +11,15 @@
 
 using namespace lumora;
 
+using namespace lumora::testing;
+
 namespace {
 
-struct Run
+ProgramRun Batch(const QStringList &args)
 {
-    int exitCode = -1;
-    QString err;
-};
-
-Run Batch(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(LUMORA_BATCH), args);
-    Run r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.exitCode = p.exitCode();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return RunProgram(QStringLiteral(LUMORA_BATCH), args);
 }
 
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // The text colour of every character.
 QStringList CharColours(const RichTextBox &box)
@@ -76,13 +61,13 @@ private slots:
 void TstBatchHighlight::sameColoursAsTheEditorPass()
 {
     QTemporaryDir dir;
-    Write(dir.filePath("data-jmp.txt"), "CALL\r\nJE\r\nRETN");
-    Write(dir.filePath("data-EAX.txt"), "EAX\r\nEBP\r\nESP\r\nSS:");
-    Write(dir.filePath("data-mov.txt"), "MOV\r\nPUSH");
-    Write(dir.filePath("data-finda.txt"), "TEST\r\nGetDlgItemText");
-    Write(dir.filePath("in.txt"), kListing);
+    QVERIFY(WriteAll(dir.filePath("data-jmp.txt"), "CALL\r\nJE\r\nRETN"));
+    QVERIFY(WriteAll(dir.filePath("data-EAX.txt"), "EAX\r\nEBP\r\nESP\r\nSS:"));
+    QVERIFY(WriteAll(dir.filePath("data-mov.txt"), "MOV\r\nPUSH"));
+    QVERIFY(WriteAll(dir.filePath("data-finda.txt"), "TEST\r\nGetDlgItemText"));
+    QVERIFY(WriteAll(dir.filePath("in.txt"), kListing));
     const QString out = dir.filePath("out.rtf");
-    const Run r = Batch({"--highlight", "--lists", dir.path(), dir.filePath("in.txt"), out});
+    const ProgramRun r = Batch({"--highlight", "--lists", dir.path(), dir.filePath("in.txt"), out});
     QCOMPARE(r.exitCode, 0);
 
     RichTextBox converted, here;
@@ -99,8 +84,8 @@ void TstBatchHighlight::emptyInputFailsWithTheNotice()
 {
     QTemporaryDir dir;
     QDir().mkdir(dir.filePath("lists"));
-    Write(dir.filePath("empty.txt"), "");
-    const Run r = Batch({"--highlight", "--lists", dir.filePath("lists"), dir.filePath("empty.txt"),
+    QVERIFY(WriteAll(dir.filePath("empty.txt"), ""));
+    const ProgramRun r = Batch({"--highlight", "--lists", dir.filePath("lists"), dir.filePath("empty.txt"),
                          dir.filePath("out.rtf")});
     QVERIFY(r.exitCode > 0);
     QVERIFY2(r.err.contains(QStringLiteral("没有任何内容，请输入汇编代码然后再使用该功能")), qPrintable(r.err));
@@ -112,8 +97,8 @@ void TstBatchHighlight::missingListsAreCreatedInTheFolder()
 {
     QTemporaryDir dir;
     QDir().mkdir(dir.filePath("lists"));
-    Write(dir.filePath("in.txt"), "NOP");
-    const Run r = Batch({"--highlight", "--lists", dir.filePath("lists"), dir.filePath("in.txt"),
+    QVERIFY(WriteAll(dir.filePath("in.txt"), "NOP"));
+    const ProgramRun r = Batch({"--highlight", "--lists", dir.filePath("lists"), dir.filePath("in.txt"),
                          dir.filePath("out.txt")});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(QDir(dir.filePath("lists")).entryList(QDir::Files, QDir::Name),
@@ -123,8 +108,8 @@ void TstBatchHighlight::missingListsAreCreatedInTheFolder()
 void TstBatchHighlight::listsWithoutHighlightIsAUsageError()
 {
     QTemporaryDir dir;
-    Write(dir.filePath("in.txt"), "NOP");
-    const Run r = Batch({"--lists", dir.path(), dir.filePath("in.txt"), dir.filePath("out.txt")});
+    QVERIFY(WriteAll(dir.filePath("in.txt"), "NOP"));
+    const ProgramRun r = Batch({"--lists", dir.path(), dir.filePath("in.txt"), dir.filePath("out.txt")});
     QCOMPARE(r.exitCode, 2);
     QVERIFY(!QFile::exists(dir.filePath("out.txt")));
 }

@@ -1,5 +1,7 @@
 #include "keyword_lists.h"
 
+#include "../support/test_files.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -8,14 +10,7 @@
 
 using namespace lumora;
 
-namespace {
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-} // namespace
+using namespace lumora::testing;
 
 class TstKeywordLists : public QObject
 {
@@ -73,7 +68,7 @@ void TstKeywordLists::decodesGbkAndKeepsByteOrderMark()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, entries);
     QTemporaryDir dir;
-    Write(dir.filePath("data-jmp.txt"), bytes);
+    QVERIFY(WriteAll(dir.filePath("data-jmp.txt"), bytes));
     QCOMPARE(LoadKeywordList(dir.path(), "data-jmp.txt"), entries);
 }
 
@@ -92,9 +87,9 @@ void TstKeywordLists::missingFileIsCreatedEmpty()
 void TstKeywordLists::readAfreshEveryTime()
 {
     QTemporaryDir dir;
-    Write(dir.filePath("data-mov.txt"), "mov");
+    QVERIFY(WriteAll(dir.filePath("data-mov.txt"), "mov"));
     QCOMPARE(LoadKeywordList(dir.path(), "data-mov.txt"), QStringList{"mov"});
-    Write(dir.filePath("data-mov.txt"), "lea\r\npush");
+    QVERIFY(WriteAll(dir.filePath("data-mov.txt"), "lea\r\npush"));
     QCOMPARE(LoadKeywordList(dir.path(), "data-mov.txt"), (QStringList{"lea", "push"}));
 }
 
@@ -130,9 +125,9 @@ void TstKeywordLists::unusableFileGivesEmptyList()
 void TstKeywordLists::fourListsFromTheirFiles()
 {
     QTemporaryDir dir;
-    Write(dir.filePath("data-jmp.txt"), "jmp");
-    Write(dir.filePath("data-EAX.txt"), "eax");
-    Write(dir.filePath("data-mov.txt"), "mov");
+    QVERIFY(WriteAll(dir.filePath("data-jmp.txt"), "jmp"));
+    QVERIFY(WriteAll(dir.filePath("data-EAX.txt"), "eax"));
+    QVERIFY(WriteAll(dir.filePath("data-mov.txt"), "mov"));
     // data-finda.txt missing: created, empty.
     const KeywordLists lists = LoadKeywordLists(dir.path());
     QCOMPARE(lists.jmp, QStringList{"jmp"});

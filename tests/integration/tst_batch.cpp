@@ -1,43 +1,20 @@
+#include "../support/test_files.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace lumora::testing;
+
 namespace {
 
-struct Run
+ProgramRun Batch(const QStringList &args)
 {
-    int exitCode = -1;
-    QString err;
-};
-
-Run Batch(const QStringList &args)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));   // it must pick offscreen by itself
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(LUMORA_BATCH), args);
-    if (!p.waitForFinished(60000))
-        return {};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError())};
+    return RunProgram(QStringLiteral(LUMORA_BATCH), args);
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 } // namespace
 
@@ -58,7 +35,7 @@ void TstBatch::textToRtfAndBack()
     QTemporaryDir dir;
     const QString txt = dir.filePath(QStringLiteral("in.txt"));
     const QByteArray gbk = QStringEncoder("GB18030").encode(QStringLiteral("00401000  MOV EAX,1 ; 中文注释\r\nRETN"));
-    WriteAll(txt, gbk);
+    QVERIFY(WriteAll(txt, gbk));
     QCOMPARE(Batch({txt, dir.filePath(QStringLiteral("out.rtf"))}).exitCode, 0);
     QVERIFY(ReadAll(dir.filePath(QStringLiteral("out.rtf"))).startsWith("{\\rtf1"));
     QCOMPARE(Batch({dir.filePath(QStringLiteral("out.rtf")), dir.filePath(QStringLiteral("back.txt"))}).exitCode, 0);
@@ -81,7 +58,7 @@ void TstBatch::outputFormatByLastThreeCharacters()
     QFETCH(QString, name);
     QFETCH(bool, rtf);
     QTemporaryDir dir;
-    WriteAll(dir.filePath(QStringLiteral("in.txt")), "abc");
+    QVERIFY(WriteAll(dir.filePath(QStringLiteral("in.txt")), "abc"));
     QCOMPARE(Batch({dir.filePath(QStringLiteral("in.txt")), dir.filePath(name)}).exitCode, 0);
     const QByteArray out = ReadAll(dir.filePath(name));
     QCOMPARE(out.startsWith("{\\rtf"), rtf);
@@ -106,11 +83,11 @@ void TstBatch::failuresLeaveOutputUntouched()
     QFETCH(QString, output);
     QFETCH(QString, mentions);
     QTemporaryDir dir;
-    WriteAll(dir.filePath(QStringLiteral("in.txt")), "abc");
-    WriteAll(dir.filePath(QStringLiteral("bad.rtf")), "{\\rtf");
-    WriteAll(dir.filePath(QStringLiteral("out.txt")), "old contents");
+    QVERIFY(WriteAll(dir.filePath(QStringLiteral("in.txt")), "abc"));
+    QVERIFY(WriteAll(dir.filePath(QStringLiteral("bad.rtf")), "{\\rtf"));
+    QVERIFY(WriteAll(dir.filePath(QStringLiteral("out.txt")), "old contents"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    const Run r = Batch({dir.filePath(input), dir.filePath(output)});
+    const ProgramRun r = Batch({dir.filePath(input), dir.filePath(output)});
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains(mentions), qPrintable(r.err));
     QCOMPARE(ReadAll(dir.filePath(QStringLiteral("out.txt"))), QByteArray("old contents"));

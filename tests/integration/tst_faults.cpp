@@ -7,6 +7,8 @@
 #include "rich_text_box.h"
 #include "../support/test_dialogs.h"
 
+#include "../support/test_files.h"
+
 #include <QAction>
 #include <QFile>
 #include <QTemporaryDir>
@@ -56,18 +58,6 @@ private:
     QString m_why;
     bool m_mounted = false;
 };
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 } // namespace
 

@@ -4,6 +4,8 @@
 #include "rich_text_box.h"
 #include "../support/test_dialogs.h"
 
+#include "../support/test_files.h"
+
 #include <QAction>
 #include <QFile>
 #include <QStringDecoder>
@@ -19,19 +21,6 @@ namespace {
 
 const QString kProduct = QStringLiteral("Lumora记事本加强版");
 const QString kPrefix = QStringLiteral("Tesvar论坛专用记事本 - ");
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 QByteArray Gbk(const QString &s)
 {
@@ -153,7 +142,7 @@ void TstDocumentCommands::charactersOutsideGbkSurvive()
 void TstDocumentCommands::openSetsTitleAndCurpath()
 {
     const QString path = Path(QStringLiteral("listing.txt"));
-    WriteAll(path, Gbk(QStringLiteral("00401000  MOV EAX,1\r\n中文")));
+    QVERIFY(WriteAll(path, Gbk(QStringLiteral("00401000  MOV EAX,1\r\n中文"))));
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("open");
     QCOMPARE(m_dialogs->filtersSeen.value(0),
@@ -166,7 +155,7 @@ void TstDocumentCommands::openSetsTitleAndCurpath()
 void TstDocumentCommands::saveWritesRtfIntoOpenedTextFile()
 {
     const QString path = Path(QStringLiteral("a.txt"));
-    WriteAll(path, "mov eax, ebx");
+    QVERIFY(WriteAll(path, "mov eax, ebx"));
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("open");
     m_box->Select(4, 3);
@@ -187,7 +176,7 @@ void TstDocumentCommands::saveWritesRtfIntoOpenedTextFile()
 void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
 {
     const QString opened = Path(QStringLiteral("first.txt"));
-    WriteAll(opened, "one");
+    QVERIFY(WriteAll(opened, "one"));
     m_dialogs->open = ScriptedDialogs::Choose(opened);
     Trigger("open");
     m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("b.rtf")), 2);
@@ -255,7 +244,7 @@ void TstDocumentCommands::newNoKeepsDocument()
 void TstDocumentCommands::cancelOpenChangesNothing()
 {
     const QString opened = Path(QStringLiteral("o.txt"));
-    WriteAll(opened, "opened");
+    QVERIFY(WriteAll(opened, "opened"));
     m_dialogs->open = ScriptedDialogs::Choose(opened);
     Trigger("open");
     m_box->setPlainText(QStringLiteral("edited"));
@@ -298,7 +287,7 @@ void TstDocumentCommands::openFailure()
     if (name == QLatin1String("sub"))
         QVERIFY(QDir(m_dir->path()).mkdir(name));
     else if (!content.isNull())
-        WriteAll(path, content);
+        QVERIFY(WriteAll(path, content));
     m_box->setPlainText(QStringLiteral("untouched"));
     MessageBoxes boxes;
     m_dialogs->open = ScriptedDialogs::Choose(path);
@@ -372,7 +361,7 @@ void TstDocumentCommands::openLineBreaks()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     const QString path = Path(QStringLiteral("lb.txt"));
-    WriteAll(path, bytes);
+    QVERIFY(WriteAll(path, bytes));
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("open");
     QCOMPARE(m_box->Text(), text);

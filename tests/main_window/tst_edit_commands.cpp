@@ -5,6 +5,8 @@
 #include "rich_text_box.h"
 #include "../support/test_dialogs.h"
 
+#include "../support/test_files.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QClipboard>
@@ -23,13 +25,6 @@ using namespace lumora;
 using namespace lumora::testing;
 
 namespace {
-
-void WriteAll(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 template<typename T> void Put(QByteArray &out, T v)
 {
@@ -351,7 +346,7 @@ void TstEditCommands::insertPicture()
 void TstEditCommands::insertPictureIcoTakesLargest()
 {
     const QString path = Path(QStringLiteral("app.ico"));
-    WriteAll(path, IcoFile({{16, qRgb(255, 0, 0)}, {48, qRgb(0, 0, 255)}, {32, qRgb(0, 255, 0)}}));
+    QVERIFY(WriteAll(path, IcoFile({{16, qRgb(255, 0, 0)}, {48, qRgb(0, 0, 255)}, {32, qRgb(0, 255, 0)}})));
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("insterdata");
     const QList<Picture> pics = Pictures(*m_box);
@@ -390,7 +385,7 @@ void TstEditCommands::insertPictureRefused()
     QFETCH(QString, name);
     const QString path = name.isEmpty() ? Path(QStringLiteral("gone.bmp")) : Path(name);
     if (!name.isEmpty())
-        WriteAll(path, content);
+        QVERIFY(WriteAll(path, content));
     m_box->SetSelText(QStringLiteral("keep me"));
     m_box->Select(0, 4);
     const int undoSteps = m_box->document()->availableUndoSteps();
