@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const bool rtf = output.right(3).compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
-    const bool saved = rtf ? editor.SaveFile(output, &error) : lumora::WriteTextFile(output, editor.Text(), &error);
+    const bool saved = rtf ? editor.SaveFile(output, &error) : lumora::WriteTextFile(output, editor.RawText(), &error);
     if (!saved) {
         PrintError(error);
         return 1;

@@ -3,21 +3,19 @@
 #include "highlight_core.h"
 #include "message_box.h"
 #include "rich_text_box.h"
+#include "text_fold.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <memory>
 
 namespace lumora {
 
 namespace {
 
-// Share of the progress bar the scan takes; applying the colours takes the rest.
-constexpr int kScanPermille = 300;
 // A pass shorter than this shows no progress window at all.
 constexpr int kShowProgressAfterMs = 500;
 // How often a long pass lets the window repaint.
@@ -41,60 +39,6 @@ QVector<ColorRun> RunsBetween(const HighlightSpans &spans, int from, int to, std
         }
     }
     return runs;
-}
-
-// The next line start at or after pos, or n.
-int NextLineStart(const QString &text, int pos)
-{
-    const int n = int(text.size());
-    if (pos >= n)
-        return n;
-    const int crlf = int(text.indexOf(QLatin1String("\r\n"), std::max(0, pos - 2)));
-    return crlf < 0 ? n : crlf + 2;
-}
-
-// Keeps a widget from painting for one scope; it repaints when the scope ends.
-class PaintPause
-{
-public:
-    explicit PaintPause(QWidget *w) : m_widget(w), m_was(w->updatesEnabled()) { w->setUpdatesEnabled(false); }
-    ~PaintPause()
-    {
-        if (m_widget)
-            m_widget->setUpdatesEnabled(m_was);
-    }
-    PaintPause(const PaintPause &) = delete;
-    PaintPause &operator=(const PaintPause &) = delete;
-
-private:
-    QPointer<QWidget> m_widget;
-    bool m_was;
-};
-
-// Colours a long text slice by slice, each cut at a line start so that no
-// slice touches a character of another (not even a line break), with a
-// progress call after each.  All slices lie in one edit block: one undo
-// removes them all, and the layout hears of the change once, at the end.
-// Meanwhile the editor keeps its old picture; the rest of the window repaints.
-bool ApplyInSlices(RichTextBox &editor, const QString &text, const HighlightSpans &spans,
-                   const PassProgress &progress, int sliceChars)
-{
-    QPointer<RichTextBox> alive(&editor);
-    PaintPause pause(&editor);
-    QTextCursor block(editor.document());
-    block.beginEditBlock();
-    const int n = int(text.size());
-    std::array<size_t, kRuleCount> at{};
-    bool done = true;
-    for (int from = 0; from < n && done;) {
-        const int to = NextLineStart(text, from + sliceChars);
-        editor.ApplyColorRuns(RunsBetween(spans, from, to, at));
-        from = to;
-        done = progress(kScanPermille + int(qint64(1000 - kScanPermille) * from / n)) && alive;
-    }
-    // Harmless once the document is gone: the cursor then belongs to none.
-    block.endEditBlock();
-    return done;
 }
 
 // Repaints now and then and, once the pass has taken a while, shows how far
@@ -150,29 +94,24 @@ QString EmptyTextNoticeTitle()
     return QStringLiteral("提示");
 }
 
-bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress,
-                         int sliceChars)
+bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress)
 {
     if (editor.TextLength() == 0)
         return false;
     const KeywordLists lists = LoadKeywordLists(listFolder);
-    const QString folded = editor.FoldedText();
     ScanProgress scanProgress;
     if (progress) {
         scanProgress = [&progress](qint64 done, qint64 total) {
-            return progress(int(done * kScanPermille / std::max<qint64>(1, total)));
+            return progress(int(done * 1000 / std::max<qint64>(1, total)));
         };
     }
     HighlightSpans spans;
-    if (!ComputeHighlight(folded, lists, &spans, scanProgress))
+    if (!ComputeHighlight(FoldCase(editor.Text()), lists, &spans, scanProgress))
         return true;
-    if (progress && folded.size() > sliceChars) {
-        if (!progress(kScanPermille) || !ApplyInSlices(editor, folded, spans, progress, std::max(1, sliceChars)))
-            return true;
-    } else {
-        std::array<size_t, kRuleCount> at{};
-        editor.ApplyColorRuns(RunsBetween(spans, 0, int(folded.size()), at));
-    }
+    // Applying the colours is one change of the format layer: one undo step,
+    // and no repaint until the pass is over.
+    std::array<size_t, kRuleCount> at{};
+    editor.ApplyColorRuns(RunsBetween(spans, 0, editor.TextLength(), at));
     editor.SetSelStart(0);
     return true;
 }

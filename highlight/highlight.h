@@ -18,15 +18,12 @@ QString EmptyTextNoticeTitle();
 // going away); the editor must then not be touched again.
 using PassProgress = std::function<bool(int permille)>;
 
-// The pass without a window of its own, as the batch converter runs it: reads
-// the four lists from listFolder, colours keywords, bracketed operands and
-// comments in one undo step, and puts the caret at 0.  An empty text is left
-// alone, no list file is touched, and the result is false.  With progress, a
-// text longer than sliceChars is coloured in slices of about that many
-// characters, with a progress call after each.
-inline constexpr int kDefaultSliceChars = 1024 * 1024;
-bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress = {},
-                         int sliceChars = kDefaultSliceChars);
+// The pass on an editing area without a window of its own: reads the four
+// lists from listFolder, colours keywords, bracketed operands and comments
+// in one undo step, and puts the caret at 0.  An empty text is left alone,
+// no list file is touched, and the result is false.  Progress is reported
+// while the colours are worked out.
+bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress = {});
 
 // "OD语法高亮": the pass above on the main window's editor.  An empty text
 // only gets the notice.  A long pass keeps the window painted and shows its

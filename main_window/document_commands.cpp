@@ -104,7 +104,7 @@ void DocumentCommands::saveas_Click()
     if (index == 2) {
         saved = m_editor.SaveFile(WithExtension(m_dialog.FileName, QStringLiteral("RTF")), &error);
     } else {
-        saved = WriteTextFile(WithExtension(m_dialog.FileName, QStringLiteral("TXT")), m_editor.Text(), &error);
+        saved = WriteTextFile(WithExtension(m_dialog.FileName, QStringLiteral("TXT")), m_editor.RawText(), &error);
     }
     busy.Release();
     if (!saved)

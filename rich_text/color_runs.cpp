@@ -1,33 +1,27 @@
 #include "rich_text_box.h"
 
-#include <QHash>
-#include <QTextDocument>
+#include "format_layer.h"
+
 #include <QTextCursor>
 #include <algorithm>
+#include <iterator>
+#include <map>
 #include <vector>
 
 namespace lumora {
 
 namespace {
 
-// A run in document positions.
-struct DocRun
-{
-    int start;
-    int end;
-    OleColor color;
-};
-
-// Beyond this many layers of overlapping runs, working out what shows
-// through costs more than simply applying every run in turn.
+// Beyond this many layers of overlapping runs, an interval map serves
+// better than working out layer by layer what shows through.
 constexpr size_t kMaxLayers = 16;
 
 // Cuts the runs into layers, each sorted and free of overlaps, keeping their
 // order: a later layer lies over an earlier one.
-std::vector<std::vector<DocRun>> Layers(const std::vector<DocRun> &runs)
+std::vector<std::vector<ColorPiece>> Layers(const std::vector<ColorPiece> &runs)
 {
-    std::vector<std::vector<DocRun>> layers;
-    for (const DocRun &r : runs) {
+    std::vector<std::vector<ColorPiece>> layers;
+    for (const ColorPiece &r : runs) {
         if (layers.empty() || (!layers.back().empty() && r.start < layers.back().back().end))
             layers.emplace_back();
         layers.back().push_back(r);
@@ -37,7 +31,8 @@ std::vector<std::vector<DocRun>> Layers(const std::vector<DocRun> &runs)
 
 // Appends the parts of r that no interval of covered (sorted, disjoint)
 // hides; *at only moves forward as r does.
-void VisibleParts(const DocRun &r, const std::vector<DocRun> &covered, size_t *at, std::vector<DocRun> &out)
+void VisibleParts(const ColorPiece &r, const std::vector<ColorPiece> &covered, size_t *at,
+                  std::vector<ColorPiece> &out)
 {
     while (*at < covered.size() && covered[*at].end <= r.start)
         ++*at;
@@ -51,14 +46,14 @@ void VisibleParts(const DocRun &r, const std::vector<DocRun> &covered, size_t *a
         out.push_back({from, r.end, r.color});
 }
 
-std::vector<DocRun> Union(const std::vector<DocRun> &a, const std::vector<DocRun> &b)
+std::vector<ColorPiece> Union(const std::vector<ColorPiece> &a, const std::vector<ColorPiece> &b)
 {
-    std::vector<DocRun> all;
+    std::vector<ColorPiece> all;
     all.reserve(a.size() + b.size());
     std::merge(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(all),
-               [](const DocRun &x, const DocRun &y) { return x.start < y.start; });
-    std::vector<DocRun> out;
-    for (const DocRun &r : all) {
+               [](const ColorPiece &x, const ColorPiece &y) { return x.start < y.start; });
+    std::vector<ColorPiece> out;
+    for (const ColorPiece &r : all) {
         if (!out.empty() && r.start <= out.back().end)
             out.back().end = std::max(out.back().end, r.end);
         else
@@ -67,24 +62,53 @@ std::vector<DocRun> Union(const std::vector<DocRun> &a, const std::vector<DocRun
     return out;
 }
 
+// What shows through when the runs are painted in order, for many layers:
+// the runs from last to first, each keeping what no later run covers.
+std::vector<ColorPiece> PaintBackwards(const std::vector<ColorPiece> &runs)
+{
+    std::map<int, int> covered;   // start -> end, disjoint
+    std::vector<ColorPiece> pieces;
+    for (auto r = runs.rbegin(); r != runs.rend(); ++r) {
+        int lo = r->start, hi = r->end, from = r->start;
+        auto it = covered.upper_bound(lo);
+        if (it != covered.begin() && std::prev(it)->second >= lo)
+            --it;
+        while (it != covered.end() && it->first <= r->end) {
+            if (it->first > from)
+                pieces.push_back({from, it->first, r->color});
+            from = std::max(from, it->second);
+            lo = std::min(lo, it->first);
+            hi = std::max(hi, it->second);
+            it = covered.erase(it);
+        }
+        if (from < r->end)
+            pieces.push_back({from, r->end, r->color});
+        covered[lo] = hi;
+    }
+    return pieces;
+}
+
 // What each character ends up with when the runs are applied in order:
 // disjoint pieces, sorted, neighbours of one colour joined.
-std::vector<DocRun> Flatten(const std::vector<DocRun> &runs)
+std::vector<ColorPiece> Flatten(const std::vector<ColorPiece> &runs)
 {
     const auto layers = Layers(runs);
-    if (layers.size() > kMaxLayers)
-        return runs;
-    std::vector<DocRun> pieces, covered;
-    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
-        size_t at = 0;
-        for (const DocRun &r : *layer)
-            VisibleParts(r, covered, &at, pieces);
-        covered = Union(covered, *layer);
+    std::vector<ColorPiece> pieces;
+    if (layers.size() > kMaxLayers) {
+        pieces = PaintBackwards(runs);
+    } else {
+        std::vector<ColorPiece> covered;
+        for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+            size_t at = 0;
+            for (const ColorPiece &r : *layer)
+                VisibleParts(r, covered, &at, pieces);
+            covered = Union(covered, *layer);
+        }
     }
-    std::sort(pieces.begin(), pieces.end(), [](const DocRun &x, const DocRun &y) { return x.start < y.start; });
-    std::vector<DocRun> joined;
+    std::sort(pieces.begin(), pieces.end(), [](const ColorPiece &x, const ColorPiece &y) { return x.start < y.start; });
+    std::vector<ColorPiece> joined;
     joined.reserve(pieces.size());
-    for (const DocRun &p : pieces) {
+    for (const ColorPiece &p : pieces) {
         if (!joined.empty() && joined.back().end == p.start && joined.back().color == p.color)
             joined.back().end = p.end;
         else
@@ -97,35 +121,24 @@ std::vector<DocRun> Flatten(const std::vector<DocRun> &runs)
 
 void RichTextBox::ApplyColorRuns(const QVector<ColorRun> &runs)
 {
-    if (runs.isEmpty())
-        return;
-    FormatOnlyScope scope(m_mirror);
-    const int len = TextLength();
-    std::vector<DocRun> mapped;
-    mapped.reserve(size_t(runs.size()));
+    const QString &text = RawText();
+    const int len = int(text.size());
+    const auto onLf = [&](int p) { return p > 0 && p < len && text[p] == u'\n' && text[p - 1] == u'\r'; };
+    std::vector<ColorPiece> clipped;
+    clipped.reserve(size_t(runs.size()));
     for (const ColorRun &r : runs) {
-        const int s0 = std::clamp(r.start, 0, len);
-        const int s1 = int(std::clamp(qint64(r.start) + std::max(0, r.length), qint64(s0), qint64(len)));
-        if (s1 > s0)
-            mapped.push_back({ToDocPos(s0, false), ToDocPos(s1, true), r.color});
+        int s0 = std::clamp(r.start, 0, len);
+        int s1 = int(std::clamp(qint64(r.start) + std::max(0, r.length), qint64(s0), qint64(len)));
+        if (s1 <= s0)
+            continue;
+        // A run that takes one character of a CR LF takes the whole break,
+        // before the runs are layered, so that the later run gets all of it.
+        s0 -= onLf(s0) ? 1 : 0;
+        s1 += onLf(s1) ? 1 : 0;
+        clipped.push_back({s0, s1, qint64(r.color)});
     }
-    const std::vector<DocRun> pieces = Flatten(mapped);
-
-    QHash<OleColor, QTextCharFormat> formats;
-    QTextCursor c(document());
-    c.beginEditBlock();
-    for (const DocRun &p : pieces) {
-        auto f = formats.find(p.color);
-        if (f == formats.end()) {
-            QTextCharFormat fmt;
-            fmt.setForeground(ColorFromOle(p.color));
-            f = formats.insert(p.color, fmt);
-        }
-        c.setPosition(p.start);
-        c.setPosition(p.end, QTextCursor::KeepAnchor);
-        c.mergeCharFormat(*f);
-    }
-    c.endEditBlock();
+    if (!clipped.empty())
+        m_layer->Recolor(Flatten(clipped));
 }
 
 } // namespace lumora

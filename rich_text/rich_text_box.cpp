@@ -1,50 +1,98 @@
 #include "rich_text_box.h"
 
 #include "fonts.h"
+#include "format_layer.h"
+#include "layer_layout.h"
 #include "pictures.h"
+#include "text_fold.h"
+#include "text_mirror.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace lumora {
 
 QString NormalizeLineBreaks(const QString &text)
 {
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t;
+    if (!text.contains(QLatin1Char('\r')))
+        return text;
+    QString out(text.size(), Qt::Uninitialized);
+    QChar *d = out.data();
+    const QChar *s = text.constData();
+    const qsizetype n = text.size();
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (s[i] == u'\r') {
+            d[k++] = QLatin1Char('\n');
+            if (i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+        } else {
+            d[k++] = s[i];
+        }
+    }
+    out.truncate(k);
+    return out;
 }
 
 QFont RichTextBox::DefaultFont()
 {
     InstallFontSubstitutes();
-    QFont f(QStringLiteral("宋体"));
-    f.setPointSizeF(9.0);
+    QFont f(kDefaultFamily);
+    f.setPointSizeF(kDefaultHalfPoints / 2.0);
     f.setWeight(QFont::Normal);
     return f;
 }
 
-RichTextBox::RichTextBox(QWidget *parent) : QPlainTextEdit(parent), m_mirror(document(), this)
+RichTextBox::RichTextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     setObjectName(QStringLiteral("RichTextBox1"));
+    auto *doc = new QTextDocument(this);
+    m_layout = new LayerLayout(doc);
+    doc->setDocumentLayout(m_layout);
+    setDocument(doc);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    RegisterPictureDrawing(document());
-    document()->setDefaultFont(DefaultFont());
+    RegisterPictureDrawing(doc);
+    doc->setDefaultFont(DefaultFont());
     setFont(DefaultFont());
+    m_mirror = new TextMirror(doc, this);
+    m_layer = new FormatLayer(doc, *m_mirror, this);
+    m_layout->SetLayer(m_layer, m_mirror);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        const QTextCursor c = textCursor();
+        m_layer->SetCursor(c.position(), c.anchor());
+    });
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] {
+        const QTextCursor c = textCursor();
+        m_layer->SetCursor(c.position(), c.anchor());
+    });
+    connect(m_layer, &FormatLayer::FormatsChanged, viewport(), [this] { viewport()->update(); });
 }
+
+RichTextBox::~RichTextBox()
+{
+    // The layer and the mirror go before the document that reports to them.
+    m_mirror->SetListener({});
+    m_layout->SetLayer(nullptr, nullptr);
+}
+
+const QString &RichTextBox::Text() const { return m_mirror->Text(); }
+const QString &RichTextBox::RawText() const { return m_mirror->Raw(); }
+int RichTextBox::TextLength() const { return m_mirror->Length(); }
+int RichTextBox::ToDocPos(int textPos, bool roundUp) const { return m_mirror->ToDocPos(textPos, roundUp); }
+int RichTextBox::ToTextPos(int docPos) const { return m_mirror->ToTextPos(docPos); }
 
 int RichTextBox::Find(const QString &what, int start, int end)
 {
-    const QString &hay = m_mirror.Folded();
+    const QString &hay = Text();
     const int len = int(hay.size());
     if (what.isEmpty() || start > len)
         return -1;
     const int from = std::max(0, start);
     const int limit = (end < 0 || end > len) ? len : end;
-    const int at = int(hay.indexOf(TextMirror::Fold(what), from, Qt::CaseSensitive));
+    const int at = int(FoldedIndexOf(hay, FoldCase(what), from));
     if (at < 0 || at + what.size() > limit)
         return -1;
     Select(at, int(what.size()));
@@ -60,6 +108,8 @@ void RichTextBox::Select(int start, int length)
     c.setPosition(ToDocPos(s0, false));
     if (s1 > s0)
         c.setPosition(ToDocPos(s1, true), QTextCursor::KeepAnchor);
+    // A new cursor: what the old one held for text typed next is gone.
+    m_layer->ClearPending();
     setTextCursor(c);
 }
 
@@ -95,71 +145,9 @@ void RichTextBox::SetSelText(const QString &text)
     // Its own undo step: without the block, text put in right after typing
     // would merge with the typing and one undo would take both away.
     c.beginEditBlock();
-    c.insertText(NormalizeLineBreaks(text));
+    c.insertText(NormalizeLineBreaks(text), InsertFormat());
     c.endEditBlock();
     setTextCursor(c);
-}
-
-OleColor RichTextBox::SelColor() const
-{
-    return OleFromColor(textCursor().charFormat().foreground().color());
-}
-
-void RichTextBox::MergeSelFormat(const QTextCharFormat &fmt)
-{
-    FormatOnlyScope scope(m_mirror);
-    mergeCurrentCharFormat(fmt);
-}
-
-void RichTextBox::SetSelColor(OleColor color)
-{
-    QTextCharFormat f;
-    f.setForeground(ColorFromOle(color));
-    MergeSelFormat(f);
-}
-
-void RichTextBox::SetSelFontName(const QString &name)
-{
-    QTextCharFormat f;
-    f.setFontFamilies({name});
-    MergeSelFormat(f);
-}
-
-void RichTextBox::SetSelFontSize(float points)
-{
-    if (!(points > 0.0f))
-        return;
-    QTextCharFormat f;
-    f.setFontPointSize(double(points));
-    MergeSelFormat(f);
-}
-
-void RichTextBox::SetSelBold(bool on)
-{
-    QTextCharFormat f;
-    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    MergeSelFormat(f);
-}
-
-void RichTextBox::SetSelItalic(bool on)
-{
-    QTextCharFormat f;
-    f.setFontItalic(on);
-    MergeSelFormat(f);
-}
-
-void RichTextBox::SetSelStrikeThru(bool on)
-{
-    QTextCharFormat f;
-    f.setFontStrikeOut(on);
-    MergeSelFormat(f);
-}
-
-void RichTextBox::SetSelUnderline(bool on)
-{
-    QTextCharFormat f;
-    f.setFontUnderline(on);
-    MergeSelFormat(f);
 }
 
 void RichTextBox::SetFocus()
@@ -179,17 +167,31 @@ void RichTextBox::SetWordWrap(bool on)
 
 void RichTextBox::InsertPicture(const QImage &image)
 {
+    Picture p;
+    p.image = image;
+    p.width = image.width();
+    p.height = image.height();
+    CharFormat f;
+    f.picture = m_layer->AddPicture(std::move(p));
+    m_layer->OverrideNextInsert(m_layer->FormatId(f));
     QTextCursor c = textCursor();
     lumora::InsertPicture(c, image);
     setTextCursor(c);
 }
 
-// Pasting and dropping take plain text only: formatting from other programs
-// does not come along, and line breaks arrive as paragraph breaks.
-void RichTextBox::insertFromMimeData(const QMimeData *source)
+// A key that types its text (not a shortcut): Ctrl alone is a shortcut,
+// Ctrl with Alt is AltGr on many layouts.
+bool RichTextBox::IsTyping(const QKeyEvent *e)
 {
-    if (source && source->hasText())
-        SetSelText(source->text());
+    const QString text = e->text();
+    if (text.isEmpty())
+        return false;
+    const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (mods == Qt::ControlModifier || (mods & Qt::MetaModifier))
+        return false;
+    const QChar c = text.at(0);
+    return c.isPrint() || c == u'\t' || c.category() == QChar::Other_PrivateUse
+        || (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
 }
 
 // Shift+Enter would insert a soft line break; a plain text editor user
@@ -201,7 +203,32 @@ void RichTextBox::keyPressEvent(QKeyEvent *e)
         ensureCursorVisible();
         return;
     }
+    if (IsTyping(e) && !isReadOnly()) {
+        QTextCursor c = textCursor();
+        c.insertText(e->text(), InsertFormat());
+        setTextCursor(c);
+        ensureCursorVisible();
+        return;
+    }
+    // Enter on an empty line starts the new line plain, as Qt's own editor
+    // does; elsewhere the break takes the format typed text would.
+    if (e->matches(QKeySequence::InsertParagraphSeparator) && textCursor().block().length() == 1)
+        m_layer->ExpectBreakAtCursor(0);
     QPlainTextEdit::keyPressEvent(e);
+    m_layer->ExpectBreakAtCursor(-1);
+}
+
+// The paragraphs about to be shown get their formats from the layer first.
+void RichTextBox::paintEvent(QPaintEvent *e)
+{
+    const int height = viewport()->height();
+    const QPointF offset = contentOffset();
+    for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
+        m_layout->Refresh(b);
+        if (blockBoundingGeometry(b).translated(offset).top() > height)
+            break;
+    }
+    QPlainTextEdit::paintEvent(e);
 }
 
 } // namespace lumora

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "document.h"
 #include "ole_color.h"
-#include "text_mirror.h"
 
 #include <QPlainTextEdit>
 #include <QVector>
+#include <functional>
 
 namespace lumora {
+
+class FormatLayer;
+class LayerLayout;
+class TextMirror;
 
 // One stretch of text to colour, in text positions (CR LF counts two).
 struct ColorRun
@@ -16,25 +21,32 @@ struct ColorRun
     OleColor color = 0;
 };
 
+// Called now and then while a long load fills the editor, with how far it
+// got in thousandths; false abandons the load (the editor is going away).
+using LoadProgress = std::function<bool(int permille)>;
+
 // The editing area.  Callers see the operations of a rich-edit control under
 // its member names, with positions and lengths counted in the plain text in
 // which every line break is CR LF; this class alone maps them onto Qt's
-// document positions.
+// document positions.  The text lives in Qt's document; formats and pictures
+// live beside it in a format layer and are applied to what is shown.
 class RichTextBox : public QPlainTextEdit
 {
     Q_OBJECT
 public:
     explicit RichTextBox(QWidget *parent = nullptr);
+    ~RichTextBox() override;
 
     // The font a new editing area starts with.
     static QFont DefaultFont();
 
     // Whole text, lines separated by CR LF.  Cheap: kept up to date as the
     // document changes.
-    QString Text() const { return m_mirror.Text(); }
-    int TextLength() const { return m_mirror.Length(); }
-    // The text case-folded character by character (same positions as Text).
-    const QString &FoldedText() const { return m_mirror.Folded(); }
+    const QString &Text() const;
+    int TextLength() const;
+    // The same text with soft line breaks as U+2028 (what a text file keeps
+    // of the document: a literal vertical tab stays one).
+    const QString &RawText() const;
 
     // Searches forward from start (a match at start counts) for what,
     // ignoring case and word boundaries; with end >= 0 the match must end at
@@ -59,6 +71,9 @@ public:
     void SetSelStrikeThru(bool on);
     void SetSelUnderline(bool on);
 
+    // How the character at a text position looks (its face as asked for).
+    QTextCharFormat FormatAt(int textPos) const;
+
     // Colours many runs in one undo step.  Runs are applied in order, so a
     // later run overrides an earlier one where they overlap.
     void ApplyColorRuns(const QVector<ColorRun> &runs);
@@ -78,16 +93,23 @@ public:
     // Inserts a picture at the caret at its natural size.
     void InsertPicture(const QImage &image);
 
+    // The whole document (text, formats, pictures) as it stands.
+    Document Snapshot() const;
+    // Replaces the document.  With progress, a long text goes in slice by
+    // slice, with a progress call after each; the editor takes no input
+    // meanwhile.  False when progress abandoned the load.
+    bool SetDocument(Document doc, const LoadProgress &progress = {});
+
     // The whole document as RTF; never empty, even for an empty document.
     QByteArray TextRTF() const;
     // Replaces the document with an RTF document; the empty text empties it
     // (text, formatting and pictures).  On unreadable RTF returns false,
     // sets *error and leaves the document as it was.
     bool SetTextRTF(const QByteArray &rtf, QString *error = nullptr);
-    // Loading by file name: RTF content as rich text, anything else as GBK
-    // plain text.  On failure returns false with a Chinese reason naming
-    // the file, and the document stays as it was.
-    bool LoadFile(const QString &path, QString *error);
+    // Loading by file name: RTF content as rich text, anything else as plain
+    // text.  On failure returns false with a Chinese reason naming the file,
+    // and the document stays as it was.
+    bool LoadFile(const QString &path, QString *error, const LoadProgress &progress = {});
     // Writes the document as RTF, atomically.
     bool SaveFile(const QString &path, QString *error) const;
 
@@ -95,23 +117,30 @@ public:
     void Select(int start, int length);
 
     // Position mapping, for code in this layer and its tests.
-    int ToDocPos(int textPos, bool roundUp = false) const { return m_mirror.ToDocPos(textPos, roundUp); }
-    int ToTextPos(int docPos) const { return m_mirror.ToTextPos(docPos); }
+    int ToDocPos(int textPos, bool roundUp = false) const;
+    int ToTextPos(int docPos) const;
 
 protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
     void keyPressEvent(QKeyEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
 
 private:
-    void MergeSelFormat(const QTextCharFormat &fmt);
-    bool LoadBytes(const QByteArray &bytes, QString *error);
+    void ChangeSelFormat(const std::function<void(CharFormat &)> &change);
+    QTextCharFormat InsertFormat() const;
+    static bool IsTyping(const QKeyEvent *e);
+    void FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned);
+    bool LoadBytes(const QByteArray &bytes, QString *error, const LoadProgress &progress);
 
-    TextMirror m_mirror;
+    TextMirror *m_mirror;
+    LayerLayout *m_layout;
+    FormatLayer *m_layer;
     float m_rightMargin = 0.0f;
 };
 
-// Line breaks of any kind (CR LF, LF, CR) become paragraph breaks, which is
-// what the editor's own insertion expects (it would turn CR LF into two).
+// Line breaks of any kind (CR LF, LF, CR) become LF, in one pass.
 QString NormalizeLineBreaks(const QString &text);
 
 } // namespace lumora

@@ -1,53 +1,230 @@
 #include "rich_text_box.h"
 
 #include "document_files.h"
+#include "format_layer.h"
+#include "layer_layout.h"
+#include "pictures.h"
 #include "rtf_reader.h"
 #include "rtf_writer.h"
 #include "text_codec.h"
+#include "text_mirror.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
 
 namespace lumora {
 
+namespace {
+
+// How much text goes into Qt's document between two looks at the clock, and
+// how often a long load reports progress (and so lets the window repaint).
+constexpr int kSliceChars = 256 * 1024;
+constexpr int kProgressEveryMs = 100;
+
+// Characters Qt's document cannot hold as characters (it would take them
+// for paragraph or frame breaks) become U+FFFD, keeping every position.
+bool IsForeignBreak(char16_t c)
+{
+    return c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
+}
+
+void SanitizeForQt(QString &text)
+{
+    const qsizetype n = text.size();
+    const QChar *s = text.constData();
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (IsForeignBreak(c) || (c == u'\r' && (i + 1 >= n || s[i + 1] != u'\n'))
+            || (c == u'\n' && (i == 0 || s[i - 1] != u'\r')))
+            break;
+    }
+    if (i == n)
+        return;
+    QChar *d = text.data();
+    for (; i < n; ++i) {
+        const char16_t c = d[i].unicode();
+        if (IsForeignBreak(c) || (c == u'\r' && (i + 1 >= n || d[i + 1] != u'\n'))
+            || (c == u'\n' && (i == 0 || d[i - 1] != u'\r')))
+            d[i] = QChar(QChar::ReplacementCharacter);
+    }
+}
+
+Qt::Alignment ToQt(Align a)
+{
+    switch (a) {
+    case Align::Center: return Qt::AlignHCenter;
+    case Align::Right: return Qt::AlignRight;
+    case Align::Justify: return Qt::AlignJustify;
+    default: return Qt::AlignLeft;
+    }
+}
+
+Align FromQt(Qt::Alignment a)
+{
+    if (a & Qt::AlignHCenter)
+        return Align::Center;
+    if (a & Qt::AlignRight)
+        return Align::Right;
+    if (a & Qt::AlignJustify)
+        return Align::Justify;
+    return Align::Left;
+}
+
+} // namespace
+
+Document RichTextBox::Snapshot() const
+{
+    Document d;
+    d.text = m_mirror->Raw();
+    d.formats = m_layer->Formats();
+    d.runs = m_layer->Runs();
+    d.pictures = m_layer->Pictures();
+    if (document()->property("lumoraAligned").toBool()) {
+        int n = 0;
+        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next(), ++n) {
+            const Align a = FromQt(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask);
+            if (a != Align::Left)
+                d.aligns.append({n, a});
+        }
+    }
+    return d;
+}
+
+// Fills Qt's document with the text, pictures as image objects, slice by
+// slice.  The mirror and the layer are told of the result once, at the end.
+void RichTextBox::FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned)
+{
+    QPointer<RichTextBox> alive(this);
+    QTextDocument *d = document();
+    QTextCursor c(d);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastReport = 0;
+    bool first = true;   // the first slice shows at once
+    const qsizetype n = doc.text.size();
+    qsizetype at = 0;
+    while (at < n) {
+        qsizetype end = std::min(n, at + kSliceChars);
+        const qsizetype picture = doc.text.indexOf(QChar(QChar::ObjectReplacementCharacter), at);
+        if (picture >= 0 && picture < end)
+            end = picture;
+        else if (end < n && doc.text.lastIndexOf(u'\n', end - 1) > at)
+            end = doc.text.lastIndexOf(u'\n', end - 1) + 1;   // whole lines per slice
+        if (end > at)
+            c.insertText(doc.text.mid(at, end - at));
+        if (end == picture) {
+            const int id = doc.runs.IsEmpty() ? -1 : doc.formats.At(doc.runs.FormatAt(int(picture))).picture;
+            if (id >= 0 && id < doc.pictures.size()) {
+                const Picture &p = doc.pictures[id];
+                QTextImageFormat f;
+                f.setName(AddPictureResource(d, p.image));
+                f.setWidth(p.width);
+                f.setHeight(p.height);
+                c.insertImage(f);
+            } else {
+                c.insertText(QString(QChar(QChar::ObjectReplacementCharacter)));
+            }
+            end = picture + 1;
+        }
+        at = end;
+        if (progress && (first || clock.elapsed() - lastReport >= kProgressEveryMs)) {
+            first = false;
+            lastReport = clock.elapsed();
+            if (!progress(int(qint64(1000) * at / std::max<qsizetype>(1, n))) || !alive) {
+                *abandoned = true;
+                return;
+            }
+        }
+    }
+    for (const auto &a : doc.aligns) {
+        QTextBlock b = d->findBlockByNumber(a.first);
+        if (!b.isValid())
+            continue;
+        QTextBlockFormat bf;
+        bf.setAlignment(ToQt(a.second));
+        QTextCursor(b).mergeBlockFormat(bf);
+    }
+    d->setProperty("lumoraAligned", !doc.aligns.isEmpty());
+}
+
+bool RichTextBox::SetDocument(Document doc, const LoadProgress &progress)
+{
+    SanitizeForQt(doc.text);
+    if (doc.runs.Length() != doc.text.size())
+        doc.runs = RunList(int(doc.text.size()), 0);
+    QTextDocument *d = document();
+    const bool wasReadOnly = isReadOnly();
+    setReadOnly(true);
+    m_layout->SetLayer(nullptr, nullptr);
+    m_mirror->SetSuspended(true);
+    // Filling is no step to undo: the history starts anew with the document.
+    d->setUndoRedoEnabled(false);
+    d->clear();
+    setCurrentCharFormat(QTextCharFormat());
+    bool abandoned = false;
+    QPointer<RichTextBox> alive(this);
+    FillDocument(doc, progress, &abandoned);
+    if (!alive)
+        return false;
+    if (abandoned) {
+        // What got in stays, plainly formatted, and editable again.
+        m_mirror->SetSuspended(false);
+        m_mirror->Reset(document()->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+        m_layer->Reset(FormatTable(), RunList(m_mirror->Length(), 0), {});
+        m_layout->SetLayer(m_layer, m_mirror);
+        d->setUndoRedoEnabled(true);
+        setReadOnly(wasReadOnly);
+        return false;
+    }
+    m_mirror->SetSuspended(false);
+    m_mirror->Reset(doc.text);
+    m_layer->Reset(std::move(doc.formats), std::move(doc.runs), std::move(doc.pictures));
+    m_layout->SetLayer(m_layer, m_mirror);
+    d->setUndoRedoEnabled(true);
+    setReadOnly(wasReadOnly);
+    moveCursor(QTextCursor::Start);
+    viewport()->update();
+    return true;
+}
+
 QByteArray RichTextBox::TextRTF() const
 {
-    return WriteRtf(*document());
+    return WriteRtf(Snapshot());
 }
 
 bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
 {
-    if (rtf.isEmpty()) {
-        MirrorSuspendScope scope(m_mirror);
-        clear();   // text, formats and image resources alike
-        setCurrentCharFormat(QTextCharFormat());
-        return true;
-    }
-    return LoadBytes(rtf, error);
+    if (rtf.isEmpty())
+        return SetDocument(Document());   // text, formats and pictures alike
+    return LoadBytes(rtf, error, {});
 }
 
-bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error)
+bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error, const LoadProgress &progress)
 {
+    Document doc;
     if (IsRtf(bytes)) {
-        MirrorSuspendScope scope(m_mirror);
-        if (!ReadRtf(bytes, *document(), error))
+        if (!ReadRtf(bytes, &doc, error))
             return false;
     } else {
-        const QString text = DecodeTextFile(bytes);
-        MirrorSuspendScope scope(m_mirror);
-        // Plain text comes in with the editor's default format, not with
-        // whatever format the caret happened to carry.
-        setCurrentCharFormat(QTextCharFormat());
-        setPlainText(text);
+        QString text = DecodeTextFile(bytes);
+        text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+        doc = Document::FromText(std::move(text));
     }
-    moveCursor(QTextCursor::Start);
-    return true;
+    return SetDocument(std::move(doc), progress);
 }
 
-bool RichTextBox::LoadFile(const QString &path, QString *error)
+bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgress &progress)
 {
     QByteArray bytes;
     if (!ReadFileBytes(path, &bytes, error))
         return false;
     QString why;
-    if (!LoadBytes(bytes, &why)) {
+    if (!LoadBytes(bytes, &why, progress)) {
         if (error)
             *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
         return false;

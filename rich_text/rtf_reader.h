@@ -19,3 +19,9 @@ bool IsRtf(const QByteArray &data);
 bool ReadRtf(const QByteArray &data, QTextDocument &doc, QString *error);
 
 } // namespace lumora
+
+#include "document.h"
+namespace lumora {
+// Replaces *out with the RTF document on success.
+bool ReadRtf(const QByteArray &data, Document *out, QString *error);
+} // namespace lumora

@@ -13,3 +13,8 @@ namespace lumora {
 QByteArray WriteRtf(const QTextDocument &doc);
 
 } // namespace lumora
+
+#include "document.h"
+namespace lumora {
+QByteArray WriteRtf(const Document &doc);
+} // namespace lumora

@@ -10,16 +10,9 @@ namespace {
 
 const QLatin1String kCrLf("\r\n");
 
-// A soft line break inside a paragraph is one character; in the plain text it
-// shows as a vertical tab, as rich-edit controls report it.
-void AppendBlockText(QString &out, const QString &blockText, int from, int len)
+int CountSoftBreaks(QStringView s)
 {
-    const int start = out.size();
-    out.append(QStringView(blockText).mid(from, len));
-    for (int i = start; i < out.size(); ++i) {
-        if (out[i] == QChar::LineSeparator)
-            out[i] = QLatin1Char('\v');
-    }
+    return int(std::count(s.begin(), s.end(), QChar(QChar::LineSeparator)));
 }
 
 } // namespace
@@ -31,71 +24,81 @@ TextMirror::TextMirror(QTextDocument *doc, QObject *parent) : QObject(parent), m
     connect(doc, &QTextDocument::contentsChange, this, &TextMirror::OnContentsChange);
 }
 
-QString TextMirror::Fold(const QString &s)
-{
-    QString out = s;
-    QChar *d = out.data();
-    const int n = out.size();
-    for (int i = 0; i < n; ++i) {
-        const QChar c = d[i];
-        if (c.isHighSurrogate() && i + 1 < n && d[i + 1].isLowSurrogate()) {
-            const char32_t cp = QChar::surrogateToUcs4(c, d[i + 1]);
-            const char32_t f = QChar::toCaseFolded(cp);
-            if (QChar::requiresSurrogates(f)) {
-                d[i] = QChar(QChar::highSurrogate(f));
-                d[i + 1] = QChar(QChar::lowSurrogate(f));
-            }
-            ++i;
-        } else if (!c.isSurrogate()) {
-            d[i] = c.toCaseFolded();
-        }
-    }
-    return out;
-}
-
 // Besides the change signal, a cheap size check catches any document change
 // that reached us without one.
-const QString &TextMirror::Text() const
+const QString &TextMirror::Raw() const
 {
     if (!m_valid || !Consistent())
         Rebuild();
-    return m_text;
+    return m_raw;
 }
 
-const QString &TextMirror::Folded() const
+const QString &TextMirror::Text() const
 {
-    Text();
-    return m_folded;
+    const QString &raw = Raw();
+    if (m_softBreaks == 0)
+        return raw;
+    if (!m_shownValid) {
+        m_shown = raw;
+        std::replace(m_shown.begin(), m_shown.end(), QChar(QChar::LineSeparator), QChar(u'\v'));
+        m_shownValid = true;
+    }
+    return m_shown;
+}
+
+void TextMirror::Reset(QString raw)
+{
+    m_raw = std::move(raw);
+    m_valid = true;
+    m_shownValid = false;
+    m_softBreaks = CountSoftBreaks(m_raw);
+    IndexLines();
+    if (!Consistent())
+        m_valid = false;
+}
+
+void TextMirror::IndexLines() const
+{
+    m_lineStart.clear();
+    m_lineStart.push_back(0);
+    const QChar *d = m_raw.constData();
+    const qsizetype n = m_raw.size();
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if (d[i] == u'\r' && d[i + 1] == u'\n')
+            m_lineStart.push_back(int(i + 2));
+    }
 }
 
 void TextMirror::Rebuild() const
 {
-    m_text.clear();
-    m_lineStart.clear();
-    m_text.reserve(m_doc->characterCount() + m_doc->blockCount());
-    m_lineStart.reserve(size_t(m_doc->blockCount()));
+    m_raw.clear();
+    m_raw.reserve(m_doc->characterCount() + m_doc->blockCount());
     for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next()) {
-        m_lineStart.push_back(int(m_text.size()));
-        const QString t = b.text();
-        AppendBlockText(m_text, t, 0, int(t.size()));
+        m_raw.append(b.text());
         if (b.next().isValid())
-            m_text.append(kCrLf);
+            m_raw.append(kCrLf);
     }
-    m_folded = Fold(m_text);
+    m_softBreaks = CountSoftBreaks(m_raw);
+    m_shownValid = false;
+    IndexLines();
     m_valid = true;
 }
 
 bool TextMirror::Consistent() const
 {
     const int blocks = m_doc->blockCount();
-    return int(m_lineStart.size()) == blocks
-        && m_text.size() == (m_doc->characterCount() - 1) + (blocks - 1)
-        && m_folded.size() == m_text.size();
+    return int(m_lineStart.size()) == blocks && m_raw.size() == (m_doc->characterCount() - 1) + (blocks - 1);
+}
+
+int TextMirror::LineStart(int block) const
+{
+    Raw();
+    return m_lineStart[size_t(std::clamp(block, 0, int(m_lineStart.size()) - 1))];
 }
 
 int TextMirror::ToDocPos(int textPos, bool roundUp) const
 {
-    const QString &t = Text();
+    const QString &t = Raw();
     const int s = std::clamp(textPos, 0, int(t.size()));
     const auto it = std::upper_bound(m_lineStart.begin(), m_lineStart.end(), s);
     const int b = int(it - m_lineStart.begin()) - 1;
@@ -128,7 +131,7 @@ int TextMirror::OldTextPos(int docPos) const
     }
     const int b = lo;
     const int lineStart = m_lineStart[size_t(b)];
-    const int lineEnd = (size_t(b) + 1 < m_lineStart.size()) ? m_lineStart[size_t(b) + 1] - 2 : int(m_text.size());
+    const int lineEnd = (size_t(b) + 1 < m_lineStart.size()) ? m_lineStart[size_t(b) + 1] - 2 : int(m_raw.size());
     const int offset = std::clamp(docPos - (lineStart - b), 0, lineEnd - lineStart);
     return lineStart + offset;
 }
@@ -145,7 +148,7 @@ QString TextMirror::DocRangeAsText(int docPos, int docLen) const
         const int from = std::max(docPos, bStart) - bStart;
         const int to = std::min(end, bStart + bLen) - bStart;
         if (to > from)
-            AppendBlockText(out, b.text(), from, to - from);
+            out.append(QStringView(b.text()).mid(from, to - from));
         const int sep = bStart + bLen;
         if (sep >= docPos && sep < end && b.next().isValid())
             out.append(kCrLf);
@@ -155,18 +158,26 @@ QString TextMirror::DocRangeAsText(int docPos, int docLen) const
 
 void TextMirror::OnContentsChange(int pos, int removed, int added)
 {
-    if (!m_valid || m_formatOnly || m_suspended)
+    if (m_suspended)
         return;
+    if (!m_valid) {
+        // Lost track earlier: the listener hears of the whole text anew.
+        const QString old = m_raw;
+        Rebuild();
+        if (m_listener)
+            m_listener(0, int(old.size()), m_raw, old);
+        return;
+    }
     const int oldS0 = OldTextPos(pos);
-    const int oldS1 = std::max(oldS0, OldTextPos(pos + removed));
+    // A removal that ends on a paragraph break takes the whole CR LF.
+    const int oldS1 = std::max(oldS0, removed > 0 ? OldTextPos(pos + removed) : oldS0);
     const QString chunk = DocRangeAsText(pos, added);
 
-    if (oldS1 - oldS0 == chunk.size()
-        && QStringView(m_text).mid(oldS0, chunk.size()) == QStringView(chunk))
-        return;   // formatting changed, the characters did not
-
-    m_text.replace(oldS0, oldS1 - oldS0, chunk);
-    m_folded.replace(oldS0, oldS1 - oldS0, Fold(chunk));
+    if (m_listener)
+        m_listener(oldS0, oldS1 - oldS0, chunk, m_raw);
+    m_softBreaks += CountSoftBreaks(chunk) - CountSoftBreaks(QStringView(m_raw).mid(oldS0, oldS1 - oldS0));
+    m_raw.replace(oldS0, oldS1 - oldS0, chunk);
+    m_shownValid = false;
 
     const int delta = int(chunk.size()) - (oldS1 - oldS0);
     auto first = std::upper_bound(m_lineStart.begin(), m_lineStart.end(), oldS0);
@@ -174,7 +185,7 @@ void TextMirror::OnContentsChange(int pos, int removed, int added)
     for (auto it = last; it != m_lineStart.end(); ++it)
         *it += delta;
     std::vector<int> fresh;
-    for (int i = chunk.indexOf(kCrLf); i >= 0; i = chunk.indexOf(kCrLf, i + 2))
+    for (int i = int(chunk.indexOf(kCrLf)); i >= 0; i = int(chunk.indexOf(kCrLf, i + 2)))
         fresh.push_back(oldS0 + i + 2);
     const auto at = m_lineStart.erase(first, last);
     m_lineStart.insert(at, fresh.begin(), fresh.end());

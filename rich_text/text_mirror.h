@@ -1,7 +1,10 @@
 #pragma once
 
+#include "text_fold.h"
+
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QTextDocument;
@@ -9,10 +12,10 @@ class QTextDocument;
 namespace lumora {
 
 // The document's plain text as the rest of the program counts it: every
-// paragraph break is the two characters CR LF.  The mirror keeps that text and
-// a case-folded copy of it (same length, same positions) for searching, and
-// patches both when the document changes instead of rebuilding them, so that
-// reading the text or searching a large document stays cheap.
+// paragraph break is the two characters CR LF.  The mirror keeps that text
+// and patches it when the document changes instead of rebuilding it, so that
+// reading the text of a large document stays cheap, and tells a listener
+// which stretch of text positions changed.
 //
 // Text positions ("text pos") are those CR LF positions; document positions
 // ("doc pos") are QTextDocument's, where a paragraph break is one character.
@@ -21,35 +24,37 @@ class TextMirror : public QObject
 {
     Q_OBJECT
 public:
+    // [pos, pos + removed) of oldText became `added`.  Called before the
+    // mirror takes the change; the listener must not call back.
+    using Listener = std::function<void(int pos, int removed, const QString &added, const QString &oldText)>;
+
     explicit TextMirror(QTextDocument *doc, QObject *parent = nullptr);
 
+    // The document's own characters with CR LF between paragraphs; a soft
+    // line break is U+2028, a picture U+FFFC.
+    const QString &Raw() const;
+    // The same, with each soft line break shown as '\v', as rich-edit
+    // controls report it.  Same length and positions as Raw().
     const QString &Text() const;
-    const QString &Folded() const;
-    int Length() const { return Text().size(); }
+    int Length() const { return int(Raw().size()); }
 
     // A text position inside a CR LF pair lands on the break itself: rounding
     // down keeps the break out of a range ending there, rounding up takes it in.
     int ToDocPos(int textPos, bool roundUp = false) const;
     int ToTextPos(int docPos) const;
+    // Text position where paragraph `block` starts.
+    int LineStart(int block) const;
 
-    // While set, document changes are taken as formatting only and the text
-    // is not re-read.  Only code that changes nothing but character formats
-    // may set it.
-    void SetFormatOnly(bool on) { m_formatOnly = on; }
+    void SetListener(Listener listener) { m_listener = std::move(listener); }
 
-    // Drops the mirror; the next read rebuilds it from the document.
-    void Invalidate() { m_valid = false; }
-    // While set, changes are not followed at all; clearing it drops the
-    // mirror.  For replacing the whole document, where patching would only
-    // do a rebuild's work twice.
-    void SetSuspended(bool on)
-    {
-        m_suspended = on;
-        if (!on)
-            m_valid = false;
-    }
+    static QString Fold(const QString &s) { return FoldCase(s); }
 
-    static QString Fold(const QString &s);
+    // While set, changes are not followed at all; Reset() must follow.  For
+    // filling the whole document, where patching would do a rebuild's work
+    // many times over.
+    void SetSuspended(bool on) { m_suspended = on; }
+    // The document now holds exactly this text (CR LF between paragraphs).
+    void Reset(QString raw);
 
 private:
     void OnContentsChange(int pos, int removed, int added);
@@ -57,41 +62,18 @@ private:
     bool Consistent() const;
     int OldTextPos(int docPos) const;
     QString DocRangeAsText(int docPos, int docLen) const;
+    void IndexLines() const;
 
     QTextDocument *m_doc;
-    bool m_formatOnly = false;
+    Listener m_listener;
     bool m_suspended = false;
     mutable bool m_valid = false;
-    mutable QString m_text;
-    mutable QString m_folded;
+    mutable QString m_raw;
+    mutable QString m_shown;           // Raw() with '\v' for U+2028, built on demand
+    mutable bool m_shownValid = false;
+    mutable int m_softBreaks = 0;
     // Text position at which each paragraph starts.
     mutable std::vector<int> m_lineStart;
-};
-
-// Sets TextMirror::SetFormatOnly for one scope.
-class FormatOnlyScope
-{
-public:
-    explicit FormatOnlyScope(TextMirror &m) : m_mirror(m) { m_mirror.SetFormatOnly(true); }
-    ~FormatOnlyScope() { m_mirror.SetFormatOnly(false); }
-    FormatOnlyScope(const FormatOnlyScope &) = delete;
-    FormatOnlyScope &operator=(const FormatOnlyScope &) = delete;
-
-private:
-    TextMirror &m_mirror;
-};
-
-// Suspends a TextMirror for one scope.
-class MirrorSuspendScope
-{
-public:
-    explicit MirrorSuspendScope(TextMirror &m) : m_mirror(m) { m_mirror.SetSuspended(true); }
-    ~MirrorSuspendScope() { m_mirror.SetSuspended(false); }
-    MirrorSuspendScope(const MirrorSuspendScope &) = delete;
-    MirrorSuspendScope &operator=(const MirrorSuspendScope &) = delete;
-
-private:
-    TextMirror &m_mirror;
 };
 
 } // namespace lumora

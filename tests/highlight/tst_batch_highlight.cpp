@@ -21,17 +21,15 @@ ProgramRun Batch(const QStringList &args)
 }
 
 
-// The text colour of every character.
+// The text colour of every character but the line breaks, which show none.
 QStringList CharColours(const RichTextBox &box)
 {
     QStringList out;
-    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat f = it.fragment().charFormat();
-            const QString c = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color().name() : "-";
-            for (int i = 0; i < it.fragment().length(); ++i)
-                out << c;
-        }
+    for (int i = 0; i < box.TextLength(); ++i) {
+        if (box.Text()[i] == u'\r' || box.Text()[i] == u'\n')
+            continue;
+        const QTextCharFormat f = box.FormatAt(i);
+        out << (f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color().name() : "-");
     }
     return out;
 }

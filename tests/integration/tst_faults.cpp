@@ -269,11 +269,8 @@ void TstFaults::readOnlyProgramFolder()
     m_box->setPlainText(QStringLiteral("mov eax, 1 ; x"));
     QVERIFY(HighlightEditorText(*m_box, fs.Root()));
     QCOMPARE(QDir(fs.Root()).entryList(QDir::Files), QStringList{QStringLiteral("data-EAX.txt")});
-    QTextCursor c(m_box->document());
-    c.setPosition(5);   // inside "eax"
-    QCOMPARE(c.charFormat().foreground().color(), QColor(255, 0, 0));
-    c.setPosition(13);   // inside the comment
-    QCOMPARE(c.charFormat().foreground().color(), QColor(192, 192, 255));
+    QCOMPARE(m_box->FormatAt(4).foreground().color(), QColor(255, 0, 0));   // inside "eax"
+    QCOMPARE(m_box->FormatAt(12).foreground().color(), QColor(192, 192, 255));   // inside the comment
 }
 
 QTEST_MAIN(TstFaults)

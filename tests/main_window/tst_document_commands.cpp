@@ -166,11 +166,8 @@ void TstDocumentCommands::saveWritesRtfIntoOpenedTextFile()
     m_box->setPlainText(QString());
     Trigger("open");
     QCOMPARE(m_box->Text(), QStringLiteral("mov eax, ebx"));
-    QTextCursor c(m_box->document());
-    c.setPosition(m_box->ToDocPos(5));
-    QCOMPARE(c.charFormat().foreground().color(), QColor(255, 0, 0));
-    c.setPosition(m_box->ToDocPos(2));
-    QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(m_box->FormatAt(4).foreground().color(), QColor(255, 0, 0));
+    QVERIFY(!m_box->FormatAt(1).hasProperty(QTextFormat::ForegroundBrush));
 }
 
 void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
@@ -227,9 +224,7 @@ void TstDocumentCommands::newYesEmptiesEverything()
     QCOMPARE(m_box->Text(), QString());
     QCOMPARE(m_box->document()->blockCount(), 1);
     QTest::keyClicks(m_box, QStringLiteral("z"));
-    QTextCursor c(m_box->document());
-    c.setPosition(1);
-    QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
+    QVERIFY(!m_box->FormatAt(0).hasProperty(QTextFormat::ForegroundBrush));
     QCOMPARE(m_form->windowTitle(), kProduct);
 }
 

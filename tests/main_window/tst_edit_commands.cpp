@@ -64,16 +64,16 @@ QByteArray IcoFile(const QList<QPair<int, QRgb>> &images)
     return head + body;
 }
 
-struct Picture
+struct ShownPicture
 {
     int docPos = -1;
     QSize size;
     QImage image;
 };
 
-QList<Picture> Pictures(const RichTextBox &box)
+QList<ShownPicture> Pictures(const RichTextBox &box)
 {
-    QList<Picture> out;
+    QList<ShownPicture> out;
     QTextDocument *doc = box.document();
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
@@ -90,9 +90,7 @@ QList<Picture> Pictures(const RichTextBox &box)
 
 QTextCharFormat FormatAt(const RichTextBox &box, int textPos)
 {
-    QTextCursor c(box.document());
-    c.setPosition(box.ToDocPos(textPos) + 1);   // the format of the character at textPos
-    return c.charFormat();
+    return box.FormatAt(textPos);
 }
 
 } // namespace
@@ -327,7 +325,7 @@ void TstEditCommands::insertPicture()
     Trigger("insterdata");
 
     QCOMPARE(m_dialogs->filtersSeen, QStringList{QStringLiteral("图片文件(*.ico;*.bmp)|*.ico;*.bmp")});
-    const QList<Picture> pics = Pictures(*m_box);
+    const QList<ShownPicture> pics = Pictures(*m_box);
     QCOMPARE(pics.size(), 1);
     QCOMPARE(pics[0].docPos, m_box->ToDocPos(caret));
     QCOMPARE(pics[0].size, size);   // natural size
@@ -349,7 +347,7 @@ void TstEditCommands::insertPictureIcoTakesLargest()
     QVERIFY(WriteAll(path, IcoFile({{16, qRgb(255, 0, 0)}, {48, qRgb(0, 0, 255)}, {32, qRgb(0, 255, 0)}})));
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("insterdata");
-    const QList<Picture> pics = Pictures(*m_box);
+    const QList<ShownPicture> pics = Pictures(*m_box);
     QCOMPARE(pics.size(), 1);
     QCOMPARE(pics[0].size, QSize(48, 48));
     QCOMPARE(pics[0].image.pixelColor(24, 24), QColor(0, 0, 255));
@@ -440,7 +438,7 @@ void TstEditCommands::pictureSurvivesRtf()
     m_dialogs->open = ScriptedDialogs::Choose(rtf);
     Trigger("open");
 
-    const QList<Picture> pics = Pictures(*m_box);
+    const QList<ShownPicture> pics = Pictures(*m_box);
     QCOMPARE(pics.size(), 1);
     QCOMPARE(pics[0].size, QSize(9, 6));
     QCOMPARE(pics[0].image.pixelColor(4, 3), QColor(200, 100, 50));

@@ -181,7 +181,7 @@ void TstRichTextBox::colourChangeKeepsText()
     box.Select(4, 3);
     box.SetSelColor(0x000000FF);
     QCOMPARE(box.SelColor(), lumora::OleColor(0x000000FF));
-    QCOMPARE(box.textCursor().charFormat().foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(box.FormatAt(5).foreground().color(), QColor(255, 0, 0));
     QCOMPARE(box.Text(), QStringLiteral("mov eax\r\nret"));
     QCOMPARE(box.Find(QStringLiteral("ret")), 9);
 }
@@ -191,20 +191,14 @@ void TstRichTextBox::colorRunsAreOneUndoStep()
     RichTextBox box;
     box.setPlainText(QStringLiteral("aa bb\ncc"));
     box.ApplyColorRuns({{0, 2, 0x0000FF}, {3, 5, 0xFF0000}, {4, 1, 0x00FF00}});
-    QTextCursor c(box.document());
-    const auto colourAt = [&](int textPos) {
-        c.setPosition(box.ToDocPos(textPos) + 1);   // the format of the character before the cursor
-        return lumora::OleFromColor(c.charFormat().foreground().color());
-    };
+    const auto colourAt = [&](int textPos) { return lumora::OleFromColor(box.FormatAt(textPos).foreground().color()); };
     QCOMPARE(colourAt(0), 0x0000FFu);
     QCOMPARE(colourAt(3), 0xFF0000u);
     QCOMPARE(colourAt(4), 0x00FF00u);   // the later run wins
     QCOMPARE(colourAt(7), 0xFF0000u);   // "c" on the next line
     box.Undo();
-    for (int p : {0, 3, 4, 7}) {
-        c.setPosition(box.ToDocPos(p) + 1);
-        QVERIFY(!c.charFormat().hasProperty(QTextFormat::ForegroundBrush));
-    }
+    for (int p : {0, 3, 4, 7})
+        QVERIFY(!box.FormatAt(p).hasProperty(QTextFormat::ForegroundBrush));
     QCOMPARE(box.Text(), QStringLiteral("aa bb\r\ncc"));
 }
 
@@ -218,8 +212,7 @@ void TstRichTextBox::pasteTakesPlainText()
     mime.setText(QStringLiteral("bold\r\nnext"));
     box.Insert(&mime);
     QCOMPARE(box.Text(), QStringLiteral("[bold\r\nnext]"));
-    box.Select(1, 4);
-    QVERIFY(!box.textCursor().charFormat().font().bold());
+    QVERIFY(!box.FormatAt(2).hasProperty(QTextFormat::FontWeight));
 }
 
 void TstRichTextBox::pictureIsOneCharacter()

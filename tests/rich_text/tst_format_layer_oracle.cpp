@@ -1,0 +1,214 @@
+// The editing area keeps colours in a layer beside the text.  Before that,
+// colours lived in Qt's document as character formats; that implementation
+// is kept here as the oracle, and random editing must give every character
+// the same colour in both, after every step.
+#include "pictures.h"
+#include "rich_text_box.h"
+
+#include <QRandomGenerator>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QtTest>
+
+using namespace lumora;
+
+namespace {
+
+// Colours as character formats of Qt's document, positions as CR LF text.
+class OracleBox : public QPlainTextEdit
+{
+public:
+    OracleBox() { setLineWrapMode(QPlainTextEdit::WidgetWidth); }
+
+    int DocPos(int textPos, bool roundUp) const
+    {
+        int text = 0;
+        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+            const int len = b.length() - 1;
+            if (textPos <= text + len)
+                return b.position() + (textPos - text);
+            if (textPos == text + len + 1)   // on the LF of the break
+                return b.position() + len + (roundUp ? 1 : 0);
+            text += len + 2;
+        }
+        return document()->characterCount() - 1;
+    }
+    QString Text() const { return toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")); }
+    void Select(int start, int length)
+    {
+        const int len = int(Text().size());
+        const int s0 = std::clamp(start, 0, len), s1 = std::clamp(s0 + length, s0, len);
+        QTextCursor c(document());
+        c.setPosition(DocPos(s0, false));
+        if (s1 > s0)
+            c.setPosition(DocPos(s1, true), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    void SetSelText(const QString &t)
+    {
+        QTextCursor c = textCursor();
+        c.beginEditBlock();
+        c.insertText(NormalizeLineBreaks(t));
+        c.endEditBlock();
+        setTextCursor(c);
+    }
+    void SetSelColor(OleColor color)
+    {
+        QTextCharFormat f;
+        f.setForeground(ColorFromOle(color));
+        mergeCurrentCharFormat(f);
+    }
+    void ApplyColorRuns(const QVector<ColorRun> &runs)
+    {
+        const int len = int(Text().size());
+        QTextCursor c(document());
+        c.beginEditBlock();
+        for (const ColorRun &r : runs) {
+            const int s0 = std::clamp(r.start, 0, len), s1 = std::clamp(r.start + r.length, s0, len);
+            if (s1 <= s0)
+                continue;
+            QTextCharFormat f;
+            f.setForeground(ColorFromOle(r.color));
+            c.setPosition(DocPos(s0, false));
+            c.setPosition(DocPos(s1, true), QTextCursor::KeepAnchor);
+            c.mergeCharFormat(f);
+        }
+        c.endEditBlock();
+    }
+    // The colour of every text position; both characters of a break show
+    // the break's own format.
+    QList<qint64> Colours() const
+    {
+        QList<qint64> out;
+        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                for (int i = 0; i < it.fragment().length(); ++i)
+                    out << Colour(it.fragment().charFormat());
+            }
+            if (b.next().isValid())
+                out << Colour(b.next().charFormat()) << Colour(b.next().charFormat());
+        }
+        return out;
+    }
+    static qint64 Colour(const QTextFormat &f)
+    {
+        return f.hasProperty(QTextFormat::ForegroundBrush) ? qint64(OleFromColor(f.foreground().color())) : -1;
+    }
+};
+
+QList<qint64> Colours(const RichTextBox &box)
+{
+    QList<qint64> out;
+    for (int i = 0; i < box.TextLength(); ++i)
+        out << OracleBox::Colour(box.FormatAt(i));
+    return out;
+}
+
+// Key presses carrying the characters, Chinese ones too.
+void Type(QWidget *w, const QString &keys)
+{
+    for (QChar c : keys) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(w, &press);
+    }
+}
+
+const OleColor kColours[] = {0x0000FF, 0xFF0000, 0x00C0C0, 0x800080};
+
+} // namespace
+
+class TstFormatLayerOracle : public QObject
+{
+    Q_OBJECT
+private slots:
+    void randomEditingMatchesColoursInTheDocument();
+};
+
+void TstFormatLayerOracle::randomEditingMatchesColoursInTheDocument()
+{
+    // LUMORA_SOAK=n runs n times as many rounds, from another seed.
+    const int soak = std::max(1, qEnvironmentVariableIntValue("LUMORA_SOAK"));
+    QRandomGenerator rng(quint32(91 + soak));
+    const QString letters = QStringLiteral("ab中 ");
+    const int rounds = 40 * soak;
+    for (int round = 0; round < rounds; ++round) {
+        RichTextBox box;
+        OracleBox oracle;
+        const QString start = QStringLiteral("mov eax,1\nret\n\nx");
+        box.SetSelText(start);
+        oracle.SetSelText(start);
+        QStringList log;
+        for (int step = 0; step < 60; ++step) {
+            const int len = box.TextLength();
+            const int at = rng.bounded(len + 1), span = rng.bounded(len - at + 1);
+            const OleColor colour = kColours[rng.bounded(4)];
+            const auto both = [&](auto f) { f(box); f(oracle); };
+            switch (rng.bounded(11)) {
+            case 10: {
+                log << QStringLiteral("picture at %1").arg(at);
+                QImage image(3, 2, QImage::Format_RGB32);
+                image.fill(Qt::green);
+                box.Select(at, 0);
+                box.InsertPicture(image);
+                oracle.Select(at, 0);
+                QTextCursor c = oracle.textCursor();
+                InsertPicture(c, image);
+                oracle.setTextCursor(c);
+                break;
+            }
+            case 0: case 1: {   // typing at a clicked place, a few keys
+                QString keys;
+                for (int k = rng.bounded(3) + 1; k > 0; --k)
+                    keys += letters[rng.bounded(letters.size())];
+                log << QStringLiteral("type %1 at %2").arg(keys).arg(at);
+                both([&](auto &b) { b.Select(at, 0); Type(&b, keys); });
+                break;
+            }
+            case 2:
+                log << QStringLiteral("enter at %1").arg(at);
+                both([&](auto &b) { b.Select(at, 0); QTest::keyClick(&b, Qt::Key_Return); });
+                break;
+            case 3:
+                log << QStringLiteral("delete %1+%2").arg(at).arg(span);
+                both([&](auto &b) { b.Select(at, span); QTest::keyClick(&b, Qt::Key_Delete); });
+                break;
+            case 4: {
+                const QString text = rng.bounded(2) ? QStringLiteral("xy\nz") : QStringLiteral("q");
+                log << QStringLiteral("paste at %1+%2").arg(at).arg(span);
+                both([&](auto &b) { b.Select(at, span); b.SetSelText(text); });
+                break;
+            }
+            case 5:
+                log << QStringLiteral("colour %1+%2").arg(at).arg(span);
+                both([&](auto &b) { b.Select(at, span); b.SetSelColor(colour); });
+                break;
+            case 6:
+                log << QStringLiteral("colour then type at %1").arg(at);
+                both([&](auto &b) { b.Select(at, 0); b.SetSelColor(colour); Type(&b, QStringLiteral("k")); });
+                break;
+            case 7: {
+                QVector<ColorRun> runs;
+                for (int k = 0; k < 6; ++k)
+                    runs.append({rng.bounded(len + 1), rng.bounded(6), kColours[rng.bounded(4)]});
+                log << QStringLiteral("pass");
+                both([&](auto &b) { b.ApplyColorRuns(runs); });
+                break;
+            }
+            case 8:
+                log << QStringLiteral("undo");
+                both([](auto &b) { b.undo(); });
+                break;
+            case 9:
+                log << QStringLiteral("redo");
+                both([](auto &b) { b.redo(); });
+                break;
+            }
+            const QString where = QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(log.join(QStringLiteral("; ")));
+            QVERIFY2(box.Text() == oracle.Text(), qPrintable(where));
+            QVERIFY2(Colours(box) == oracle.Colours(), qPrintable(where));
+        }
+    }
+}
+
+QTEST_MAIN(TstFormatLayerOracle)
+#include "tst_format_layer_oracle.moc"
