@@ -2,24 +2,16 @@
 
 #include "highlight_core.h"
 #include "message_box.h"
+#include "progress_feedback.h"
 #include "rich_text_box.h"
 #include "text_fold.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPointer>
-#include <QProgressDialog>
-#include <QTextCursor>
-#include <memory>
 
 namespace lumora {
 
 namespace {
-
-// A pass shorter than this shows no progress window at all.
-constexpr int kShowProgressAfterMs = 500;
-// How often a long pass lets the window repaint.
-constexpr int kRepaintEveryMs = 50;
 
 // The runs of every rule clipped to [from, to), in rule order.  at[rule]
 // remembers how far each rule's spans have been used; a span reaching past
@@ -40,47 +32,6 @@ QVector<ColorRun> RunsBetween(const HighlightSpans &spans, int from, int to, std
     }
     return runs;
 }
-
-// Repaints now and then and, once the pass has taken a while, shows how far
-// it got.  User input is held back until the pass is over: the colours are
-// worked out on the text as the pass started, so nobody may change it
-// halfway.
-class PassFeedback
-{
-public:
-    PassFeedback(RichTextBox &editor, QWidget *parent) : m_editor(&editor), m_parent(parent) { m_clock.start(); }
-
-    bool Report(int permille)
-    {
-        if (m_clock.elapsed() - m_lastYield < kRepaintEveryMs)
-            return !m_editor.isNull();
-        if (!m_dialog && m_clock.elapsed() >= kShowProgressAfterMs)
-            ShowDialog();
-        if (m_dialog)
-            m_dialog->setValue(permille);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        m_lastYield = m_clock.elapsed();
-        return !m_editor.isNull();
-    }
-
-private:
-    void ShowDialog()
-    {
-        m_dialog = std::make_unique<QProgressDialog>(m_parent);
-        m_dialog->setWindowTitle(QStringLiteral("OD语法高亮"));
-        m_dialog->setLabelText(QStringLiteral("正在着色，请稍候……"));
-        m_dialog->setCancelButton(nullptr);
-        m_dialog->setRange(0, 1000);
-        m_dialog->setMinimumDuration(0);
-        m_dialog->show();
-    }
-
-    QPointer<RichTextBox> m_editor;
-    QPointer<QWidget> m_parent;
-    QElapsedTimer m_clock;
-    qint64 m_lastYield = 0;
-    std::unique_ptr<QProgressDialog> m_dialog;
-};
 
 } // namespace
 
@@ -124,7 +75,7 @@ void HighlightDisassembly(RichTextBox &editor, const QString &listFolder, QWidge
     }
     QPointer<RichTextBox> alive(&editor);
     {
-        PassFeedback feedback(editor, parent);
+        ProgressFeedback feedback(&editor, parent, QStringLiteral("OD语法高亮"), QStringLiteral("正在着色，请稍候……"));
         HighlightEditorText(editor, listFolder, [&feedback](int permille) { return feedback.Report(permille); });
     }
     if (alive)

@@ -3,10 +3,12 @@
 #include "common_dialog.h"
 #include "document_files.h"
 #include "message_box.h"
+#include "progress_feedback.h"
 #include "rich_text_box.h"
 #include "save_name.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QWidget>
 
 namespace lumora {
@@ -67,7 +69,16 @@ void DocumentCommands::open_Click()
     const QString path = m_dialog.FileName;
     QString error;
     BusyCursor busy;
-    const bool loaded = m_editor.LoadFile(path, &error);
+    // A long file goes in slice by slice; the window repaints meanwhile and
+    // may even be closed, after which nothing here may be touched.
+    QPointer<QWidget> alive(m_window);
+    bool loaded = false;
+    {
+        ProgressFeedback feedback(&m_editor, m_window, QStringLiteral("打开"), QStringLiteral("正在打开文件，请稍候……"));
+        loaded = m_editor.LoadFile(path, &error, [&feedback](int permille) { return feedback.Report(permille); });
+    }
+    if (!alive)
+        return;
     busy.Release();
     if (!loaded) {
         MsgBox(m_window, error, kNotice);

@@ -5,6 +5,7 @@
 #include "edit_commands.h"
 #include "highlight.h"
 #include "menu.h"
+#include "progress_feedback.h"
 #include "rich_text_box.h"
 #include "secondary_window.h"
 
@@ -13,6 +14,7 @@
 #include <QEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <memory>
 
 namespace lumora {
 
@@ -35,6 +37,11 @@ Form1::Form1(const SecondaryWindows &windows, QWidget *parent)
     setCentralWidget(m_client);
     m_editor = new RichTextBox(m_client);
     m_editor->setGeometry(0, 0, kClientWidth, kClientHeight);
+    m_editor->SetProgressMaker([this]() -> LoadProgress {
+        auto feedback = std::make_shared<ProgressFeedback>(m_editor, this, QStringLiteral("粘贴"),
+                                                           QStringLiteral("正在粘贴，请稍候……"));
+        return [feedback](int permille) { return feedback->Report(permille); };
+    });
     m_documents = new DocumentCommands(this, *m_editor, *m_dialog);
     m_edits = new EditCommands(this, *m_editor, *m_dialog, *m_items.value(QStringLiteral("autoendl")));
     WireMenu(windows);

@@ -9,6 +9,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -141,12 +142,32 @@ QString RichTextBox::SelText() const
 
 void RichTextBox::SetSelText(const QString &text)
 {
+    const QString t = NormalizeLineBreaks(text);
+    const QTextCharFormat format = InsertFormat();
     QTextCursor c = textCursor();
     // Its own undo step: without the block, text put in right after typing
     // would merge with the typing and one undo would take both away.
     c.beginEditBlock();
-    c.insertText(NormalizeLineBreaks(text), InsertFormat());
-    c.endEditBlock();
+    if (t.size() <= 2 * kSliceChars || !m_progressMaker) {
+        c.insertText(t, format);
+        c.endEditBlock();
+        setTextCursor(c);
+        return;
+    }
+    // A long paste goes in slice by slice, each joined to the same undo
+    // step; between slices the window repaints and no edit block is open.
+    const LoadProgress progress = m_progressMaker();
+    QPointer<RichTextBox> alive(this);
+    for (qsizetype at = 0; at < t.size();) {
+        if (at > 0)
+            c.joinPreviousEditBlock();
+        const qsizetype n = std::min<qsizetype>(kSliceChars, t.size() - at);
+        c.insertText(t.mid(at, n), format);
+        c.endEditBlock();
+        at += n;
+        if (!progress(int(qint64(1000) * at / t.size())) || !alive)
+            return;
+    }
     setTextCursor(c);
 }
 

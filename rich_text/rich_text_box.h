@@ -21,9 +21,12 @@ struct ColorRun
     OleColor color = 0;
 };
 
-// Called now and then while a long load fills the editor, with how far it
-// got in thousandths; false abandons the load (the editor is going away).
+// Called now and then while a long load or paste fills the editor, with how
+// far it got in thousandths; false abandons it (the editor is going away).
 using LoadProgress = std::function<bool(int permille)>;
+// Makes the progress report for one long load or paste; the window that
+// holds the editor decides how it shows.
+using ProgressMaker = std::function<LoadProgress()>;
 
 // The editing area.  Callers see the operations of a rich-edit control under
 // its member names, with positions and lengths counted in the plain text in
@@ -61,6 +64,8 @@ public:
     void SetSelLength(int length);        // extends the selection from its start
     QString SelText() const;
     void SetSelText(const QString &text); // replaces the selection, or inserts at the caret
+    // Long text goes in slice by slice, with progress shown, as one undo step.
+    void SetProgressMaker(ProgressMaker maker) { m_progressMaker = std::move(maker); }
 
     OleColor SelColor() const;
     void SetSelColor(OleColor color);
@@ -138,7 +143,12 @@ private:
     LayerLayout *m_layout;
     FormatLayer *m_layer;
     float m_rightMargin = 0.0f;
+    ProgressMaker m_progressMaker;
 };
+
+// How much text goes into Qt's document at a time when a long text is
+// loaded or pasted: a slice takes well under a tenth of a second.
+inline constexpr int kSliceChars = 256 * 1024;
 
 // Line breaks of any kind (CR LF, LF, CR) become LF, in one pass.
 QString NormalizeLineBreaks(const QString &text);

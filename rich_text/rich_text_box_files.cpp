@@ -20,9 +20,7 @@ namespace lumora {
 
 namespace {
 
-// How much text goes into Qt's document between two looks at the clock, and
-// how often a long load reports progress (and so lets the window repaint).
-constexpr int kSliceChars = 256 * 1024;
+// How often a long load reports progress (and so lets the window repaint).
 constexpr int kProgressEveryMs = 100;
 
 // Characters Qt's document cannot hold as characters (it would take them

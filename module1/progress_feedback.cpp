@@ -1,0 +1,48 @@
+#include "progress_feedback.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+
+namespace lumora {
+
+namespace {
+// A job shorter than this shows no progress window at all.
+constexpr int kShowProgressAfterMs = 500;
+// How often a long job lets the windows repaint.
+constexpr int kRepaintEveryMs = 50;
+} // namespace
+
+ProgressFeedback::ProgressFeedback(QWidget *watched, QWidget *parent, QString title, QString label)
+    : m_watched(watched), m_parent(parent), m_title(std::move(title)), m_label(std::move(label))
+{
+    m_clock.start();
+}
+
+ProgressFeedback::~ProgressFeedback() = default;
+
+bool ProgressFeedback::Report(int permille)
+{
+    // The first report repaints at once: whatever the job showed so far.
+    if (m_lastYield >= 0 && m_clock.elapsed() - m_lastYield < kRepaintEveryMs)
+        return !m_watched.isNull();
+    if (!m_dialog && m_clock.elapsed() >= kShowProgressAfterMs)
+        ShowDialog();
+    if (m_dialog)
+        m_dialog->setValue(permille);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_lastYield = m_clock.elapsed();
+    return !m_watched.isNull();
+}
+
+void ProgressFeedback::ShowDialog()
+{
+    m_dialog = std::make_unique<QProgressDialog>(m_parent);
+    m_dialog->setWindowTitle(m_title);
+    m_dialog->setLabelText(m_label);
+    m_dialog->setCancelButton(nullptr);
+    m_dialog->setRange(0, 1000);
+    m_dialog->setMinimumDuration(0);
+    m_dialog->show();
+}
+
+} // namespace lumora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+namespace lumora {
+
+// For a long job on the user-interface thread: lets the windows repaint now
+// and then and, once the job has taken a while, shows how far it got.  Mouse
+// and keys wait until the job is over, so nobody changes what the job is
+// working on halfway.
+class ProgressFeedback
+{
+public:
+    // watched: the widget the job works on; the job stops when it goes away.
+    ProgressFeedback(QWidget *watched, QWidget *parent, QString title, QString label);
+    ~ProgressFeedback();
+    ProgressFeedback(const ProgressFeedback &) = delete;
+    ProgressFeedback &operator=(const ProgressFeedback &) = delete;
+
+    // How far the job got, in thousandths.  False when the watched widget is
+    // gone: the job must stop and not touch it again.
+    bool Report(int permille);
+
+private:
+    void ShowDialog();
+
+    QPointer<QWidget> m_watched;
+    QPointer<QWidget> m_parent;
+    QString m_title;
+    QString m_label;
+    QElapsedTimer m_clock;
+    qint64 m_lastYield = -1;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+} // namespace lumora
