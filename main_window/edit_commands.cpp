@@ -51,7 +51,13 @@ void EditCommands::copy_Click()
 // no text at all the selection is simply removed.
 void EditCommands::shit_Click()
 {
-    m_editor.SetSelText(QGuiApplication::clipboard()->text());
+    const QString text = QGuiApplication::clipboard()->text();
+    QString why;
+    if (!m_editor.CanInsert(text, &why)) {
+        MsgBox(m_window, why, QStringLiteral("提示"));
+        return;
+    }
+    m_editor.SetSelText(text);
 }
 
 void EditCommands::insterdata_Click()

@@ -5,6 +5,7 @@
 #include "edit_commands.h"
 #include "highlight.h"
 #include "menu.h"
+#include "message_box.h"
 #include "progress_feedback.h"
 #include "rich_text_box.h"
 #include "secondary_window.h"
@@ -42,6 +43,7 @@ Form1::Form1(const SecondaryWindows &windows, QWidget *parent)
                                                            QStringLiteral("正在粘贴，请稍候……"));
         return [feedback](int permille) { return feedback->Report(permille); };
     });
+    m_editor->SetNotice([this](const QString &text) { MsgBox(this, text, QStringLiteral("提示")); });
     m_documents = new DocumentCommands(this, *m_editor, *m_dialog);
     m_edits = new EditCommands(this, *m_editor, *m_dialog, *m_items.value(QStringLiteral("autoendl")));
     WireMenu(windows);

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -36,6 +37,49 @@ QString NormalizeLineBreaks(const QString &text)
     }
     out.truncate(k);
     return out;
+}
+
+int LongestLine(QStringView text)
+{
+    qsizetype longest = 0, start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i == n || text[i] == u'\n' || text[i] == u'\r') {
+            longest = std::max(longest, i - start);
+            start = i + 1;
+        }
+    }
+    return int(std::min<qsizetype>(longest, INT_MAX));
+}
+
+QString LineTooLongMessage(qint64 length)
+{
+    return QStringLiteral("有一行长达 %1 个字符，超过了编辑区能显示的 %2 个字符。").arg(length).arg(kMaxLineChars);
+}
+
+bool RichTextBox::CanInsert(const QString &text, QString *why) const
+{
+    // The line the text lands in keeps what stands before the selection on
+    // its first line and what follows it on its last.
+    const QString &t = Text();
+    const int from = SelStart(), to = from + SelLength();
+    const int lineStart = int(t.lastIndexOf(QLatin1Char('\n'), from - 1)) + 1;
+    int lineEnd = int(t.indexOf(QLatin1Char('\r'), to));
+    lineEnd = lineEnd < 0 ? int(t.size()) : lineEnd;
+    const qsizetype firstBreak = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+    qint64 longest = LongestLine(text);
+    if (firstBreak < 0) {
+        longest = qint64(from - lineStart) + text.size() + (lineEnd - to);
+    } else {
+        const qsizetype lastBreak = std::max(text.lastIndexOf(u'\n'), text.lastIndexOf(u'\r'));
+        longest = std::max({longest, qint64(from - lineStart) + firstBreak,
+                            qint64(text.size() - lastBreak - 1) + (lineEnd - to)});
+    }
+    if (longest <= kMaxLineChars)
+        return true;
+    if (why)
+        *why = LineTooLongMessage(longest);
+    return false;
 }
 
 QFont RichTextBox::DefaultFont()
@@ -142,6 +186,8 @@ QString RichTextBox::SelText() const
 
 void RichTextBox::SetSelText(const QString &text)
 {
+    if (!CanInsert(text, nullptr))
+        return;   // callers that can tell the user check first
     const QString t = NormalizeLineBreaks(text);
     const QTextCharFormat format = InsertFormat();
     QTextCursor c = textCursor();

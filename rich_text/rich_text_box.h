@@ -66,6 +66,11 @@ public:
     void SetSelText(const QString &text); // replaces the selection, or inserts at the caret
     // Long text goes in slice by slice, with progress shown, as one undo step.
     void SetProgressMaker(ProgressMaker maker) { m_progressMaker = std::move(maker); }
+    // Whether text put in place of the selection leaves every line short
+    // enough to be shown; if not, *why (may be null) says why in Chinese.
+    bool CanInsert(const QString &text, QString *why) const;
+    // Tells the user why a paste or drop was refused.
+    void SetNotice(std::function<void(const QString &)> notice) { m_notice = std::move(notice); }
 
     OleColor SelColor() const;
     void SetSelColor(OleColor color);
@@ -144,7 +149,18 @@ private:
     FormatLayer *m_layer;
     float m_rightMargin = 0.0f;
     ProgressMaker m_progressMaker;
+    std::function<void(const QString &)> m_notice;
 };
+
+// The longest line the editing area lays out.  Qt lays a line out in time
+// that grows faster than its length (a million characters take seconds, and
+// past 2^27 characters it crashes); longer lines are refused with a message.
+inline constexpr int kMaxLineChars = 1 << 20;
+
+// The length of the longest line of a text (CR LF, LF or CR end a line).
+int LongestLine(QStringView text);
+// The message for a line longer than kMaxLineChars.
+QString LineTooLongMessage(qint64 length);
 
 // How much text goes into Qt's document at a time when a long text is
 // loaded or pasted: a slice takes well under a tenth of a second.

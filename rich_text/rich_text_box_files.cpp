@@ -213,6 +213,11 @@ bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error, const LoadP
         text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
         doc = Document::FromText(std::move(text));
     }
+    if (const int longest = LongestLine(doc.text); longest > kMaxLineChars) {
+        if (error)
+            *error = LineTooLongMessage(longest);
+        return false;
+    }
     return SetDocument(std::move(doc), progress);
 }
 

@@ -103,8 +103,15 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
 // does not come along, and line breaks arrive as paragraph breaks.
 void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
-    if (canInsertFromMimeData(source))
-        SetSelText(source->text());
+    if (!canInsertFromMimeData(source))
+        return;
+    QString why;
+    if (!CanInsert(source->text(), &why)) {
+        if (m_notice)
+            m_notice(why);
+        return;
+    }
+    SetSelText(source->text());
 }
 
 // Copying from the editor gives other programs the text and, for those that
