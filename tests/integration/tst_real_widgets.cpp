@@ -233,6 +233,7 @@ private:
     QString Path(const QString &name) const { return m_dir->filePath(name); }
 
     Answerer m_answers;
+    QTemporaryDir m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     Program *m_program = nullptr;
     Form1 *m_form = nullptr;
@@ -244,6 +245,10 @@ void TstRealWidgets::initTestCase()
     // The suite forbids real dialogs so that an unanswered one aborts; here
     // every dialog is answered or closed by the answerer.
     qunsetenv("LUMORA_NO_MODAL");
+    // Qt's file dialog keeps its column widths in the user's settings; a
+    // fresh place for them makes every run start from the same dialog.
+    QVERIFY(m_settings.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_settings.path()));
     SetUpChineseUi(*qApp);
     m_answers.Start();
 }
@@ -353,6 +358,7 @@ void TstRealWidgets::openThenSave()
 void TstRealWidgets::fileDialogReadsInChinese()
 {
     QVERIFY(WriteAll(Path(QStringLiteral("a.txt")), QByteArray(121, 'x')));
+    QVERIFY(WriteAll(Path(QStringLiteral("b.bin")), QByteArray(123456, 'x')));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("sub")));
     QFile f(Path(QStringLiteral("a.txt")));
     QVERIFY(f.open(QIODevice::ReadWrite));
