@@ -11,8 +11,8 @@ namespace lumora {
 
 namespace {
 
-// On the platform the program comes from, "*.*" matches every file, names
-// without a dot included; for Qt it would hide README and the like.
+// "所有文件(*.*)" promises every file, names without a dot included; for Qt
+// "*.*" means names with a dot, which would hide README and the like.
 QString QtPattern(const QString &pattern)
 {
     return pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
