@@ -184,11 +184,30 @@ void RichTextBox::InsertPicture(const QImage &image)
     setTextCursor(c);
 }
 
+namespace {
+// Files dragged from a file manager come as their addresses, which Qt would
+// also offer as text.  They are neither text to insert nor documents to open
+// (opening one would replace unsaved work without a word).
+bool CarriesFiles(const QMimeData *source)
+{
+    for (const QUrl &url : source->urls())
+        if (url.isLocalFile())
+            return true;
+    return false;
+}
+} // namespace
+
+// Refusing here makes the drag show "no drop" and the drop insert nothing.
+bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source && !CarriesFiles(source) && QPlainTextEdit::canInsertFromMimeData(source);
+}
+
 // Pasting and dropping take plain text only: formatting from other programs
 // does not come along, and line breaks arrive as paragraph breaks.
 void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
-    if (source && source->hasText())
+    if (source && !CarriesFiles(source) && source->hasText())
         SetSelText(source->text());
 }
 

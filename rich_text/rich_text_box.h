@@ -99,6 +99,7 @@ public:
     int ToTextPos(int docPos) const { return m_mirror.ToTextPos(docPos); }
 
 protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
     void keyPressEvent(QKeyEvent *e) override;
 
