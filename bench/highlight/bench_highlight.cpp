@@ -2,10 +2,13 @@
 // area, through lumora-batch --highlight, and against the highlight package
 // (highlight -S asm -O rtf) on the same files in the same run.
 //
-//   bench_highlight [--quick]      --quick leaves out the 1,000,000-line run
+//   bench_highlight [--quick] [--pathological]
+//     --quick leaves out the 1,000,000-line run; --pathological runs only the
+//     keyword lists built to hurt the matcher.
 #include "highlight.h"
 #include "highlight_core.h"
 #include "listing.h"
+#include "pathological.h"
 #include "rich_text_box.h"
 #include "text_mirror.h"
 
@@ -205,6 +208,10 @@ int main(int argc, char *argv[])
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const QString bin = app.applicationDirPath();
     QTemporaryDir dir;
+    if (app.arguments().contains(QStringLiteral("--pathological"))) {
+        PathologicalLists(bin, dir.path(), InEditorPass);
+        return 0;
+    }
     Peers peers;
     const QString batch = bin + QStringLiteral("/lumora-batch");
     if (QFile::exists(batch))
@@ -216,5 +223,6 @@ int main(int argc, char *argv[])
     Headline(peers, bin, dir.path());
     GrowthWithLines(peers, bin, dir.path(), quick);
     GrowthWithEntries(dir.path());
+    PathologicalLists(bin, dir.path(), InEditorPass);
     return 0;
 }
