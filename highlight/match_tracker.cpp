@@ -70,7 +70,6 @@ void MatchTracker::BuildPaths()
         }
     }
     m_tree.Reset(keys);
-    m_paths = true;
 }
 
 void MatchTracker::ReportShort(qint32 key, int end)
@@ -87,8 +86,13 @@ void MatchTracker::ReportLong(qint32 key, int end)
         const qint32 head = m_head[size_t(key)];
         m_found.clear();
         m_tree.Collect(m_pos[size_t(head)], m_pos[size_t(key)], end, m_found);
-        for (qint32 at : m_found)
-            Take(m_keyAt[size_t(at)], end);
+        for (qint32 at : m_found) {
+            const qint32 k = m_keyAt[size_t(at)];
+            if (m_wake[size_t(k)] <= end)
+                Take(k, end);
+            else
+                m_tree.Set(at, m_wake[size_t(k)]);   // asleep since the tree last heard of it
+        }
         m_work += 16;
         key = m_trie.Shorter(head);
     }
@@ -99,8 +103,6 @@ void MatchTracker::Take(qint32 key, int end)
     const int length = m_trie.Length(key);
     AddToGroups(m_covered, m_trie.Groups(key), end - length, end);
     m_wake[size_t(key)] = qint64(end) + length;
-    if (m_paths)
-        m_tree.Set(m_pos[size_t(key)], m_wake[size_t(key)]);
     ++m_work;
 }
 

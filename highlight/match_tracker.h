@@ -42,9 +42,14 @@ public:
 
 private:
     // Chains up to this long are walked key by key.
-    static constexpr qint32 kShortChain = 16;
+    static constexpr qint32 kShortChain = 64;
 
-    // Minimum of the wake-up ends over ranges of path positions.
+    // Minimum of the wake-up ends over ranges of path positions.  It is
+    // told of a key's sleep only when a look finds the key asleep, so it
+    // may hold an earlier end than the key's own, never a later one: keys
+    // that are awake whenever they occur (every piece of a period on the
+    // period repeated) never cost an update, and every other match costs at
+    // most one.
     class WakeTree
     {
     public:
@@ -69,7 +74,6 @@ private:
     std::vector<SpanList> &m_covered;
     std::vector<qint64> m_wake;    // the first end at which a key may match again
     std::vector<qint32> m_chain;   // keys in a key's chain, itself included
-    bool m_paths = false;
     // The Shorter() links form a forest; cut into heavy paths, every chain
     // is a few stretches of consecutive positions.
     std::vector<qint32> m_head;

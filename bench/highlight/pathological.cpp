@@ -1,7 +1,6 @@
 #include "pathological.h"
 
 #include "highlight_core.h"
-#include "text_mirror.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -115,13 +114,12 @@ void PathologicalLists(const QString &listFolder, const QString &workDir, const 
     for (const Shape &shape : Shapes()) {
         KeywordLists lists = shipped;
         lists.finda += shape.entries;
-        const QString folded = TextMirror::Fold(shape.text);
         QElapsedTimer clock, quiet;
         qint64 longestQuiet = 0;
         clock.start();
         quiet.start();
         HighlightSpans spans;
-        ComputeHighlight(folded, lists, &spans, [&](qint64, qint64) {
+        ComputeHighlight(shape.text, lists, &spans, [&](qint64, qint64) {
             longestQuiet = std::max(longestQuiet, quiet.nsecsElapsed());
             quiet.restart();
             return true;
