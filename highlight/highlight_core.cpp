@@ -9,14 +9,27 @@ namespace {
 // Characters scanned between two looks at the clock.
 constexpr qsizetype kChunk = 1 << 16;
 
-bool IsLineEnd(const QChar *t, qsizetype n, qsizetype i)
+// The first ch in [from, to), or to.
+qsizetype Find(const QChar *t, qsizetype from, qsizetype to, char ch)
 {
-    return t[i] == QLatin1Char('\r') && i + 1 < n && t[i + 1] == QLatin1Char('\n');
+    const qsizetype at = QStringView(t + from, to - from).indexOf(QLatin1Char(ch));
+    return at < 0 ? to : from + at;
+}
+
+// The first CR of a CR LF in [from, to) (its LF may lie behind), or to.
+qsizetype FindLineEnd(const QChar *t, qsizetype n, qsizetype from, qsizetype to)
+{
+    for (qsizetype cr = Find(t, from, to, '\r'); cr < to; cr = Find(t, cr + 1, to, '\r')) {
+        if (cr + 1 < n && t[cr + 1] == QLatin1Char('\n'))
+            return cr;
+    }
+    return to;
 }
 
 // One left-to-right pass: a "[" opens, the next "]" closes; a line end
 // before the "]" drops the "[" and every "[" after it on that line, since
-// none of them has a "]" on its line either.
+// none of them has a "]" on its line either.  The "]" and the line end
+// found last are kept while they lie ahead, so no character is read twice.
 bool Brackets(const QString &text, SpanList *spans, ScanClock &clock)
 {
     spans->clear();
@@ -25,18 +38,28 @@ bool Brackets(const QString &text, SpanList *spans, ScanClock &clock)
     qsizetype open = -1;
     for (qsizetype from = 0; from < n;) {
         const qsizetype to = std::min(n, from + kChunk);
-        for (qsizetype i = from; i < to; ++i) {
+        for (qsizetype i = from, close = -1, lineEnd = -1; i < to;) {
             if (open < 0) {
-                if (t[i] == QLatin1Char('['))
-                    open = i;
-            } else if (t[i] == QLatin1Char(']')) {
-                spans->push_back({int(open), int(i)});
-                open = -1;
-            } else if (IsLineEnd(t, n, i)) {
-                open = -1;
+                open = Find(t, i, to, '[');
+                if (open == to) {
+                    open = -1;
+                    break;
+                }
+                i = open + 1;
+                continue;
             }
+            if (close < i)
+                close = Find(t, i, to, ']');
+            if (lineEnd < i)
+                lineEnd = FindLineEnd(t, n, i, to);
+            if (close < lineEnd)
+                spans->push_back({int(open), int(close)});
+            else if (lineEnd == to)
+                break;   // neither in this slice: the "[" stays open
+            i = std::min(close, lineEnd) + 1;
+            open = -1;
         }
-        if (!clock.Tick(to, to - from))
+        if (!clock.Tick(to, (to - from) / 8))
             return false;
         from = to;
     }
@@ -53,16 +76,24 @@ bool Comments(const QString &text, SpanList *spans, ScanClock &clock)
     qsizetype semi = -1;
     for (qsizetype from = 0; from < n;) {
         const qsizetype to = std::min(n, from + kChunk);
-        for (qsizetype i = from; i < to; ++i) {
+        for (qsizetype i = from; i < to;) {
             if (semi < 0) {
-                if (t[i] == QLatin1Char(';'))
-                    semi = i;
-            } else if (IsLineEnd(t, n, i)) {
-                spans->push_back({int(semi), int(i)});
-                semi = -1;
+                semi = Find(t, i, to, ';');
+                if (semi == to) {
+                    semi = -1;
+                    break;
+                }
+                i = semi + 1;
+                continue;
             }
+            const qsizetype lineEnd = FindLineEnd(t, n, i, to);
+            if (lineEnd == to)
+                break;
+            spans->push_back({int(semi), int(lineEnd)});
+            semi = -1;
+            i = lineEnd + 1;
         }
-        if (!clock.Tick(to, to - from))
+        if (!clock.Tick(to, (to - from) / 8))
             return false;
         from = to;
     }

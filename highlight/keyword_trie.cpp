@@ -66,6 +66,8 @@ bool KeywordTrie::BuildLevels(std::vector<Entry> &entries, ScanClock &clock)
     std::vector<Range> level{{0, qint32(entries.size())}}, next;
     qint64 done = 0;
     for (int depth = 0; !level.empty(); ++depth) {
+        if (level.size() == 1 && level[0].hi - level[0].lo == 1)
+            return BuildTail(entries[size_t(level[0].lo)], depth, done, clock);
         next.clear();
         for (const Range &r : level) {
             done += Expand(entries, r, depth, next);
@@ -74,6 +76,26 @@ bool KeywordTrie::BuildLevels(std::vector<Entry> &entries, ScanClock &clock)
         }
         level.swap(next);
     }
+    m_firstChild.push_back(States());
+    return true;
+}
+
+// One entry is left, the only one at this depth: the rest of it is a chain
+// of single children, laid down without sorting (one very long entry).
+bool KeywordTrie::BuildTail(const Entry &e, int depth, qint64 done, ScanClock &clock)
+{
+    const char16_t *table = FoldTable();
+    for (int d = depth; d < e.size; ++d) {
+        m_firstChild.push_back(States());
+        m_label.push_back(FoldedUnit(e.text, e.size, d, table));
+        m_emit.push_back(-1);
+        if (!clock.Tick(++done))
+            return false;
+    }
+    m_emit[m_firstChild.size()] = Keys();
+    m_length.push_back(e.size);
+    m_groups.push_back(e.groups);
+    m_firstChild.push_back(States());   // the end, without children
     m_firstChild.push_back(States());
     return true;
 }

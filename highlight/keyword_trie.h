@@ -55,6 +55,7 @@ private:
     // The child of s on c, or 0 (the root is nobody's child).
     qint32 Child(qint32 s, char16_t c) const;
     bool BuildLevels(std::vector<Entry> &entries, ScanClock &clock);
+    bool BuildTail(const Entry &e, int depth, qint64 done, ScanClock &clock);
     qint64 Expand(std::vector<Entry> &entries, const Range &r, int depth, std::vector<Range> &next);
     bool Link(ScanClock &clock, qint64 done);
 
