@@ -30,7 +30,6 @@ public:
     }
     // The current stage is over; it stood for size units of the total.
     void EndStage(qint64 size) { m_base += size; }
-    bool Abandoned() const { return m_abandoned; }
 
 private:
     // Each unit costs well under 100 ns, so the clock is read at least
