@@ -1,6 +1,7 @@
 #include "case_fold.h"
 
 #include <array>
+#include <vector>
 
 namespace lumora {
 
@@ -15,6 +16,47 @@ const char16_t *FoldTable()
         return t;
     }();
     return table.data();
+}
+
+namespace {
+
+// For each folded unit, the other units that fold to it, grouped by it.
+struct Unfold
+{
+    std::vector<quint32> begin;   // 0x10001 values
+    std::vector<char16_t> units;
+};
+
+const Unfold &UnfoldTable()
+{
+    static const Unfold table = [] {
+        const char16_t *fold = FoldTable();
+        Unfold t;
+        t.begin.assign(0x10001, 0);
+        for (quint32 u = 0; u < 0x10000; ++u) {
+            if (fold[u] != u)
+                ++t.begin[size_t(fold[u]) + 1];
+        }
+        for (size_t f = 0; f < 0x10000; ++f)
+            t.begin[f + 1] += t.begin[f];
+        t.units.resize(t.begin.back());
+        std::vector<quint32> at(t.begin.begin(), t.begin.end() - 1);
+        for (quint32 u = 0; u < 0x10000; ++u) {
+            if (fold[u] != u)
+                t.units[at[fold[u]]++] = char16_t(u);
+        }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+void UnitsFoldingTo(char16_t folded, const char16_t **begin, const char16_t **end)
+{
+    const Unfold &t = UnfoldTable();
+    *begin = t.units.data() + t.begin[folded];
+    *end = t.units.data() + t.begin[size_t(folded) + 1];
 }
 
 // A high surrogate pairs with a low one right behind it; a low surrogate

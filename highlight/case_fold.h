@@ -13,6 +13,10 @@ namespace lumora {
 // to themselves); built once.
 const char16_t *FoldTable();
 
+// The units other than folded itself that fold to it (outside surrogates):
+// [*begin, *end).  Built once.
+void UnitsFoldingTo(char16_t folded, const char16_t **begin, const char16_t **end);
+
 // The slow part of FoldedUnit: text[i] is a surrogate.
 char16_t FoldedSurrogate(const QChar *text, qsizetype size, qsizetype i);
 

@@ -21,49 +21,52 @@ constexpr qsizetype kChunk = 4096;
 class StepTable
 {
 public:
-    static bool Fits(const KeywordTrie &trie);
+    // Gives the characters their columns; false when the table would not
+    // fit in memory.
+    bool Prepare(const KeywordTrie &trie);
     bool Build(const KeywordTrie &trie, ScanClock &clock, qint64 done);
 
     qint32 Step(qint32 s, const QChar *text, qsizetype size, qsizetype i) const
     {
         const char16_t u = text[i].unicode();
-        const quint16 a = IsSurrogateUnit(u) ? m_symbol[FoldedSurrogate(text, size, i)] : m_textSymbol[u];
+        const quint16 a = m_symbol[IsSurrogateUnit(u) ? FoldedSurrogate(text, size, i) : u];
         return m_next[size_t(s) * m_width + a];
     }
 
 private:
-    size_t m_width = 1;                // symbols + 1
-    std::vector<quint16> m_symbol;     // folded character -> symbol, 0 = in no entry
-    std::vector<quint16> m_textSymbol; // character -> symbol of its folded form
-    std::vector<qint32> m_next;        // state * width + symbol -> state
+    size_t m_width = 1;            // symbols + 1
+    std::vector<quint16> m_symbol; // character -> symbol of its folded form, 0 = in no entry
+    std::vector<qint32> m_next;    // state * width + symbol -> state
 };
 
-bool StepTable::Fits(const KeywordTrie &trie)
+// Entry characters are folded already, and whatever folds to one of them
+// shares its column.
+bool StepTable::Prepare(const KeywordTrie &trie)
 {
-    std::vector<bool> seen(0x10000, false);
-    qint64 width = 1;
+    m_symbol.assign(0x10000, 0);
+    std::vector<char16_t> alphabet;
     for (qint32 s = 1; s < trie.States(); ++s) {
-        if (!seen[trie.Label(s)]) {
-            seen[trie.Label(s)] = true;
-            ++width;
+        const char16_t c = trie.Label(s);
+        if (!m_symbol[c]) {
+            if (qint64(trie.States()) * qint64(m_width + 1) > kMaxTableCells)
+                return false;
+            m_symbol[c] = quint16(m_width++);
+            alphabet.push_back(c);
         }
     }
-    return qint64(trie.States()) * width <= kMaxTableCells;
+    for (char16_t c : alphabet) {
+        const char16_t *begin, *end;
+        UnitsFoldingTo(c, &begin, &end);
+        for (const char16_t *u = begin; u != end; ++u)
+            m_symbol[*u] = m_symbol[c];
+    }
+    return true;
 }
 
 // Row by row in state order: a missing move is the move of the state's
 // failure link, whose row is already complete.
 bool StepTable::Build(const KeywordTrie &trie, ScanClock &clock, qint64 done)
 {
-    m_symbol.assign(0x10000, 0);
-    for (qint32 s = 1; s < trie.States(); ++s) {
-        if (!m_symbol[trie.Label(s)])
-            m_symbol[trie.Label(s)] = quint16(m_width++);
-    }
-    const char16_t *fold = FoldTable();
-    m_textSymbol.resize(0x10000);
-    for (size_t u = 0; u < m_textSymbol.size(); ++u)
-        m_textSymbol[u] = m_symbol[fold[u]];
     // Grown row by row: no large fill runs between two looks at the clock.
     m_next.reserve(size_t(trie.States()) * m_width);
     for (qint32 s = 0; s < trie.States(); ++s) {
@@ -150,13 +153,14 @@ bool ScanKeywordGroups(const QString &text, const std::vector<QStringList> &grou
     }
     MatchTracker tracker(trie, *covered);
     bool done;
-    if (stepping == ScanStepping::kTableWhereItFits && StepTable::Fits(trie)) {
-        StepTable table;
+    StepTable table;
+    if (stepping == ScanStepping::kTableWhereItFits && table.Prepare(trie)) {
         if (!table.Build(trie, clock, keyChars))
             return false;
         clock.EndStage(keyChars);
         done = Scan(text, table, trie, tracker, clock);
     } else {
+        trie.IndexRoot();
         clock.EndStage(keyChars);
         done = Scan(text, TrieStepper(trie), trie, tracker, clock);
     }

@@ -51,11 +51,9 @@ bool KeywordTrie::Build(const std::vector<QStringList> &groups, qint64 maxLength
     m_firstChild.clear();
     m_length.clear();
     m_groups.clear();
+    m_rootChild.clear();
     if (!BuildLevels(entries, clock))
         return false;
-    m_rootChild.assign(0x10000, 0);
-    for (qint32 c = FirstChild(0); c < FirstChild(1); ++c)
-        m_rootChild[m_label[size_t(c)]] = c;
     return Link(clock, chars);
 }
 
@@ -135,9 +133,18 @@ qint64 KeywordTrie::Expand(std::vector<Entry> &entries, const Range &r, int dept
     return last - mid;
 }
 
+void KeywordTrie::IndexRoot()
+{
+    if (FirstChild(1) - FirstChild(0) <= 16)
+        return;   // a binary search among so few is as quick
+    m_rootChild.assign(0x10000, 0);
+    for (qint32 c = FirstChild(0); c < FirstChild(1); ++c)
+        m_rootChild[m_label[size_t(c)]] = c;
+}
+
 qint32 KeywordTrie::Child(qint32 s, char16_t c) const
 {
-    if (!s)
+    if (!s && !m_rootChild.empty())
         return m_rootChild[c];
     const char16_t *labels = m_label.data();
     const char16_t *b = labels + m_firstChild[size_t(s)];

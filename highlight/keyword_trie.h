@@ -37,6 +37,10 @@ public:
             s = m_fail[size_t(s)];
         }
     }
+    // Makes moves from the root one lookup where the root has many
+    // children; worth its 256 KB only when the scan steps through the trie
+    // itself.
+    void IndexRoot();
     // The longest key that the text read so far ends with, when the
     // automaton is in s; -1 when none.
     qint32 Emit(qint32 s) const { return m_emit[size_t(s)]; }
@@ -61,7 +65,7 @@ private:
 
     std::vector<char16_t> m_label;
     std::vector<qint32> m_firstChild;   // States() + 1 values
-    std::vector<qint32> m_rootChild;    // the root's children by character
+    std::vector<qint32> m_rootChild;    // the root's children by character, once indexed
     std::vector<qint32> m_fail;
     std::vector<qint32> m_emit;         // while building: the key ending in a state, or -1
     std::vector<int> m_length;
