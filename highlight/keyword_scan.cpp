@@ -1,176 +1,172 @@
 #include "keyword_scan.h"
 
-#include "sparse_scan.h"
+#include "case_fold.h"
+#include "keyword_trie.h"
+#include "match_tracker.h"
 
-#include "text_mirror.h"
-
-#include <QHash>
 #include <algorithm>
-#include <cstdint>
 
 namespace lumora {
 
 namespace {
 
-// How many characters go by between two progress calls.
-constexpr int kProgressStep = 1 << 20;
 // Above this many table cells the table would cost too much memory and the
-// sparse trie serves instead.
+// trie's child lists serve instead.
 constexpr qint64 kMaxTableCells = qint64(16) * 1024 * 1024;
+// Characters scanned between two looks at the clock.
+constexpr qsizetype kChunk = 4096;
 
-using Pattern = ScanPattern;
-
-std::vector<Pattern> DistinctPatterns(const std::vector<QStringList> &groups)
-{
-    std::vector<Pattern> patterns;
-    QHash<QString, int> index;
-    for (size_t g = 0; g < groups.size(); ++g) {
-        for (const QString &entry : groups[g]) {
-            if (entry.isEmpty())
-                continue;
-            const QString folded = TextMirror::Fold(entry);
-            auto it = index.find(folded);
-            if (it == index.end()) {
-                it = index.insert(folded, int(patterns.size()));
-                patterns.push_back({folded, 0});
-            }
-            patterns[size_t(*it)].groups |= quint32(1) << g;
-        }
-    }
-    return patterns;
-}
-
-// Aho-Corasick automaton over the characters that occur in the patterns;
-// every other character sends the scan back to the root.
-class Automaton
+// The automaton as one table row per state, one column per character that
+// occurs in the entries: one lookup per character of the text.
+class StepTable
 {
 public:
-    explicit Automaton(const std::vector<Pattern> &patterns);
-    bool Fits() const { return m_fits; }
-    bool Scan(const QString &folded, const std::vector<Pattern> &patterns,
-              std::vector<SpanList> &covered, const ScanProgress &progress) const;
+    // Gives the characters their columns; false when the table would not
+    // fit in memory.
+    bool Prepare(const KeywordTrie &trie);
+    bool Build(const KeywordTrie &trie, ScanClock &clock, qint64 done);
+
+    qint32 Step(qint32 s, const QChar *text, qsizetype size, qsizetype i) const
+    {
+        const char16_t u = text[i].unicode();
+        const quint16 a = m_symbol[IsSurrogateUnit(u) ? FoldedSurrogate(text, size, i) : u];
+        return m_next[size_t(s) * m_width + a];
+    }
 
 private:
-    void BuildTrie(const std::vector<Pattern> &patterns);
-    void BuildLinks();
-
-    bool m_fits = true;
-    int m_width = 1;                  // symbols + 1
-    std::vector<quint16> m_symbol;    // character -> symbol, 0 = none
-    std::vector<qint32> m_next;       // state * width + symbol -> state
-    std::vector<qint32> m_pattern;    // pattern ending in the state, or -1
-    std::vector<qint32> m_output;     // nearest suffix state with a pattern, or -1
+    size_t m_width = 1;            // symbols + 1
+    std::vector<quint16> m_symbol; // character -> symbol of its folded form, 0 = in no entry
+    std::vector<qint32> m_next;    // state * width + symbol -> state
 };
 
-Automaton::Automaton(const std::vector<Pattern> &patterns) : m_symbol(65536, 0)
+// Entry characters are folded already, and whatever folds to one of them
+// shares its column.
+bool StepTable::Prepare(const KeywordTrie &trie)
 {
-    qint64 states = 1;
-    for (const Pattern &p : patterns) {
-        states += p.text.size();
-        for (QChar c : p.text) {
-            if (!m_symbol[c.unicode()])
-                m_symbol[c.unicode()] = quint16(m_width++);
+    m_symbol.assign(0x10000, 0);
+    std::vector<char16_t> alphabet;
+    for (qint32 s = 1; s < trie.States(); ++s) {
+        const char16_t c = trie.Label(s);
+        if (!m_symbol[c]) {
+            if (qint64(trie.States()) * qint64(m_width + 1) > kMaxTableCells)
+                return false;
+            m_symbol[c] = quint16(m_width++);
+            alphabet.push_back(c);
         }
     }
-    if (states * m_width > kMaxTableCells) {
-        m_fits = false;
-        return;
+    for (char16_t c : alphabet) {
+        const char16_t *begin, *end;
+        UnitsFoldingTo(c, &begin, &end);
+        for (const char16_t *u = begin; u != end; ++u)
+            m_symbol[*u] = m_symbol[c];
     }
-    BuildTrie(patterns);
-    BuildLinks();
+    return true;
 }
 
-void Automaton::BuildTrie(const std::vector<Pattern> &patterns)
+// Row by row in state order: a missing move is the move of the state's
+// failure link, whose row is already complete.
+bool StepTable::Build(const KeywordTrie &trie, ScanClock &clock, qint64 done)
 {
-    m_next.assign(size_t(m_width), -1);
-    m_pattern.assign(1, -1);
-    for (size_t i = 0; i < patterns.size(); ++i) {
-        qint32 s = 0;
-        for (QChar c : patterns[i].text) {
-            const size_t cell = size_t(s) * size_t(m_width) + m_symbol[c.unicode()];
-            if (m_next[cell] < 0) {
-                m_next[cell] = qint32(m_pattern.size());
-                m_pattern.push_back(-1);
-                m_next.resize(m_next.size() + size_t(m_width), -1);
-            }
-            s = m_next[cell];
-        }
-        m_pattern[size_t(s)] = qint32(i);
-    }
-}
-
-// Breadth first: fills the missing transitions from the failure links, so
-// that the scan takes exactly one table step per character.
-void Automaton::BuildLinks()
-{
-    const size_t w = size_t(m_width);
-    std::vector<qint32> fail(m_pattern.size(), 0);
-    m_output.assign(m_pattern.size(), -1);
-    std::vector<qint32> queue;
-    queue.reserve(m_pattern.size());
-    for (size_t a = 0; a < w; ++a) {
-        qint32 &t = m_next[a];
-        if (t < 0)
-            t = 0;          // no pattern starts with it: stay at the root
-        else
-            queue.push_back(t);
-    }
-    for (size_t head = 0; head < queue.size(); ++head) {
-        const qint32 s = queue[head];
-        const qint32 f = fail[size_t(s)];
-        m_output[size_t(s)] = m_pattern[size_t(f)] >= 0 ? f : m_output[size_t(f)];
-        for (size_t a = 0; a < w; ++a) {
-            qint32 &t = m_next[size_t(s) * w + a];
-            const qint32 viaFail = m_next[size_t(f) * w + a];
-            if (t < 0) {
-                t = viaFail;
-            } else {
-                fail[size_t(t)] = viaFail;
-                queue.push_back(t);
-            }
-        }
-    }
-}
-
-bool Automaton::Scan(const QString &folded, const std::vector<Pattern> &patterns,
-                     std::vector<SpanList> &covered, const ScanProgress &progress) const
-{
-    // Where each pattern may match next: behind its previous match.
-    std::vector<int> nextFree(patterns.size(), 0);
-    const QChar *text = folded.constData();
-    const int n = int(folded.size());
-    const size_t w = size_t(m_width);
-    qint32 s = 0;
-    for (int i = 0; i < n; ++i) {
-        if (progress && i && (i % kProgressStep) == 0 && !progress(i, n))
+    // Grown row by row: no large fill runs between two looks at the clock.
+    m_next.reserve(size_t(trie.States()) * m_width);
+    for (qint32 s = 0; s < trie.States(); ++s) {
+        m_next.resize(m_next.size() + m_width);
+        qint32 *row = m_next.data() + size_t(s) * m_width;
+        if (s)
+            std::copy_n(m_next.data() + size_t(trie.Fail(s)) * m_width, m_width, row);
+        for (qint32 c = trie.FirstChild(s); c < trie.FirstChild(s + 1); ++c)
+            row[m_symbol[trie.Label(c)]] = c;
+        if (!clock.Tick(done, 1 + qint64(m_width) / 16))
             return false;
-        s = m_next[size_t(s) * w + m_symbol[text[i].unicode()]];
-        for (qint32 o = m_pattern[size_t(s)] >= 0 ? s : m_output[size_t(s)]; o >= 0; o = m_output[size_t(o)]) {
-            const size_t p = size_t(m_pattern[size_t(o)]);
-            const int start = i + 1 - int(patterns[p].text.size());
-            if (start < nextFree[p])
-                continue;
-            nextFree[p] = i + 1;
-            AddToGroups(covered, patterns[p].groups, start, i + 1);
+    }
+    return true;
+}
+
+// The automaton through the trie itself: little memory, a few more steps.
+class TrieStepper
+{
+public:
+    explicit TrieStepper(const KeywordTrie &trie) : m_trie(trie), m_fold(FoldTable()) {}
+    qint32 Step(qint32 s, const QChar *text, qsizetype size, qsizetype i) const
+    {
+        return m_trie.Step(s, FoldedUnit(text, size, i, m_fold));
+    }
+
+private:
+    const KeywordTrie &m_trie;
+    const char16_t *m_fold;
+};
+
+template <typename Stepper>
+bool Scan(const QString &text, const Stepper &stepper, const KeywordTrie &trie, MatchTracker &tracker,
+          ScanClock &clock)
+{
+    const QChar *t = text.constData();
+    const qsizetype n = text.size();
+    qint32 s = 0;
+    for (qsizetype from = 0; from < n;) {
+        const qsizetype to = std::min(n, from + kChunk);
+        for (qsizetype i = from; i < to; ++i) {
+            s = stepper.Step(s, t, n, i);
+            tracker.Report(trie.Emit(s), int(i + 1));
         }
+        if (!clock.Tick(to, (to - from) + tracker.TakeWork()))
+            return false;
+        from = to;
     }
     return true;
 }
 
 } // namespace
 
-bool ScanKeywordGroups(const QString &folded, const std::vector<QStringList> &groups,
+qint64 KeywordChars(const std::vector<QStringList> &groups, qint64 textLength)
+{
+    qint64 chars = 0;
+    for (const QStringList &group : groups) {
+        for (const QString &e : group) {
+            if (e.size() <= textLength)
+                chars += e.size();
+        }
+    }
+    return chars;
+}
+
+bool ScanKeywordGroups(const QString &text, const std::vector<QStringList> &groups,
                        std::vector<SpanList> *covered, const ScanProgress &progress)
 {
-    Q_ASSERT(groups.size() <= 32);
+    ScanClock clock(progress, KeywordChars(groups, text.size()) + text.size());
+    return ScanKeywordGroups(text, groups, covered, clock);
+}
+
+bool ScanKeywordGroups(const QString &text, const std::vector<QStringList> &groups,
+                       std::vector<SpanList> *covered, ScanClock &clock, ScanStepping stepping)
+{
     covered->assign(groups.size(), SpanList());
-    const std::vector<Pattern> patterns = DistinctPatterns(groups);
-    if (patterns.empty() || folded.isEmpty())
+    const qint64 n = text.size();
+    const qint64 keyChars = KeywordChars(groups, n);
+    KeywordTrie trie;
+    if (!trie.Build(groups, n, clock))
+        return false;
+    if (trie.Keys() == 0) {
+        clock.EndStage(keyChars + n);
         return true;
-    const Automaton automaton(patterns);
-    if (automaton.Fits())
-        return automaton.Scan(folded, patterns, *covered, progress);
-    return ScanSparse(folded, patterns, *covered, progress, kProgressStep);
+    }
+    MatchTracker tracker(trie, *covered);
+    bool done;
+    StepTable table;
+    if (stepping == ScanStepping::kTableWhereItFits && table.Prepare(trie)) {
+        if (!table.Build(trie, clock, keyChars))
+            return false;
+        clock.EndStage(keyChars);
+        done = Scan(text, table, trie, tracker, clock);
+    } else {
+        trie.IndexRoot();
+        clock.EndStage(keyChars);
+        done = Scan(text, TrieStepper(trie), trie, tracker, clock);
+    }
+    if (done)
+        clock.EndStage(n);
+    return done;
 }
 
 } // namespace lumora
