@@ -1,6 +1,8 @@
 #include "rtf_parser.h"
 #include "rtf_tokenizer.h"
 
+#include <QCryptographicHash>
+
 #include <algorithm>
 #include <cmath>
 
@@ -19,12 +21,6 @@ bool AllAscii(QByteArrayView bytes)
 bool On(const RtfToken &t) { return !t.hasParam || t.param != 0; }
 
 } // namespace
-
-RtfParser::RtfParser(QByteArrayView data, const QString &defaultFamily, double defaultPointSize)
-    : m_tok(data), m_defaultFamily(defaultFamily),
-      m_defaultHalfPoints(int(std::lround(std::max(defaultPointSize, 0.0) * 2)))
-{
-}
 
 bool RtfParser::Parse(QString *error)
 {
@@ -122,7 +118,6 @@ void RtfParser::PopGroup()
     const Group g = m_stack.back();
     m_stack.pop_back();
     EndGroup(g);
-    m_formatDirty = true;
 }
 
 void RtfParser::EndGroup(const Group &g)
@@ -130,7 +125,7 @@ void RtfParser::EndGroup(const Group &g)
     if (g.pictOwner)
         FinishPicture();
     if (g.shppictPictures >= 0 && m_out.PictureCount() > g.shppictPictures)
-        m_shppictEnd = int(m_out.Text().size());
+        m_shppictEnd = m_out.TextLength();
     if (g.dest == Dest::FontTable) {
         // An entry's group may end without its ';'.  Sub-groups such as
         // {\*\panose ...} that come before the name leave the entry open.
@@ -145,6 +140,7 @@ void RtfParser::EndGroup(const Group &g)
         // A last entry without its ';'.
         m_colors.append(qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
                         | qint64(std::max(m_rgb[2], 0)) << 16);
+        FormatsChanged();
     }
 }
 
@@ -240,7 +236,7 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Mac: if (!m_docCodePage) m_docCodePage = 10000; return true;
     case RtfKw::Pc: if (!m_docCodePage) m_docCodePage = 437; return true;
     case RtfKw::Pca: if (!m_docCodePage) m_docCodePage = 850; return true;
-    case RtfKw::Deff: m_deff = t.param; m_formatDirty = true; return true;
+    case RtfKw::Deff: m_deff = t.param; FormatsChanged(); return true;
     case RtfKw::U: OnUnicode(t); return true;
     case RtfKw::Fonttbl:
         g.dest = Dest::FontTable;
@@ -256,7 +252,7 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Shppict: g.shppictPictures = m_out.PictureCount(); return true;
     case RtfKw::Nonshppict:
         // The fallback of a picture already shown from \shppict.
-        if (m_shppictEnd == int(m_out.Text().size()))
+        if (m_shppictEnd == m_out.TextLength())
             SkipRestOfGroup();
         return true;
     case RtfKw::Par:
@@ -267,11 +263,11 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
         if (!g.chr.hidden)
             m_out.EndRow(CurrentFormat(), g.align);
         return true;
-    case RtfKw::Pard: g.align = RtfContent::Left; return true;
-    case RtfKw::Ql: g.align = RtfContent::Left; return true;
-    case RtfKw::Qc: g.align = RtfContent::Center; return true;
-    case RtfKw::Qr: g.align = RtfContent::Right; return true;
-    case RtfKw::Qj: g.align = RtfContent::Justify; return true;
+    case RtfKw::Pard: g.align = Align::Left; return true;
+    case RtfKw::Ql: g.align = Align::Left; return true;
+    case RtfKw::Qc: g.align = Align::Center; return true;
+    case RtfKw::Qr: g.align = Align::Right; return true;
+    case RtfKw::Qj: g.align = Align::Justify; return true;
     default:
         if (const char16_t c = RtfKeywordChar(kw)) {
             EmitChar(c);
@@ -297,7 +293,7 @@ void RtfParser::OnFormatWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Cf: c.color = std::max(0, t.param); break;
     default: return;
     }
-    m_formatDirty = true;
+    Top().format = -1;
 }
 
 void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
@@ -320,7 +316,7 @@ void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
         m_fontEntry = t.param;
         if (m_hasFontEntry)
             m_fonts[t.param] = FontEntry{};
-        m_formatDirty = true;
+        FormatsChanged();
         break;
     case RtfKw::Fcharset:
         if (FontEntry *f = CurrentFontEntry())
@@ -389,12 +385,12 @@ void RtfParser::OnUnicode(const RtfToken &t)
     const char16_t u = char16_t(t.param < 0 ? t.param + 65536 : t.param);
     if (Top().dest == Dest::FontTable) {
         if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
-            m_decoder.Decode(NameCodePage(*f), f->pending, &f->name);
-            f->pending.clear();
-            f->name.append(QChar(u));
+            DecodePendingName(*f);
+            if (f->name.size() < kMaxFontNameChars)
+                f->name.append(QChar(u));
         }
     } else {
-        EmitChar(u);
+        EmitUnicode(u);
     }
     m_skipUnits = Top().uc;
 }
@@ -420,7 +416,8 @@ void RtfParser::OnText(QByteArrayView data)
                     FinishFontName(*f);
                     break;
                 }
-                if (f->pending.size() < kMaxFontNameBytes)
+                // Two bytes make at most one character in any code page.
+                if (f->pending.size() < 2 * kMaxFontNameChars)
                     f->pending.append(ch);
             }
         }
@@ -458,6 +455,15 @@ void RtfParser::EmitChar(char16_t c)
         m_out.Append(QChar(c), CurrentFormat());
 }
 
+// A character the file gave by number: controls too, so that what we
+// write as \uN comes back.
+void RtfParser::EmitUnicode(char16_t c)
+{
+    const Group &g = Top();
+    if (g.dest == Dest::Body && !g.chr.hidden)
+        m_out.AppendUnicode(c, CurrentFormat());
+}
+
 void RtfParser::EmitBreak()
 {
     const Group &g = Top();
@@ -467,22 +473,41 @@ void RtfParser::EmitBreak()
 
 int RtfParser::CurrentFormat()
 {
-    if (!m_formatDirty)
-        return m_format;
-    const CharState &c = Top().chr;
-    RtfCharProps p;
+    Group &g = Top();
+    if (g.format < 0)
+        g.format = ResolveFormat(g.chr);
+    return g.format;
+}
+
+int RtfParser::ResolveFormat(const CharState &c)
+{
+    // Colour numbers past the table all mean "auto", so they share a key.
+    const quint64 key = quint64(quint32(c.font) + 1u) | quint64(std::min(c.color, kMaxColors)) << 32
+                        | quint64(c.halfPoints & 0xFFF) << 45 | quint64(c.bold) << 57 | quint64(c.italic) << 58
+                        | quint64(c.underline) << 59 | quint64(c.strike) << 60;
+    if (const auto it = m_formatOfState.constFind(key); it != m_formatOfState.constEnd())
+        return it.value();
+    CharFormat p;
     auto it = m_fonts.constFind(c.font < 0 ? m_deff : c.font);
-    if (it != m_fonts.constEnd() && it->name != m_defaultFamily)
+    if (it != m_fonts.constEnd() && it->name != kDefaultFamily)
         p.family = it->name;
-    p.halfPoints = c.halfPoints == m_defaultHalfPoints ? 0 : c.halfPoints;
+    p.halfPoints = c.halfPoints == kDefaultHalfPoints ? 0 : c.halfPoints;
     p.color = c.color < m_colors.size() ? m_colors[c.color] : -1;
     p.bold = c.bold;
     p.italic = c.italic;
     p.underline = c.underline;
     p.strike = c.strike;
-    m_format = m_out.FormatId(p);
-    m_formatDirty = false;
-    return m_format;
+    const int id = m_out.FormatId(p);
+    m_formatOfState.insert(key, id);
+    return id;
+}
+
+// The font or colour table changed under the formats already resolved.
+void RtfParser::FormatsChanged()
+{
+    m_formatOfState.clear();
+    for (Group &g : m_stack)
+        g.format = -1;
 }
 
 // The code page text in a font is written in: the font's charset, else its
@@ -518,13 +543,21 @@ RtfParser::FontEntry *RtfParser::CurrentFontEntry()
     return it == m_fonts.end() ? nullptr : &it.value();
 }
 
-void RtfParser::FinishFontName(FontEntry &f)
+void RtfParser::DecodePendingName(FontEntry &f)
 {
+    if (f.pending.isEmpty())
+        return;
     m_decoder.Decode(NameCodePage(f), f.pending, &f.name);
     f.pending.clear();
+    f.name.truncate(kMaxFontNameChars);
+}
+
+void RtfParser::FinishFontName(FontEntry &f)
+{
+    DecodePendingName(f);
     f.name = f.name.trimmed();
     f.named = true;
-    m_formatDirty = true;
+    FormatsChanged();
 }
 
 void RtfParser::ColorText(QByteArrayView data)
@@ -537,6 +570,7 @@ void RtfParser::ColorText(QByteArrayView data)
             m_colors.append(any ? qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
                                       | qint64(std::max(m_rgb[2], 0)) << 16
                                 : -1);
+            FormatsChanged();
         }
         m_rgb[0] = m_rgb[1] = m_rgb[2] = -1;
     }
@@ -547,6 +581,7 @@ void RtfParser::ColorText(QByteArrayView data)
 void RtfParser::StartPicture()
 {
     Group &g = Top();
+    m_picFormat = CurrentFormat();
     g.dest = Dest::Picture;
     g.pictOwner = true;
     m_pic = RtfPictureInfo{};
@@ -577,18 +612,37 @@ void RtfParser::PictureHex(QByteArrayView data)
     }
 }
 
+// Pictures with the same data are decoded once: a note that pastes one
+// screenshot a hundred times holds one image.  The encoded PNG or JPEG
+// data is kept, so that writing sends it out as it came.
 void RtfParser::FinishPicture()
 {
     QByteArray data;
     data.swap(m_picData);
     if (m_picTooBig || data.isEmpty() || m_out.PictureBytes() > kMaxTotalPictureBytes)
         return;
-    const QImage image = DecodeRtfPicture(m_pic, data);
-    if (image.isNull())
-        return;
-    const QSizeF size = RtfPictureDisplaySize(m_pic, image);
-    m_out.AppendPicture(RtfPicture{image, size.width(), size.height()});
-    m_formatDirty = true;
+    // What decoding depends on: the kind, a raw bitmap's layout, the data.
+    const int layout[] = {int(m_pic.kind), m_pic.picw, m_pic.pich, m_pic.bitsPixel, m_pic.planes,
+                          m_pic.widthBytes};
+    QByteArray key(reinterpret_cast<const char *>(layout),
+                   m_pic.kind == RtfPictureInfo::Wbitmap ? sizeof layout : sizeof(int));
+    key += QCryptographicHash::hash(data, QCryptographicHash::Sha256);
+    Picture pic;
+    if (const int known = m_out.PictureWithKey(key); known >= 0) {
+        pic.image = m_out.PictureAt(known).image;
+    } else {
+        pic.image = DecodeRtfPicture(m_pic, data);
+        if (pic.image.isNull())
+            return;
+        if (m_pic.kind == RtfPictureInfo::Png || m_pic.kind == RtfPictureInfo::Jpeg) {
+            pic.data = data;
+            pic.kind = m_pic.kind == RtfPictureInfo::Png ? Picture::Png : Picture::Jpeg;
+        }
+    }
+    const QSizeF size = RtfPictureDisplaySize(m_pic, pic.image);
+    pic.width = size.width();
+    pic.height = size.height();
+    m_out.AppendPicture(key, std::move(pic), m_picFormat);
 }
 
 } // namespace lumora

@@ -128,7 +128,9 @@ QRgb DdbPixel(const uchar *row, int x, int bits)
 // A device-dependent bitmap: raw rows, top row first, no palette.
 QImage ReadWbitmap(const RtfPictureInfo &info, const QByteArray &data)
 {
-    const int w = info.picw, h = info.pich, bits = info.bitsPixel * std::max(1, info.planes);
+    const int w = info.picw, h = info.pich;
+    // Both factors come from the file, so the product is taken in 64 bits.
+    const qint64 bits = qint64(info.bitsPixel) * std::max(1, info.planes);
     if (w <= 0 || h <= 0 || w > 32767 || h > 32767)
         return {};
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
@@ -146,7 +148,7 @@ QImage ReadWbitmap(const RtfPictureInfo &info, const QByteArray &data)
         const uchar *row = reinterpret_cast<const uchar *>(data.constData()) + stride * y;
         QRgb *out = reinterpret_cast<QRgb *>(img.scanLine(y));
         for (int x = 0; x < w; ++x)
-            out[x] = DdbPixel(row, x, bits);
+            out[x] = DdbPixel(row, x, int(bits));
     }
     return img;
 }
