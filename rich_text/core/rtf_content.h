@@ -21,6 +21,12 @@ public:
     // in RTF they carry no meaning.
     void Append(QStringView text, int format);
     void AppendAscii(QByteArrayView bytes, int format);
+    // Bytes known to be printable ASCII or tabs.
+    void AppendPrintable(QByteArrayView bytes, int format)
+    {
+        m_doc.text.append(QLatin1String(bytes.data(), bytes.size()));
+        m_doc.runs.Append(int(bytes.size()), format);
+    }
     // One character given by \uN: every character is kept except CR and
     // LF, which only a paragraph break may put in the text.
     void AppendUnicode(char16_t c, int format);

@@ -18,6 +18,15 @@ bool AllAscii(QByteArrayView bytes)
     return true;
 }
 
+// Printable ASCII and tabs: text that goes in as it is.
+bool AllPrintable(QByteArrayView bytes)
+{
+    for (char c : bytes)
+        if (uchar(c) - 0x20u >= 0x60u && c != '\t')
+            return false;
+    return true;
+}
+
 bool On(const RtfToken &t) { return !t.hasParam || t.param != 0; }
 
 } // namespace
@@ -404,7 +413,9 @@ void RtfParser::OnText(QByteArrayView data)
     case Dest::Body:
         if (g.chr.hidden)
             return;
-        if (m_bytes.isEmpty() && AllAscii(data))
+        if (m_bytes.isEmpty() && AllPrintable(data))
+            m_out.AppendPrintable(data, CurrentFormat());
+        else if (m_bytes.isEmpty() && AllAscii(data))
             m_out.AppendAscii(data, CurrentFormat());
         else
             m_bytes.append(data.data(), data.size());

@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace lumora {
@@ -24,36 +25,54 @@ constexpr qint64 kFallbackBudgetBytes = qint64(4) * 1024 * 1024;
 
 const char kHex[] = "0123456789abcdef";
 
-void AppendHexByte(QByteArray &out, uchar b)
+// The body is built in a std::string: its appends are inlined, which
+// matters at a few bytes per call and millions of calls.
+using Out = std::string;
+
+void AppendHexByte(Out &out, uchar b)
 {
     const char esc[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
     out.append(esc, 4);
 }
 
-void AppendNumber(QByteArray &out, const char *word, qint64 n)
+void AppendInt(Out &out, qint64 n)
+{
+    char buf[24];
+    char *end = buf + sizeof buf, *p = end;
+    quint64 v = n < 0 ? 0 - quint64(n) : quint64(n);
+    do {
+        *--p = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (n < 0)
+        *--p = '-';
+    out.append(p, size_t(end - p));
+}
+
+void AppendNumber(Out &out, const char *word, qint64 n)
 {
     out.append(word);
-    out.append(QByteArray::number(n));
+    AppendInt(out, n);
 }
 
 // \uN with N as a signed 16-bit number, then '?' for readers without Unicode.
-void AppendUnicode(QByteArray &out, char16_t u)
+void AppendUnicode(Out &out, char16_t u)
 {
     AppendNumber(out, "\\u", u > 0x7FFF ? int(u) - 0x10000 : int(u));
-    out.append('?');
+    out.push_back('?');
 }
 
 // Text outside the body (font names): GBK bytes escaped, nothing raw that a
 // reader could take for syntax.
-void AppendEscapedName(QByteArray &out, const QString &name)
+void AppendEscapedName(Out &out, const QString &name)
 {
     for (QChar qc : name) {
         const char16_t c = qc.unicode();
         if (c == '\\' || c == '{' || c == '}') {
-            out.append('\\');
-            out.append(char(c));
+            out.push_back('\\');
+            out.push_back(char(c));
         } else if (c >= 0x20 && c < 0x80 && c != ';') {
-            out.append(char(c));
+            out.push_back(char(c));
         } else if (c < 0x80) {
             AppendHexByte(out, uchar(c));
         } else if (const quint16 g = GbkCodeOf(c)) {
@@ -96,7 +115,7 @@ private:
     void WriteChar(qsizetype i);
     void WritePicture(int index);
     void WriteHex(const QByteArray &data);
-    QByteArray Header() const;
+    Out Header() const;
 
     const Document &m_doc;
     QStringList m_fonts;
@@ -108,7 +127,7 @@ private:
     QHash<qint64, QByteArray> m_png;        // by image cache key
     QHash<qint64, QByteArray> m_fallback;   // by image cache key
     qint64 m_fallbackBytes = 0;
-    QByteArray m_body;
+    Out m_body;
     RunFormat m_cur;               // what \plain gives, until changed
     int m_align = 0;
     int m_paragraph = 0;
@@ -162,15 +181,15 @@ void Writer::SetFormat(const RunFormat &f)
 {
     if (f.font != m_cur.font) {
         Word("\\f");
-        m_body.append(QByteArray::number(f.font));
+        AppendInt(m_body, f.font);
     }
     if (f.halfPoints != m_cur.halfPoints) {
         Word("\\fs");
-        m_body.append(QByteArray::number(f.halfPoints));
+        AppendInt(m_body, f.halfPoints);
     }
     if (f.color != m_cur.color) {
         Word("\\cf");
-        m_body.append(QByteArray::number(f.color));
+        AppendInt(m_body, f.color);
     }
     if (f.bold != m_cur.bold)
         Toggle(f.bold, "\\b", "\\b0");
@@ -211,12 +230,12 @@ qsizetype Writer::WriteSpan(qsizetype from, qsizetype to, int format)
         const char16_t c = s[i].unicode();
         if (c >= 0x20 && c < 0x80) {
             if (m_delimit) {
-                m_body.append(' ');
+                m_body.push_back(' ');
                 m_delimit = false;
             }
             if (c == '\\' || c == '{' || c == '}')
-                m_body.append('\\');
-            m_body.append(char(c));
+                m_body.push_back('\\');
+            m_body.push_back(char(c));
             ++i;
         } else if (c == '\r' || c == '\n') {
             // CR LF is one break; a lone CR or LF counts as one too.
@@ -267,8 +286,8 @@ void Writer::WriteChar(qsizetype i)
 void Writer::WriteHex(const QByteArray &data)
 {
     const qsizetype n = data.size();
-    const qsizetype start = m_body.size();
-    m_body.resize(start + n * 2 + (n + 63) / 64 * 2);
+    const size_t start = m_body.size();
+    m_body.resize(start + size_t(n * 2 + (n + 63) / 64 * 2));
     char *out = m_body.data() + start;
     for (qsizetype i = 0; i < n; ++i) {
         if (i % 64 == 0) {
@@ -329,19 +348,22 @@ void Writer::WritePicture(int index)
     m_delimit = false;
 }
 
-QByteArray Writer::Header() const
+Out Writer::Header() const
 {
-    QByteArray h("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang2052{\\fonttbl");
+    Out h("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang2052{\\fonttbl");
     for (int i = 0; i < m_fonts.size(); ++i) {
         // Every font says GBK, because every byte of text in this file is GBK.
-        h.append("{\\f" + QByteArray::number(i) + "\\fnil\\fcharset134 ");
+        AppendNumber(h, "{\\f", i);
+        h.append("\\fnil\\fcharset134 ");
         AppendEscapedName(h, m_fonts[i]);
         h.append(";}");
     }
     h.append("}\r\n{\\colortbl ;");
     for (qint64 c : m_colors) {
-        h.append("\\red" + QByteArray::number(c & 0xFF) + "\\green" + QByteArray::number((c >> 8) & 0xFF)
-                 + "\\blue" + QByteArray::number((c >> 16) & 0xFF) + ';');
+        AppendNumber(h, "\\red", c & 0xFF);
+        AppendNumber(h, "\\green", (c >> 8) & 0xFF);
+        AppendNumber(h, "\\blue", (c >> 16) & 0xFF);
+        h.push_back(';');
     }
     h.append("}\r\n\\viewkind4\\uc1\\pard\\plain");
     return h;
@@ -350,7 +372,7 @@ QByteArray Writer::Header() const
 QByteArray Writer::Write()
 {
     const qsizetype n = m_doc.text.size();
-    m_body.reserve(n + n / 4 + 1024);
+    m_body.reserve(size_t(n + n / 4 + 1024));
     WriteAlign(0);
     qsizetype i = 0;
     int start = 0;
@@ -366,9 +388,11 @@ QByteArray Writer::Write()
         SetFormat(Resolve(0));
         WriteSpan(i, n, 0);
     }
-    QByteArray out = Header();
-    out.reserve(out.size() + m_body.size() + 8);
-    out.append(m_body);
+    const Out header = Header();
+    QByteArray out;
+    out.reserve(qsizetype(header.size() + m_body.size() + 8));
+    out.append(header.data(), qsizetype(header.size()));
+    out.append(m_body.data(), qsizetype(m_body.size()));
     out.append("\r\n}\r\n");
     return out;
 }
