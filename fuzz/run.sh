@@ -31,10 +31,12 @@ for t in "${targets[@]}"; do
     fuzz_rtf_reader) seeds+=(tests/rich_text/data/rtf-corpus/rtf) ;;
     fuzz_text_decoder) seeds+=(tests/rich_text/data/rtf-corpus/text) ;;
   esac
+  extra=()
+  [ "$t" = fuzz_rtf_reader ] && extra+=(-dict=fuzz/rtf.dict)
   existing=()
   for s in "${seeds[@]}"; do [ -d "$s" ] && existing+=("$s"); done
   echo "== $t for ${seconds}s"
-  if ! "$build/fuzz/bin/$t" "$corpus" "${existing[@]}" -max_total_time="$seconds" -timeout=1 \
+  if ! "$build/fuzz/bin/$t" "$corpus" "${existing[@]}" "${extra[@]}" -max_total_time="$seconds" -timeout=1 \
        -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
        -artifact_prefix="$build/fuzz/findings/$t/" 2>"$build/fuzz/$t.log"; then
     echo "!! $t found a fault; see $build/fuzz/$t.log and $build/fuzz/findings/$t/"

@@ -8,6 +8,8 @@
 //                                     for /usr/bin/time -v
 //   bench_rtf --listing LINES OUT     write the generated listing (GBK
 //                                     text) for other programs
+//   bench_rtf --pictures N OUT        write RTF holding N copies of one
+//                                     1400 x 1400 PNG
 //
 // unrtf needs minutes on the full listing, and its time grows faster than
 // the file, so it runs on the first unrtf-lines lines; our read of that
@@ -23,7 +25,9 @@
 #include "rtf_reader.h"
 #include "rtf_writer.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QImage>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -119,6 +123,17 @@ double RunMs(const QString &program, const QStringList &args, const QString &out
     return ChildrenCpuMs() - before;
 }
 
+long PeakKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
 int Convert(const QString &in, const QString &out)
 {
     Document doc;
@@ -130,6 +145,7 @@ int Convert(const QString &in, const QString &out)
         return 1;
     }
     const double readMs = t.nsecsElapsed() / 1e6;
+    std::printf("peak after reading: %ld MB\n", PeakKb() / 1024);
     t.restart();
     const QByteArray rtf = WriteRtf(doc);
     const double writeMs = t.nsecsElapsed() / 1e6;
@@ -158,6 +174,20 @@ QByteArray HighlightRtf(const QString &highlight, const QString &listing, int li
     return ReadAll(out);
 }
 
+QByteArray PictureCopies(int copies)
+{
+    QImage img(1400, 1400, QImage::Format_RGB32);
+    img.fill(qRgb(250, 250, 240));
+    for (int y = 0; y < img.height(); y += 50)
+        for (int x = (y * 13) % 11; x < img.width(); x += 23)
+            img.setPixel(x, y, qRgb(x % 256, y % 256, 90));
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    img.save(&png, "PNG");
+    const QByteArray pict = "{\\pict\\pngblip\\picw1400\\pich1400 " + png.data().toHex() + "}\r\n";
+    return "{\\rtf1\\ansi " + pict.repeated(copies) + "}";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -166,6 +196,8 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--convert"))
         return Convert(args[2], args.value(3));
+    if (args.size() == 4 && args[1] == QLatin1String("--pictures"))
+        return WriteAll(args[3], PictureCopies(args[2].toInt())) ? 0 : 1;
     if (args.size() == 4 && args[1] == QLatin1String("--listing"))
         return WriteAll(args[3], GenerateListing(args[2].toInt()).toUtf8()) ? 0 : 1;
     const int lines = args.size() > 1 ? args[1].toInt() : 100000;

