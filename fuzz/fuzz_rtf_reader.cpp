@@ -27,7 +27,7 @@ lumora::RichTextBox &Box()
         qputenv("QT_QPA_PLATFORM", "offscreen");
         new QApplication(argc, argv);   // lives as long as the process
         box = new lumora::RichTextBox;
-        box->resize(640, 480);
+        box->resize(400, 300);
         box->show();
     }
     return *box;
@@ -65,14 +65,15 @@ bool SameDocument(const lumora::Document &a, const lumora::Document &b)
     return i == ra.size() && j == rb.size();
 }
 
-// Lays out the first blocks and paints what shows.
+// Lays out the first blocks and paints what shows, into the window's own
+// backing store (a grab would allocate a new picture every time).
 void LayOut(lumora::RichTextBox &box)
 {
     QTextDocument *doc = box.document();
     int n = 0;
     for (QTextBlock b = doc->begin(); b.isValid() && n < 2000; b = b.next(), ++n)
         doc->documentLayout()->blockBoundingRect(b);
-    box.grab();
+    box.viewport()->repaint();
 }
 
 } // namespace
