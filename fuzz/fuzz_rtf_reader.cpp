@@ -71,7 +71,7 @@ void LayOut(lumora::RichTextBox &box)
 {
     QTextDocument *doc = box.document();
     int n = 0;
-    for (QTextBlock b = doc->begin(); b.isValid() && n < 2000; b = b.next(), ++n)
+    for (QTextBlock b = doc->begin(); b.isValid() && n < 500; b = b.next(), ++n)
         doc->documentLayout()->blockBoundingRect(b);
     box.viewport()->repaint();
 }

@@ -98,10 +98,10 @@ void RtfContent::ParagraphBreak(int format, Align align)
     Extend(2, format);
 }
 
-void RtfContent::EndRow(int format, Align align)
+void RtfContent::EndRow(int format, Align align, int keep)
 {
     QString &text = m_doc.text;
-    if (text.endsWith(QLatin1Char('\t'))) {
+    if (text.size() > keep && text.endsWith(QLatin1Char('\t'))) {
         text.chop(1);
         m_doc.runs.Replace(int(text.size()), 1, RunList());
     }

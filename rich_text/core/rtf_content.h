@@ -42,8 +42,10 @@ public:
     const Picture &PictureAt(int index) const { return m_doc.pictures[index]; }
 
     void ParagraphBreak(int format, Align align);
-    // Turns a trailing tab (a table cell's end) into the paragraph break.
-    void EndRow(int format, Align align);
+    // Turns a trailing tab (a table cell's end) into the paragraph break,
+    // unless the tab lies within the first keep characters, which must stay
+    // as they are (a mark may be about to cut the text there).
+    void EndRow(int format, Align align, int keep);
     // The alignment of the last paragraph, which no break ends.
     void Finish(Align align);
 

@@ -251,7 +251,7 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Cell: EmitChar(u'\t'); return true;
     case RtfKw::Row:
         if (!g.chr.hidden)
-            m_out.EndRow(CurrentFormat(), g.align);
+            m_out.EndRow(CurrentFormat(), g.align, m_rootClosed ? m_mark.textLength : 0);
         return true;
     case RtfKw::Pard: g.align = Align::Left; return true;
     case RtfKw::Ql: g.align = Align::Left; return true;
