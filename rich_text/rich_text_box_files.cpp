@@ -1,6 +1,8 @@
 #include "rich_text_box.h"
 
+#include "document.h"
 #include "document_files.h"
+#include "qt_document_adapter.h"
 #include "rtf_reader.h"
 #include "rtf_writer.h"
 #include "text_codec.h"
@@ -9,7 +11,7 @@ namespace lumora {
 
 QByteArray RichTextBox::TextRTF() const
 {
-    return WriteRtf(*document());
+    return WriteRtf(DocumentFromQt(*document()));
 }
 
 bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
@@ -26,9 +28,11 @@ bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
 bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error)
 {
     if (IsRtf(bytes)) {
-        MirrorSuspendScope scope(m_mirror);
-        if (!ReadRtf(bytes, *document(), error))
+        Document doc;
+        if (!ReadRtf(bytes, &doc, error))
             return false;
+        MirrorSuspendScope scope(m_mirror);
+        FillQtDocument(doc, document());
     } else {
         const QString text = DecodeTextFile(bytes);
         MirrorSuspendScope scope(m_mirror);
