@@ -1,73 +1,94 @@
 // lumora-batch [--highlight [--lists DIR]] INPUT OUTPUT: converts one
 // document exactly as the editor loads and saves it, without a display;
 // with --highlight the "OD语法高亮" pass runs in between.
-#include "document_files.h"
-#include "highlight.h"
-#include "rich_text_box.h"
+#include "batch_convert.h"
+#include "system_names.h"
 
-#include <QApplication>
-#include <QStringList>
+#include <QCoreApplication>
+#include <QCommandLineParser>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-void PrintError(const QString &message)
+constexpr int kUsageError = 2;
+
+void Print(std::FILE *to, const QString &text)
 {
-    std::fprintf(stderr, "lumora-batch: %s\n", message.toUtf8().constData());
+    std::fputs(text.toUtf8().constData(), to);
 }
 
-int Usage()
+int UsageError(const QString &message)
 {
-    std::fprintf(stderr,
-                 "usage: lumora-batch [--highlight [--lists DIR]] INPUT OUTPUT\n"
-                 "  Loads INPUT as the editor's File > Open does (RTF or GBK text) and writes OUTPUT:\n"
-                 "  as RTF when its name ends in \"rtf\" (any case), else as a GBK text file.\n"
-                 "  --highlight  colours it as OD syntax highlighting does, with the keyword lists\n"
-                 "               from DIR (default: the program's folder; missing lists are created).\n");
-    return 2;
+    Print(stderr, QStringLiteral("lumora-batch: %1\nTry 'lumora-batch --help' for more information.\n").arg(message));
+    return kUsageError;
+}
+
+void DescribeOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Converts one document exactly as the editor's File > Open and Save / Save As do, without a display.\n"
+        "INPUT is read as RTF or as GBK text; OUTPUT is written as RTF when its name ends in \"rtf\" (any case),\n"
+        "else as a GBK text file.  Exit status: 0 written, 1 not converted (the reason on stderr), 2 usage."));
+    // Not addHelpOption(): its --help-all offers Qt's options, which this
+    // program does not take.
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("highlight"),
+                      QStringLiteral("Colour the document as \"OD语法高亮\" does before writing it.")});
+    parser.addOption({QStringLiteral("lists"),
+                      QStringLiteral("With --highlight: read the keyword lists from DIR (default: the program's "
+                                     "folder; missing lists are created there)."),
+                      QStringLiteral("DIR")});
+    parser.addPositionalArgument(QStringLiteral("INPUT"), QStringLiteral("The document to read."));
+    parser.addPositionalArgument(QStringLiteral("OUTPUT"), QStringLiteral("The document to write."));
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    const bool highlight = args.removeAll(QStringLiteral("--highlight")) > 0;
-    QString lists = QCoreApplication::applicationDirPath();
-    const qsizetype listsAt = args.indexOf(QStringLiteral("--lists"));
-    if (listsAt >= 0) {
-        if (!highlight || listsAt + 1 >= args.size())
-            return Usage();
-        lists = args[listsAt + 1];
-        args.remove(listsAt, 2);
-    }
-    if (args.size() != 2 || args[0].startsWith(QLatin1Char('-')))
-        return Usage();
-    const QString input = args[0];
-    const QString output = args[1];
+    // The arguments are ours alone: Qt sees none of them (it would take
+    // -platform or -style for itself), and names keep their exact bytes.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << lumora::DecodeArgument(QByteArray(argv[i]));
+    int qtArgc = 1;
+    char name[] = "lumora-batch";
+    char *qtArgv[] = {name, nullptr};
+    QCoreApplication app(qtArgc, qtArgv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMORA_VERSION));
 
-    lumora::RichTextBox editor;
+    QCommandLineParser parser;
+    DescribeOptions(parser);
+    if (!parser.parse(args))
+        return UsageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        Print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        Print(stdout, QStringLiteral("lumora-batch %1\n").arg(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 2)
+        return UsageError(QStringLiteral("expected the two file names INPUT and OUTPUT, got %1").arg(files.size()));
+    if (parser.isSet(QStringLiteral("lists")) && !parser.isSet(QStringLiteral("highlight")))
+        return UsageError(QStringLiteral("--lists goes with --highlight"));
+
+    lumora::SystemNames names;
+    lumora::BatchJob job;
+    job.input = names.Existing(lumora::EncodeArgument(files[0]));
+    job.output = names.Output(lumora::EncodeArgument(files[1]));
+    job.highlight = parser.isSet(QStringLiteral("highlight"));
+    job.lists = parser.isSet(QStringLiteral("lists"))
+                    ? names.Existing(lumora::EncodeArgument(parser.value(QStringLiteral("lists"))))
+                    : QCoreApplication::applicationDirPath();
     QString error;
-    if (!editor.LoadFile(input, &error)) {
-        PrintError(error);
+    if (!lumora::ConvertDocument(job, &error) || !names.Commit(&error)) {
+        Print(stderr, QStringLiteral("lumora-batch: %1\n").arg(names.Readable(error)));
         return 1;
     }
-    if (highlight && !lumora::HighlightEditorText(editor, lists)) {
-        PrintError(lumora::EmptyTextNotice());
-        return 1;
-    }
-    const bool rtf = output.right(3).compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
-    const bool saved = rtf ? editor.SaveFile(output, &error) : lumora::WriteTextFile(output, editor.RawText(), &error);
-    if (!saved) {
-        PrintError(error);
-        return 1;
-    }
-    // Everything is written and closed.  Tearing down a document of a
-    // million coloured fragments one by one would take longer than the
-    // conversion's last step; the process exit frees it at once.
-    std::fflush(nullptr);
-    std::_Exit(0);
+    return 0;
 }

@@ -87,6 +87,41 @@ void BuildFrame1(QWidget *window, Controls &c)
     c.command2 = AddCaptioned<QPushButton>(frame, "Command2", QStringLiteral("十六转十"), Twips(4920, 1320, 855, 375));
 }
 
+// The option group is one tab stop, at its selected button, as the design's
+// tab order means on the platform it comes from.  Qt instead moves the stop
+// to whichever button last had the focus (at first both buttons are stops),
+// so it is put back whenever the selection changes or the focus leaves.
+class OptionGroupTabStop : public QObject
+{
+public:
+    OptionGroupTabStop(std::initializer_list<QRadioButton *> buttons, QObject *parent)
+        : QObject(parent), m_buttons(buttons)
+    {
+        for (QRadioButton *b : m_buttons) {
+            b->installEventFilter(this);
+            connect(b, &QAbstractButton::toggled, this, &OptionGroupTabStop::Place);
+        }
+        Place();
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusOut)
+            Place();
+        return false;
+    }
+
+private:
+    void Place()
+    {
+        for (QRadioButton *b : m_buttons)
+            b->setFocusPolicy(b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+
+    QList<QRadioButton *> m_buttons;
+};
+
 void SetTabOrder(const Controls &c)
 {
     QWidget *const order[] = {c.text1, c.text2, c.command1, c.command2, c.option1, c.option2, c.text3,
@@ -112,6 +147,7 @@ QWidget *Form3::CreateFromDesign()
     BuildFrame2(w, c);
     BuildFrame1(w, c);
     SetTabOrder(c);
+    new OptionGroupTabStop({c.option1, c.option2}, w);
     c.text1->setFocus(Qt::OtherFocusReason);
 
     connect(c.command1, &QPushButton::clicked, this, &Form3::Command1_Click);

@@ -1,13 +1,17 @@
 // Keyword list splitting and the colouring computation, text and lists both
 // fuzzed.  Input: four list files and the text, separated by NUL bytes.
-// Besides never crashing, the fast computation must agree with the pass
-// done the slow way, search by search, on every input small enough for it.
+// Each is GBK like a list file, or, when it starts with the byte FF, UTF-8
+// in which the bytes FE and FD stand for a lone high and low surrogate:
+// case folding beyond GBK (letters outside the BMP, surrogate pairs made of
+// FE FD, lone surrogates) is fuzzed too.
+// Besides never crashing, the fast computation on the text as it is must
+// agree with the pass done the slow way, search by search on the folded
+// text, on every input small enough for it.
+#include "text_fold.h"
 #include "fuzz_support.h"
 #include "highlight_core.h"
-#include "sparse_scan.h"
 #include "text_mirror.h"
 
-#include <QHash>
 #include <vector>
 
 namespace {
@@ -29,9 +33,27 @@ SpanList ToSpans(const std::vector<bool> &covered)
     return out;
 }
 
+QString DecodePart(const QByteArray &bytes)
+{
+    if (!bytes.startsWith('\xFF'))
+        return lumora::DecodeAnsiText(bytes);
+    QString out;
+    QByteArray run;
+    for (qsizetype i = 1; i < bytes.size(); ++i) {
+        const char b = bytes[i];
+        if (b != '\xFE' && b != '\xFD') {
+            run += b;
+            continue;
+        }
+        out += QString::fromUtf8(run) + QChar(char16_t(b == '\xFE' ? 0xD801 : 0xDC00));
+        run.clear();
+    }
+    return out + QString::fromUtf8(run);
+}
+
 int Find(const QString &folded, const QString &what, int from, int end = -1)
 {
-    const int at = int(folded.indexOf(lumora::TextMirror::Fold(what), from));
+    const int at = int(folded.indexOf(lumora::FoldCase(what), from));
     if (at < 0 || (end >= 0 && at + what.size() > end))
         return -1;
     return at;
@@ -96,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     lumora::KeywordLists lists;
     QStringList *targets[] = {&lists.jmp, &lists.eax, &lists.mov, &lists.finda};
     for (int i = 0; i < 4; ++i) {
-        const QString text = lumora::DecodeAnsiText(parts[i]);
+        const QString text = DecodePart(parts[i]);
         *targets[i] = lumora::SplitKeywordText(text);
         FUZZ_CHECK(targets[i]->join(QLatin1String("\r\n")) == text);
         FUZZ_CHECK(text.isEmpty() == targets[i]->isEmpty());
@@ -104,12 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray rest;
     for (int i = 4; i < parts.size(); ++i)
         rest += (i > 4 ? QByteArray(1, '\n') : QByteArray()) + parts[i];
-    QString text = lumora::DecodeAnsiText(rest);
+    QString text = DecodePart(rest);
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));   // the editor's line breaks
-    const QString folded = lumora::TextMirror::Fold(text);
+    const QString folded = lumora::FoldCase(text);
 
     lumora::HighlightSpans spans;
-    FUZZ_CHECK(lumora::ComputeHighlight(folded, lists, &spans));
+    FUZZ_CHECK(lumora::ComputeHighlight(text, lists, &spans));
     for (const SpanList &rule : spans) {
         for (size_t i = 0; i < rule.size(); ++i) {
             FUZZ_CHECK(rule[i].start >= 0 && rule[i].start < rule[i].end && rule[i].end <= folded.size());
@@ -124,26 +146,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(spans[lumora::kRuleBracket] == SlowBrackets(folded));
         FUZZ_CHECK(spans[lumora::kRuleComment] == SlowComments(folded));
 
-        // The trie that serves lists too large for the table must agree too.
-        std::vector<lumora::ScanPattern> patterns;
-        QHash<QString, size_t> seen;
-        const QStringList *groups[] = {&lists.eax, &lists.jmp, &lists.mov, &lists.finda};
-        for (quint32 g = 0; g < 4; ++g) {
-            for (const QString &e : *groups[g]) {
-                if (e.isEmpty())
-                    continue;
-                const QString f = lumora::TextMirror::Fold(e);
-                if (!seen.contains(f)) {
-                    seen.insert(f, patterns.size());
-                    patterns.push_back({f, 0});
-                }
-                patterns[seen[f]].groups |= 1u << g;
-            }
-        }
-        std::vector<SpanList> sparse(4);
-        FUZZ_CHECK(lumora::ScanSparse(folded, patterns, sparse, {}, 1 << 20));
+        // The trie's child lists, which serve lists too large for the
+        // table, must agree too, and so must the folded text.
+        lumora::ScanClock clock;
+        std::vector<SpanList> trie;
+        FUZZ_CHECK(lumora::ScanKeywordGroups(text, {lists.eax, lists.jmp, lists.mov, lists.finda}, &trie, clock,
+                                             lumora::ScanStepping::kTrieOnly));
         for (int g = 0; g < 4; ++g)
-            FUZZ_CHECK(sparse[size_t(g)] == spans[size_t(g)]);
+            FUZZ_CHECK(trie[size_t(g)] == spans[size_t(g)]);
+        lumora::HighlightSpans again;
+        FUZZ_CHECK(lumora::ComputeHighlight(folded, lists, &again));
+        FUZZ_CHECK(again == spans);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "highlight_document.h"
+
 #include <QString>
 #include <functional>
 
@@ -9,9 +11,6 @@ namespace lumora {
 
 class RichTextBox;
 
-// The notice for an empty editing area, and its title.
-QString EmptyTextNotice();
-QString EmptyTextNoticeTitle();
 
 // Called now and then during a long pass with how far it got, in
 // thousandths.  Returning false abandons the pass at once (the editor is

@@ -1,5 +1,6 @@
 #include "common_dialog.h"
 
+#include "file_dialog_look.h"
 #include "font_dialog.h"
 #include "message_box.h"
 
@@ -10,6 +11,13 @@ namespace lumora {
 
 namespace {
 
+// "所有文件(*.*)" promises every file, names without a dot included; for Qt
+// "*.*" means names with a dot, which would hide README and the like.
+QString QtPattern(const QString &pattern)
+{
+    return pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
+}
+
 // Qt's file dialog reads the patterns from the last "(...)" of each filter
 // and, with HideNameFilterDetails, shows only what stands before it: the
 // user then sees exactly the description the command set.
@@ -17,11 +25,27 @@ QStringList QtNameFilters(const QList<CommonDialog::FilterEntry> &entries)
 {
     QStringList out;
     for (const auto &e : entries) {
-        QString pats = e.patterns;
-        pats.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << e.description + QStringLiteral(" (") + pats.simplified() + QLatin1Char(')');
+        QStringList pats = e.patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : pats)
+            p = QtPattern(p.trimmed());
+        out << e.description + QStringLiteral(" (") + pats.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return out;
+}
+
+// The 0-based entry the user chose, or -1.  Depending on the Qt version,
+// selectedNameFilter() gives the whole filter or, with the details hidden,
+// only the description the user saw; either identifies the entry.
+int ChosenEntry(const QList<CommonDialog::FilterEntry> &entries, const QStringList &filters,
+                const QString &selected)
+{
+    const int whole = int(filters.indexOf(selected));
+    if (whole >= 0)
+        return whole;
+    for (int i = 0; i < entries.size(); ++i)
+        if (entries[i].description.simplified() == selected.simplified())
+            return i;
+    return -1;
 }
 
 class QtBackend : public CommonDialogBackend
@@ -44,6 +68,7 @@ private:
         fd.setOption(QFileDialog::DontConfirmOverwrite);
         fd.setAcceptMode(mode);
         fd.setFileMode(QFileDialog::AnyFile);
+        FitFileDialog(fd);
         const auto entries = dlg.FilterEntries();
         const QStringList filters = QtNameFilters(entries);
         if (!filters.isEmpty()) {
@@ -59,8 +84,10 @@ private:
         if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
             return false;
         dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().constFirst());
-        const int chosen = int(filters.indexOf(fd.selectedNameFilter()));
-        dlg.FilterIndex = qint16(chosen >= 0 ? chosen + 1 : 1);
+        // The entry chosen stays for the next use; a choice that cannot be
+        // told (never seen) leaves the earlier one rather than guessing.
+        if (const int chosen = ChosenEntry(entries, filters, fd.selectedNameFilter()); chosen >= 0)
+            dlg.FilterIndex = qint16(chosen + 1);
         return true;
     }
 };

@@ -87,6 +87,8 @@ public:
     // Colours many runs in one undo step.  Runs are applied in order, so a
     // later run overrides an earlier one where they overlap.
     void ApplyColorRuns(const QVector<ColorRun> &runs);
+    // The same for runs as the document model counts them (end, not length).
+    void ApplyColorPieces(std::vector<ColorPiece> runs);
 
     // Keyboard focus here, bringing this editor's window to the front.
     void SetFocus();

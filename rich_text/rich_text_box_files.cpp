@@ -1,6 +1,7 @@
 #include "rich_text_box.h"
 
 #include "document_files.h"
+#include "document_io.h"
 #include "format_layer.h"
 #include "layer_layout.h"
 #include "pictures.h"
@@ -205,14 +206,8 @@ bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
 bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error, const LoadProgress &progress)
 {
     Document doc;
-    if (IsRtf(bytes)) {
-        if (!ReadRtf(bytes, &doc, error))
-            return false;
-    } else {
-        QString text = DecodeTextFile(bytes);
-        text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
-        doc = Document::FromText(std::move(text));
-    }
+    if (!ReadDocument(bytes, &doc, error))
+        return false;
     if (const int longest = LongestLine(doc.text); longest > kMaxLineChars) {
         if (error)
             *error = LineTooLongMessage(longest);
@@ -238,11 +233,6 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
 bool RichTextBox::SaveFile(const QString &path, QString *error) const
 {
     return WriteFileAtomically(path, TextRTF(), error);
-}
-
-bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)
-{
-    return WriteFileAtomically(path, EncodeTextFile(crlfText), error);
 }
 
 } // namespace lumora

@@ -85,25 +85,28 @@ void RichTextBox::SetSelUnderline(bool on)
     ChangeSelFormat([on](CharFormat &f) { f.underline = on; });
 }
 
-// Dropped files are not text to insert (and are not opened either: nothing
-// records unsaved changes, so a stray drop would replace the user's work).
+namespace {
+// Files dragged from a file manager come as their addresses, which Qt would
+// also offer as text.  They are neither text to insert nor documents to open
+// (opening one would replace unsaved work without a word).
+bool CarriesFiles(const QMimeData *source)
+{
+    const QList<QUrl> urls = source->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl &u) { return u.isLocalFile(); });
+}
+} // namespace
+
+// Refusing here makes the drag show "no drop" and the drop insert nothing.
 bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
 {
-    if (!source)
-        return false;
-    if (source->hasUrls()) {
-        const QList<QUrl> urls = source->urls();
-        if (!urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl &u) { return u.isLocalFile(); }))
-            return false;
-    }
-    return source->hasText();
+    return source && !CarriesFiles(source) && QPlainTextEdit::canInsertFromMimeData(source);
 }
 
 // Pasting and dropping take plain text only: formatting from other programs
 // does not come along, and line breaks arrive as paragraph breaks.
 void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
-    if (!canInsertFromMimeData(source))
+    if (!source || CarriesFiles(source) || !source->hasText())
         return;
     QString why;
     if (!CanInsert(source->text(), &why)) {

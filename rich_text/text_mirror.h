@@ -1,7 +1,5 @@
 #pragma once
 
-#include "text_fold.h"
-
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -47,7 +45,6 @@ public:
 
     void SetListener(Listener listener) { m_listener = std::move(listener); }
 
-    static QString Fold(const QString &s) { return FoldCase(s); }
 
     // While set, changes are not followed at all; Reset() must follow.  For
     // filling the whole document, where patching would do a rebuild's work

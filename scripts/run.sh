@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds a Release build and starts the editor.
+# Installs what is missing, builds the Release build (scripts/build.sh) and
+# starts the editor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-release --target lumora
+bash scripts/build.sh
 exec build-release/bin/lumora "$@"

@@ -4,6 +4,7 @@
 // and Qt's own calls as peers.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_big [MB]
+#include "text_fold.h"
 #include "document_files.h"
 #include "highlight.h"
 #include "highlight_core.h"
@@ -60,7 +61,7 @@ void Step(const char *what, double seconds)
 
 void Lists(const QString &text)
 {
-    const QString folded = TextMirror::Fold(text);
+    const QString folded = FoldCase(text);
     const auto run = [&](const char *name, const KeywordLists &lists) {
         const long before = PeakRssMb();
         QElapsedTimer t;

@@ -2,10 +2,14 @@
 // area, through lumora-batch --highlight, and against the highlight package
 // (highlight -S asm -O rtf) on the same files in the same run.
 //
-//   bench_highlight [--quick]      --quick leaves out the 1,000,000-line run
+//   bench_highlight [--quick] [--pathological]
+//     --quick leaves out the 1,000,000-line run; --pathological runs only the
+//     keyword lists built to hurt the matcher.
+#include "text_fold.h"
 #include "highlight.h"
 #include "highlight_core.h"
 #include "listing.h"
+#include "pathological.h"
 #include "rich_text_box.h"
 #include "text_mirror.h"
 
@@ -84,13 +88,14 @@ double InEditorPass(const QString &text, const QString &lists)
     return t.nsecsElapsed() / 1e9;
 }
 
-// The colours worked out, without applying them; seconds.
-double ComputeOnly(const QString &folded, const KeywordLists &lists)
+// The colours worked out on the text as the editor holds it, case folding
+// included, without applying them; seconds.
+double ComputeOnly(const QString &text, const KeywordLists &lists)
 {
     QElapsedTimer t;
     t.start();
     HighlightSpans spans;
-    ComputeHighlight(folded, lists, &spans);
+    ComputeHighlight(text, lists, &spans);
     return t.nsecsElapsed() / 1e9;
 }
 
@@ -105,7 +110,7 @@ double SearchPerEntry(const QString &folded, const KeywordLists &lists)
         for (const QString &e : *l) {
             if (e.isEmpty())
                 continue;
-            const QString f = TextMirror::Fold(e);
+            const QString f = FoldCase(e);
             for (qsizetype at = folded.indexOf(f); at >= 0; at = folded.indexOf(f, at + f.size()))
                 ++matches;
         }
@@ -163,7 +168,7 @@ void GrowthWithLines(const Peers &peers, const QString &bin, const QString &dir,
         const QString text = GenerateListing(lines);
         const QString input = dir + QStringLiteral("/grow.txt");
         WriteFile(input, text.toLatin1());
-        const double compute = BestOf(kRepeats, [&] { return ComputeOnly(TextMirror::Fold(text), lists); });
+        const double compute = BestOf(kRepeats, [&] { return ComputeOnly(text, lists); });
         const double editor = BestOf(lines > 100000 ? 1 : kRepeats, [&] { return InEditorPass(text, bin); });
         double peer = -1;
         if (!peers.highlight.isEmpty()) {
@@ -182,13 +187,13 @@ void GrowthWithEntries(const QString &dir)
     std::printf("\ngrowth with list entries (100,000 lines)\n");
     std::printf("  %7s %11s %13s %9s %11s\n", "entries", "compute s", "per-entry s", "ratio", "in-editor s");
     const QString text = GenerateListing(100000);
-    const QString folded = TextMirror::Fold(text);
+    const QString folded = FoldCase(text);
     const QString lists = dir + QStringLiteral("/lists");
     QDir().mkpath(lists);
     for (int entries : {50, 200, 1000}) {
         WriteLists(lists, GenerateEntries(entries));
         const KeywordLists loaded = LoadKeywordLists(lists);
-        const double compute = BestOf(kRepeats, [&] { return ComputeOnly(folded, loaded); });
+        const double compute = BestOf(kRepeats, [&] { return ComputeOnly(text, loaded); });
         const double naive = BestOf(1, [&] { return SearchPerEntry(folded, loaded); });
         const double editor = BestOf(1, [&] { return InEditorPass(text, lists); });
         std::printf("  %7d %11.3f %13.3f %9.1f %11.3f\n", entries, compute, naive, naive / compute, editor);
@@ -205,6 +210,10 @@ int main(int argc, char *argv[])
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const QString bin = app.applicationDirPath();
     QTemporaryDir dir;
+    if (app.arguments().contains(QStringLiteral("--pathological"))) {
+        PathologicalLists(bin, dir.path(), InEditorPass);
+        return 0;
+    }
     Peers peers;
     const QString batch = bin + QStringLiteral("/lumora-batch");
     if (QFile::exists(batch))
@@ -216,5 +225,6 @@ int main(int argc, char *argv[])
     Headline(peers, bin, dir.path());
     GrowthWithLines(peers, bin, dir.path(), quick);
     GrowthWithEntries(dir.path());
+    PathologicalLists(bin, dir.path(), InEditorPass);
     return 0;
 }

@@ -97,19 +97,32 @@ void TstForm3::designState()
     QCOMPARE(Child(w.get(), "Text5")->parentWidget()->objectName(), QStringLiteral("Frame2"));
     QCOMPARE(Child(w.get(), "Command6")->geometry(), QRect(288, 112, 89, 25));
 
-    // Tab order, starting from the focused field.
+    // Tab order as the keyboard walks it, from the focused field: the option
+    // group is one stop, at its selected button, both ways.
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QTRY_COMPARE(QApplication::focusWidget(), Child(w.get(), "Text1"));
-    QStringList order;
-    QWidget *at = Child(w.get(), "Text1");
-    do {
-        if (at->focusPolicy() & Qt::TabFocus)
-            order << at->objectName();
-        at = at->nextInFocusChain();
-    } while (at != Child(w.get(), "Text1"));
-    QCOMPARE(order, QStringList({"Text1", "Text2", "Command1", "Command2", "Option1", "Option2", "Text3",
-                                 "Text4", "Text5", "Command3", "Command4", "Command5", "Command6"}));
+    const auto walk = [](Qt::Key key, int steps) {
+        QStringList seen;
+        for (int i = 0; i < steps; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        return seen;
+    };
+    QCOMPARE(walk(Qt::Key_Tab, 13), QStringList({"Text2", "Command1", "Command2", "Option2", "Text3", "Text4", "Text5",
+                                                 "Command3", "Command4", "Command5", "Command6", "Text1", "Text2"}));
+    Click(w.get(), "Option1");
+    Child(w.get(), "Command2")->setFocus();
+    QCOMPARE(walk(Qt::Key_Tab, 2), QStringList({"Option1", "Text3"}));
+    QCOMPARE(walk(Qt::Key_Backtab, 2), QStringList({"Option1", "Command2"}));
+    // An arrow key moves the selection, and the stop with it.
+    QStringList seen = walk(Qt::Key_Tab, 1);
+    seen += walk(Qt::Key_Right, 1);
+    seen += walk(Qt::Key_Tab, 1);
+    seen += walk(Qt::Key_Backtab, 1);
+    QCOMPARE(seen, QStringList({"Option1", "Option2", "Text3", "Option2"}));
+    QVERIFY(Child<QRadioButton>(w.get(), "Option2")->isChecked());
 }
 
 void TstForm3::conversion()

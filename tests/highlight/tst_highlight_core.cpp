@@ -1,6 +1,6 @@
 #include "highlight_core.h"
-#include "sparse_scan.h"
-#include "text_mirror.h"
+
+#include "text_fold.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -17,7 +17,7 @@ int Find(const QString &folded, const QString &what, int start, int end = -1)
     if (what.isEmpty() || start > len)
         return -1;
     const int limit = (end < 0 || end > len) ? len : end;
-    const int at = int(folded.indexOf(TextMirror::Fold(what), std::max(0, start)));
+    const int at = int(folded.indexOf(FoldCase(what), std::max(0, start)));
     return (at < 0 || at + what.size() > limit) ? -1 : at;
 }
 
@@ -100,6 +100,16 @@ QString RandomText(QRandomGenerator &rng, int length, const QString &alphabet)
     return t;
 }
 
+// The keyword scan through the trie's child lists, never the table.
+std::vector<SpanList> TrieOnly(const QString &text, const std::vector<QStringList> &groups)
+{
+    ScanClock clock;
+    std::vector<SpanList> covered;
+    if (!ScanKeywordGroups(text, groups, &covered, clock, ScanStepping::kTrieOnly))
+        qFatal("trie scan abandoned without progress");
+    return covered;
+}
+
 QStringList RandomEntries(QRandomGenerator &rng, int count, const QString &alphabet, int maxLen)
 {
     QStringList out;
@@ -121,10 +131,15 @@ private slots:
     void workedExample();
     void randomAgainstStepByStep();
     void hugeAlphabetUsesPlainSearch();
-    void sparseTrieAgainstStepByStep_data();
-    void sparseTrieAgainstStepByStep();
+    void trieSteppingAgainstStepByStep_data();
+    void trieSteppingAgainstStepByStep();
+    void pathologicalShapesAgainstStepByStep_data();
+    void pathologicalShapesAgainstStepByStep();
+    void plainTextGivesTheFoldedResult();
     void emptyListsColourNothing();
-    void progressCanAbandon();
+    void progressFollowsTheClock();
+    void abandoningStopsAtOnce_data();
+    void abandoningStopsAtOnce();
 };
 
 void TstHighlightCore::keywordCases_data()
@@ -153,9 +168,9 @@ void TstHighlightCore::keywordCases()
     QFETCH(QString, text);
     QFETCH(QStringList, entries);
     QFETCH(QString, covered);
-    const QString folded = TextMirror::Fold(text);
+    const QString folded = FoldCase(text);
     std::vector<SpanList> groups;
-    QVERIFY(ScanKeywordGroups(folded, {entries}, &groups));
+    QVERIFY(ScanKeywordGroups(text, {entries}, &groups));
     QVERIFY(WellFormed(groups[0]));
     const Cover c = Paint(int(text.size()), groups[0]);
     QString marks;
@@ -194,7 +209,7 @@ void TstHighlightCore::bracketAndCommentCases()
             m += b ? 'x' : ' ';
         return m;
     };
-    const QString folded = TextMirror::Fold(text);
+    const QString folded = FoldCase(text);
     QCOMPARE(marks(Paint(int(text.size()), BracketSpans(folded))), brackets);
     QCOMPARE(marks(Paint(int(text.size()), CommentSpans(folded))), comments);
     QCOMPARE(Paint(int(text.size()), BracketSpans(folded)), BracketOracle(folded));
@@ -208,7 +223,7 @@ void TstHighlightCore::workedExample()
     lists.eax = {"eax", "ebp"};
     lists.mov = {"mov"};
     HighlightSpans spans;
-    QVERIFY(ComputeHighlight(TextMirror::Fold(text), lists, &spans));
+    QVERIFY(ComputeHighlight(FoldCase(text), lists, &spans));
     QCOMPARE(spans[kRuleEax], (SpanList{{4, 7}, {10, 13}}));
     QCOMPARE(spans[kRuleJmp], SpanList{});
     QCOMPARE(spans[kRuleMov], (SpanList{{0, 3}}));
@@ -225,14 +240,14 @@ void TstHighlightCore::randomAgainstStepByStep()
     const QString alphabet = "aAbB[];x \r\n";
     for (int round = 0; round < 400; ++round) {
         const QString text = RandomText(rng, 1 + rng.bounded(300), alphabet);
-        const QString folded = TextMirror::Fold(text);
+        const QString folded = FoldCase(text);
         KeywordLists lists;
         lists.eax = RandomEntries(rng, rng.bounded(6), "abAB;", 4);
         lists.jmp = RandomEntries(rng, rng.bounded(6), "aAb[", 3);
         lists.mov = RandomEntries(rng, rng.bounded(6), "ab\r\n", 3);
         lists.finda = RandomEntries(rng, rng.bounded(6), alphabet, 5);
         HighlightSpans spans;
-        QVERIFY(ComputeHighlight(folded, lists, &spans));
+        QVERIFY(ComputeHighlight(text, lists, &spans));
         const QStringList *keyword[] = {&lists.eax, &lists.jmp, &lists.mov, &lists.finda};
         for (int rule = 0; rule < kRuleFinda + 1; ++rule) {
             QVERIFY2(WellFormed(spans[size_t(rule)]), qPrintable(QString::number(round)));
@@ -254,18 +269,17 @@ void TstHighlightCore::hugeAlphabetUsesPlainSearch()
     QStringList entries = RandomEntries(rng, 3000, alphabet.left(3000), 3);
     entries << "ab" << "b";
     QString text = RandomText(rng, 20000, alphabet.left(200)) + "abab";
-    const QString folded = TextMirror::Fold(text);
+    const QString folded = FoldCase(text);
     std::vector<SpanList> groups;
-    QVERIFY(ScanKeywordGroups(folded, {entries, QStringList{"b"}}, &groups));
+    QVERIFY(ScanKeywordGroups(text, {entries, QStringList{"b"}}, &groups));
     QCOMPARE(Paint(int(text.size()), groups[0]), KeywordOracle(folded, entries));
     QCOMPARE(Paint(int(text.size()), groups[1]), KeywordOracle(folded, {"b"}));
     QVERIFY(WellFormed(groups[0]));
 }
 
-// The trie that serves lists too large for the table, driven directly: it
-// holds only an entry's first characters and compares the rest where they
-// match, so entries longer than that depth and entries sharing it matter.
-void TstHighlightCore::sparseTrieAgainstStepByStep_data()
+// The trie's own child lists, which serve lists too large for the table,
+// driven directly: long entries, entries sharing their first characters.
+void TstHighlightCore::trieSteppingAgainstStepByStep_data()
 {
     QTest::addColumn<QString>("alphabet");
     QTest::addColumn<int>("maxLen");
@@ -278,7 +292,7 @@ void TstHighlightCore::sparseTrieAgainstStepByStep_data()
     QTest::newRow("chinese") << "中文寄存器EAX" << 70 << 40 << 1500;
 }
 
-void TstHighlightCore::sparseTrieAgainstStepByStep()
+void TstHighlightCore::trieSteppingAgainstStepByStep()
 {
     QFETCH(QString, alphabet);
     QFETCH(int, maxLen);
@@ -287,7 +301,7 @@ void TstHighlightCore::sparseTrieAgainstStepByStep()
     QRandomGenerator rng(11);
     for (int round = 0; round < 40; ++round) {
         const QString text = RandomText(rng, textLen, alphabet);
-        const QString folded = TextMirror::Fold(text);
+        const QString folded = FoldCase(text);
         QStringList a = RandomEntries(rng, entries, alphabet, maxLen);
         QStringList b = RandomEntries(rng, entries / 2, alphabet, maxLen);
         // Entries cut from the text itself, long ones among them, so that
@@ -297,23 +311,7 @@ void TstHighlightCore::sparseTrieAgainstStepByStep()
             const QString piece = text.mid(at, 1 + rng.bounded(maxLen)).remove("\r\n");
             (k % 2 ? a : b) << piece << piece + "x";
         }
-        std::vector<ScanPattern> patterns;
-        QHash<QString, int> seen;
-        const QStringList *lists[] = {&a, &b};
-        for (quint32 g = 0; g < 2; ++g) {
-            for (const QString &e : *lists[g]) {
-                if (e.isEmpty())
-                    continue;
-                const QString f = TextMirror::Fold(e);
-                if (!seen.contains(f)) {
-                    seen.insert(f, int(patterns.size()));
-                    patterns.push_back({f, 0});
-                }
-                patterns[size_t(seen[f])].groups |= 1u << g;
-            }
-        }
-        std::vector<SpanList> covered(2);
-        QVERIFY(ScanSparse(folded, patterns, covered, {}, 1 << 20));
+        const std::vector<SpanList> covered = TrieOnly(text, {a, b});
         QVERIFY(WellFormed(covered[0]) && WellFormed(covered[1]));
         QCOMPARE(Paint(int(text.size()), covered[0]), KeywordOracle(folded, a));
         QCOMPARE(Paint(int(text.size()), covered[1]), KeywordOracle(folded, b));
@@ -323,23 +321,205 @@ void TstHighlightCore::sparseTrieAgainstStepByStep()
 void TstHighlightCore::emptyListsColourNothing()
 {
     HighlightSpans spans;
-    QVERIFY(ComputeHighlight(TextMirror::Fold("mov eax,1\r\n"), KeywordLists{}, &spans));
+    QVERIFY(ComputeHighlight(FoldCase(u"mov eax,1\r\n"), KeywordLists{}, &spans));
     for (const SpanList &s : spans)
         QVERIFY(s.empty());
 }
 
-void TstHighlightCore::progressCanAbandon()
+namespace {
+
+// index written in letters a..z, width letters long
+QString Letters(int index, int width)
 {
-    const QString big(3 * 1024 * 1024, QLatin1Char('a'));
+    QString s(width, QLatin1Char('a'));
+    for (int k = width - 1; k >= 0; --k, index /= 26)
+        s[k] = QChar(char16_t(u'a' + index % 26));
+    return s;
+}
+
+QString Repeat(const QString &unit, int times)
+{
+    QString out;
+    for (int i = 0; i < times; ++i)
+        out += unit;
+    return out;
+}
+
+} // namespace
+
+// Entry sets that once made the scan slow or that could make a careless one
+// quadratic, small enough for the entry-by-entry search; both ways of
+// stepping must give its result.  Most have chains of over 64 entries ending
+// at one place, which the scan handles apart from short ones.
+void TstHighlightCore::pathologicalShapesAgainstStepByStep_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("text");
+    const QString prefix(64, QLatin1Char('a'));
+    QStringList behind;   // aaa is among them: it matches the text
+    for (int i = 0; i < 300; ++i)
+        behind << prefix + Letters(i, 3);
+    QTest::newRow("300 entries behind a 64-letter prefix") << behind << QString(2000, QLatin1Char('A'));
+    QStringList ones;
+    for (int k = 1; k <= 100; ++k)
+        ones << QString(k, k % 2 ? QLatin1Char('a') : QLatin1Char('A'));
+    QTest::newRow("a, aa, ... on a...a") << ones << QString(1500, QLatin1Char('a')) + "b" + QString(700, QLatin1Char('a'));
+    QRandomGenerator rng(5);
+    QString word;
+    for (int i = 0; i < 90; ++i)
+        word += QChar(char16_t(u'a' + rng.bounded(2)));
+    QStringList affixes;
+    for (int k = 1; k <= word.size(); ++k)
+        affixes << word.left(k) << word.right(k);
+    QString mutated = Repeat(word, 40);
+    for (int i = 0; i < 30; ++i)
+        mutated[rng.bounded(int(mutated.size()))] = QLatin1Char('b');
+    QTest::newRow("prefixes and suffixes of one word") << affixes << mutated;
+    const QString period = QString("movzx eax,byte ptr ds:[esi+ecx];jnz short 00401f2c;lea ecx,[ebp-8];push").left(70);
+    QStringList pieces;
+    for (int len = 1; len <= period.size(); ++len)
+        for (int at = 0; at < period.size(); ++at)
+            pieces << (period + period).mid(at, len);
+    QTest::newRow("every piece of a period") << pieces << Repeat(period, 40);
+    const QString text = Repeat("ab", 500);
+    QTest::newRow("entries as long as the text or longer")
+        << QStringList{text, text + "a", text.left(999), text.mid(1)} << text;
+}
+
+void TstHighlightCore::pathologicalShapesAgainstStepByStep()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, text);
+    // As many groups as there may be, so that one entry's wrong match is
+    // not hidden under another's.
+    std::vector<QStringList> groups(32);
+    for (int i = 0; i < entries.size(); ++i)
+        groups[size_t(i % 32)] << entries[i];
+    const QString folded = FoldCase(text);
+    std::vector<SpanList> table;
+    QVERIFY(ScanKeywordGroups(text, groups, &table));
+    const std::vector<SpanList> trie = TrieOnly(text, groups);
+    for (size_t g = 0; g < groups.size(); ++g) {
+        QVERIFY(WellFormed(table[g]));
+        QCOMPARE(Paint(int(text.size()), table[g]), KeywordOracle(folded, groups[g]));
+        QCOMPARE(trie[g], table[g]);
+    }
+}
+
+// The text is folded as it is read: the plain text must give exactly what
+// its folded copy gives, for every character that folding changes, for
+// surrogate pairs (folded as one code point) and for lone surrogates.
+void TstHighlightCore::plainTextGivesTheFoldedResult()
+{
+    QString changing;
+    for (char32_t u = 0; u < 0x10000; ++u) {
+        const QChar c = QChar(char16_t(u));
+        if (!c.isSurrogate() && c.toCaseFolded() != c)
+            changing += c;
+    }
+    const QString deseret = QString::fromUcs4(U"\U00010400x\U00010428");   // capital, small
+    QRandomGenerator rng(3);
+    const QString marks[] = {"[", "]", ";", "\r\n", " ", deseret, QString(QChar(0xD801)), QString(QChar(0xDC00))};
+    QString text;
+    for (QChar c : changing) {
+        text += c;
+        if (rng.bounded(4) == 0)
+            text += marks[rng.bounded(8)];
+    }
     KeywordLists lists;
-    lists.eax = {"aa"};
+    lists.finda << QString::fromUcs4(U"\U00010400") << QString(QChar(0xD801));
+    for (int i = 0; i < 200; ++i) {
+        const QString piece = text.mid(rng.bounded(int(text.size())), 1 + rng.bounded(3));
+        (i % 2 ? lists.eax : lists.mov) << (i % 3 ? piece : piece.toUpper());
+    }
+    const QString folded = FoldCase(text);
+    HighlightSpans plain, fromFolded;
+    QVERIFY(ComputeHighlight(text, lists, &plain));
+    QVERIFY(ComputeHighlight(folded, lists, &fromFolded));
+    for (int rule = 0; rule < kRuleCount; ++rule)
+        QCOMPARE(plain[size_t(rule)], fromFolded[size_t(rule)]);
+    QCOMPARE(TrieOnly(text, {lists.eax, lists.jmp, lists.mov, lists.finda})[3], plain[kRuleFinda]);
+    QCOMPARE(Paint(int(text.size()), plain[kRuleFinda]), KeywordOracle(folded, lists.finda));
+    QCOMPARE(Paint(int(text.size()), plain[kRuleEax]), KeywordOracle(folded, lists.eax));
+    QVERIFY(!plain[kRuleFinda].empty());
+}
+
+namespace {
+
+// 2,000 entries behind a 64-letter prefix on a long text: all stages of the
+// computation have real work.
+struct SlowInput
+{
+    KeywordLists lists;
+    QString text;
+    SlowInput()
+    {
+        for (int i = 0; i < 2000; ++i)
+            lists.finda << QString(64, QLatin1Char('a')) + Letters(i, 3);
+        text = QString(200000, QLatin1Char('a')) + "[x]; y\r\n";
+    }
+};
+
+} // namespace
+
+// Progress comes by the clock, not by a count of characters: with no pause
+// asked for, a call comes every few thousand units of work in every stage
+// and done never goes back; with a long pause, none comes at all.
+void TstHighlightCore::progressFollowsTheClock()
+{
+    const SlowInput in;
+    const qint64 total = HighlightWork(in.text, in.lists);
+    QVector<qint64> done;
+    ScanClock eager([&](qint64 d, qint64 t) { done << d; return t == total; }, total, 0);
+    HighlightSpans spans, quiet;
+    QVERIFY(ComputeHighlight(in.text, in.lists, &spans, eager));
+    QVERIFY(done.size() > 20);
+    QVERIFY(done.front() < KeywordChars({in.lists.finda}, in.text.size()));   // while building
+    done.prepend(0);
+    done.append(total);
+    for (int i = 1; i < done.size(); ++i) {
+        QVERIFY2(done[i] >= done[i - 1], qPrintable(QString::number(i)));
+        QVERIFY2(done[i] - done[i - 1] <= 2 * 65536, qPrintable(QString::number(i)));
+    }
     int calls = 0;
+    ScanClock patient(
+        [&](qint64, qint64) {
+            ++calls;
+            return true;
+        },
+        total, 3600 * 1000);
+    QVERIFY(ComputeHighlight(in.text, in.lists, &quiet, patient));
+    QCOMPARE(calls, 0);
+    QCOMPARE(quiet, spans);
+}
+
+void TstHighlightCore::abandoningStopsAtOnce_data()
+{
+    QTest::addColumn<double>("share");   // of the work done when the answer turns to no
+    QTest::newRow("while building") << 0.05;
+    QTest::newRow("while scanning") << 0.3;
+    QTest::newRow("brackets") << 0.6;
+    QTest::newRow("comments") << 0.9;
+}
+
+void TstHighlightCore::abandoningStopsAtOnce()
+{
+    QFETCH(double, share);
+    const SlowInput in;
+    const qint64 total = HighlightWork(in.text, in.lists);
+    int callsAfterNo = 0;
+    bool said = false;
+    ScanClock clock(
+        [&](qint64 done, qint64) {
+            callsAfterNo += said;
+            said = said || done >= qint64(share * double(total));
+            return !said;
+        },
+        total, 0);
     HighlightSpans spans;
-    QVERIFY(!ComputeHighlight(big, lists, &spans, [&](qint64 done, qint64 total) {
-        ++calls;
-        return done < total / 2;
-    }));
-    QCOMPARE(calls, 2);
+    QVERIFY(!ComputeHighlight(in.text, in.lists, &spans, clock));
+    QVERIFY(said);
+    QCOMPARE(callsAfterNo, 0);
 }
 
 QTEST_GUILESS_MAIN(TstHighlightCore)

@@ -5,6 +5,14 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace lumora::testing;
 
@@ -13,6 +21,61 @@ namespace {
 ProgramRun Batch(const QStringList &args)
 {
     return RunProgram(QStringLiteral(LUMORA_BATCH), args);
+}
+
+// Names as the system's bytes; QDir would read them as UTF-8.
+QList<QByteArray> RawNames(const QByteArray &folder)
+{
+    QList<QByteArray> names;
+    if (DIR *d = ::opendir(folder.constData())) {
+        while (const dirent *e = ::readdir(d))
+            if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+                names << QByteArray(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A temporary folder that goes with everything in it, whatever the names.
+struct RawFolder
+{
+    QByteArray path = QFile::encodeName(QDir::tempPath()) + "/tst_batch-XXXXXX";
+    RawFolder() { ::mkdtemp(path.data()); }
+    ~RawFolder() { Remove(path); }
+    static void Remove(const QByteArray &p)
+    {
+        for (const QByteArray &n : RawNames(p))
+            if (::unlink((p + '/' + n).constData()) != 0)
+                Remove(p + '/' + n);
+        ::rmdir(p.constData());
+    }
+};
+
+// QProcess passes arguments as UTF-8; this passes them byte for byte.
+// Returns the exit status, or -1 when the program did not end in a minute.
+int RunWithBytes(const QList<QByteArray> &args)
+{
+    QList<QByteArray> all{QByteArrayLiteral(LUMORA_BATCH)};
+    all += args;
+    std::vector<char *> argv;
+    for (QByteArray &a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    int status = 0;
+    QDeadlineTimer deadline(60000);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (deadline.hasExpired()) {
+            ::kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        QThread::msleep(20);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 
@@ -27,7 +90,9 @@ private slots:
     void outputFormatByLastThreeCharacters();
     void failuresLeaveOutputUntouched_data();
     void failuresLeaveOutputUntouched();
+    void usage_data();
     void usage();
+    void namesThatAreNotUtf8();
 };
 
 void TstBatch::textToRtfAndBack()
@@ -93,10 +158,58 @@ void TstBatch::failuresLeaveOutputUntouched()
     QCOMPARE(ReadAll(dir.filePath(QStringLiteral("out.txt"))), QByteArray("old contents"));
 }
 
+// --help and --version answer on stdout; a usage error says what is wrong on
+// stderr, with status 2.
+void TstBatch::usage_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "INPUT OUTPUT" << "";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "lumora-batch 1.0" << "";
+    QTest::newRow("no file") << QStringList{} << 2 << "" << "INPUT and OUTPUT, got 0";
+    QTest::newRow("one file") << QStringList{"only-one"} << 2 << "" << "INPUT and OUTPUT, got 1";
+    QTest::newRow("three files") << QStringList{"a", "b", "c"} << 2 << "" << "INPUT and OUTPUT, got 3";
+    QTest::newRow("unknown option") << QStringList{"--colour", "a", "b"} << 2 << "" << "Unknown option 'colour'";
+    QTest::newRow("Qt's own option") << QStringList{"-platform", "xcb", "a", "b"} << 2 << "" << "Unknown option";
+    QTest::newRow("--lists without value") << QStringList{"--highlight", "--lists"} << 2 << "" << "--lists";
+}
+
 void TstBatch::usage()
 {
-    QCOMPARE(Batch({}).exitCode, 2);
-    QCOMPARE(Batch({QStringLiteral("only-one")}).exitCode, 2);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const ProgramRun r = Batch(args);
+    QCOMPARE(r.exitCode, status);
+    QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.contains(out), qPrintable(r.out));
+    QVERIFY2(err.isEmpty() ? !r.err.contains(QLatin1String("lumora-batch:")) : r.err.contains(err), qPrintable(r.err));
+}
+
+// Names are the system's bytes, UTF-8 or not: the output appears under
+// exactly the bytes given, not with U+FFFD in place of the odd byte.
+void TstBatch::namesThatAreNotUtf8()
+{
+    RawFolder dir;
+    const QByteArray at = dir.path + '/';
+    const int fd = ::open((at + "in\xff.txt").constData(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "MOV EAX,1", 9), 9);
+    ::close(fd);
+    QCOMPARE(::mkdir((at + "lists\xfe").constData(), 0755), 0);
+
+    QCOMPARE(RunWithBytes({"--highlight", "--lists", at + "lists\xfe", at + "in\xff.txt", at + "out\xff.rtf"}), 0);
+    QCOMPARE(RawNames(dir.path), (QList<QByteArray>{"in\xff.txt", "lists\xfe", "out\xff.rtf"}));
+    QCOMPARE(RawNames(at + "lists\xfe").size(), 4);
+    QFile out;
+    const int outFd = ::open((at + "out\xff.rtf").constData(), O_RDONLY);
+    QVERIFY(out.open(outFd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    QVERIFY(out.readAll().startsWith("{\\rtf"));
+
+    QCOMPARE(RunWithBytes({at + "in\xff.txt", at + "no such folder\xff/x.txt"}), 1);
+    QCOMPARE(RawNames(dir.path).size(), 3);   // no stand-in left behind
 }
 
 QTEST_GUILESS_MAIN(TstBatch)

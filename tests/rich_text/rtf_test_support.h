@@ -1,90 +1,97 @@
 #pragma once
 
 // Helpers shared by the RTF tests: a document's content as comparable
-// values, so a round trip can be checked character by character.
+// values, so that a round trip can be checked run by run.
 
-#include "ole_color.h"
+#include "document.h"
+#include "rtf_reader.h"
 
-#include <QImage>
 #include <QStringList>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextFragment>
-#include <QTextImageFormat>
-#include <QUrl>
 
 namespace rtftest {
 
-inline QTextDocument *NewDocument(QObject *parent = nullptr)
+// A format with the defaults filled in, so that "no property" and "the
+// default value" compare equal.
+inline QString Signature(const lumora::CharFormat &f)
 {
-    auto *doc = new QTextDocument(parent);
-    QFont f(QStringLiteral("宋体"));
-    f.setPointSizeF(9.0);
-    doc->setDefaultFont(f);
-    return doc;
-}
-
-// The format of a text fragment as the editor sees it, with the document's
-// defaults filled in, so that "no property" and "the default value" compare
-// equal.
-inline QString Signature(const QTextDocument &doc, const QTextCharFormat &f)
-{
-    QString family = doc.defaultFont().family();
-    const QStringList fams = f.property(QTextFormat::FontFamilies).toStringList();
-    if (!fams.isEmpty())
-        family = fams.first();
-    const double pt = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : doc.defaultFont().pointSizeF();
-    const QString color = f.hasProperty(QTextFormat::ForegroundBrush)
-                              ? QString::number(lumora::OleFromColor(f.foreground().color()), 16)
-                              : QStringLiteral("auto");
     return QStringLiteral("%1/%2/%3/%4%5%6%7")
-        .arg(family)
-        .arg(pt)
-        .arg(color)
-        .arg(f.fontWeight() >= QFont::DemiBold ? 'b' : '-')
-        .arg(f.fontItalic() ? 'i' : '-')
-        .arg(f.fontUnderline() ? 'u' : '-')
-        .arg(f.fontStrikeOut() ? 's' : '-');
+        .arg(f.family.isEmpty() ? lumora::kDefaultFamily : f.family)
+        .arg((f.halfPoints > 0 ? f.halfPoints : lumora::kDefaultHalfPoints) / 2.0)
+        .arg(f.color >= 0 ? QString::number(f.color, 16) : QStringLiteral("auto"))
+        .arg(f.bold ? 'b' : '-')
+        .arg(f.italic ? 'i' : '-')
+        .arg(f.underline ? 'u' : '-')
+        .arg(f.strike ? 's' : '-');
 }
 
-inline QImage PictureOf(const QTextDocument &doc, const QTextImageFormat &f)
+// A picture as its display size in twips (the precision RTF keeps), its
+// pixel size and a checksum of its pixels.
+inline QString PictureSignature(const lumora::Picture &p)
 {
-    return doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    const QImage img = p.image.convertToFormat(QImage::Format_ARGB32);
+    const QByteArray bytes(reinterpret_cast<const char *>(img.constBits()), img.sizeInBytes());
+    return QStringLiteral("<pic %1x%2 %3x%4 %5>")
+        .arg(qRound(p.width * 15))
+        .arg(qRound(p.height * 15))
+        .arg(img.width())
+        .arg(img.height())
+        .arg(qHash(bytes));
 }
 
-// Runs of equal format as "text" + "{signature}", pictures as their display
-// size in twips (the precision RTF keeps) and a checksum of their pixels.
-inline QStringList Runs(const QTextDocument &doc)
+// The text as runs of equal look: "text{signature}" with "<par>" for each
+// paragraph break and pictures as their signature.
+inline QStringList Runs(const lumora::Document &doc)
 {
     QStringList out;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        if (b != doc.begin())
-            out << QStringLiteral("<par>");
-        QString lastSig;
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment frag = it.fragment();
-            if (frag.charFormat().isImageFormat()) {
-                const QTextImageFormat img = frag.charFormat().toImageFormat();
-                const QImage pic = PictureOf(doc, img).convertToFormat(QImage::Format_ARGB32);
-                const QByteArray bytes(reinterpret_cast<const char *>(pic.constBits()), pic.sizeInBytes());
-                out << QStringLiteral("<pic %1x%2 %3x%4 %5>")
-                           .arg(qRound(img.width() * 15))
-                           .arg(qRound(img.height() * 15))
-                           .arg(pic.width())
-                           .arg(pic.height())
-                           .arg(qHash(bytes));
-                lastSig.clear();
-                continue;
+    QString last;
+    const QString &text = doc.text;
+    int at = 0;
+    for (const lumora::FormatRun &r : doc.runs.Runs()) {
+        const lumora::CharFormat &f = doc.formats.At(r.format);
+        for (; at < r.end; ++at) {
+            if (text[at] == QLatin1Char('\r') && at + 1 < text.size() && text[at + 1] == QLatin1Char('\n')) {
+                out << QStringLiteral("<par>");
+                last.clear();
+                ++at;
+            } else if (f.picture >= 0) {
+                out << PictureSignature(doc.pictures[f.picture]);
+                last.clear();
+            } else {
+                const QString sig = Signature(f);
+                if (sig != last)
+                    out << QLatin1Char('{') + sig + QLatin1Char('}');
+                out.last().insert(out.last().lastIndexOf(QLatin1Char('{')), text[at]);
+                last = sig;
             }
-            const QString sig = Signature(doc, frag.charFormat());
-            if (sig == lastSig && !out.isEmpty())
-                out.last().insert(out.last().lastIndexOf(QLatin1Char('{')), frag.text());
-            else
-                out << frag.text() + QLatin1Char('{') + sig + QLatin1Char('}');
-            lastSig = sig;
         }
     }
     return out;
+}
+
+// Everything a document holds, each character's look included (the look of
+// paragraph breaks too), as lines to compare.
+inline QStringList Contents(const lumora::Document &doc)
+{
+    QStringList out{doc.text};
+    QString last;
+    for (const lumora::FormatRun &r : doc.runs.Runs()) {
+        const lumora::CharFormat &f = doc.formats.At(r.format);
+        const QString sig = Signature(f) + (f.picture >= 0 ? PictureSignature(doc.pictures[f.picture]) : QString());
+        if (sig == last)
+            out.last() = QString::number(r.end) + QLatin1Char(' ') + sig;
+        else
+            out << QString::number(r.end) + QLatin1Char(' ') + sig;
+        last = sig;
+    }
+    for (const auto &a : doc.aligns)
+        out << QStringLiteral("align %1 %2").arg(a.first).arg(int(a.second));
+    return out;
+}
+
+// The text a reader shows, paragraph breaks as '\n'.
+inline QString PlainText(const lumora::Document &doc)
+{
+    return QString(doc.text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 } // namespace rtftest

@@ -27,6 +27,7 @@ struct ProgramRun
 {
     int exitCode = -1;   // -1: did not finish, -2: crashed
     QString err;
+    QString out;
 };
 
 // Runs a program to its end (at most a minute).  Without a display: the
@@ -41,7 +42,8 @@ inline ProgramRun RunProgram(const QString &program, const QStringList &args)
     p.start(program, args);
     if (!p.waitForFinished(60000))
         return {};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError()),
+            QString::fromUtf8(p.readAllStandardOutput())};
 }
 
 } // namespace lumora::testing

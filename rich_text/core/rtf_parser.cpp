@@ -8,23 +8,9 @@ namespace lumora {
 
 namespace {
 
-bool AllAscii(QByteArrayView bytes)
-{
-    for (char c : bytes)
-        if (uchar(c) >= 0x80)
-            return false;
-    return true;
-}
-
 bool On(const RtfToken &t) { return !t.hasParam || t.param != 0; }
 
 } // namespace
-
-RtfParser::RtfParser(QByteArrayView data, const QString &defaultFamily, double defaultPointSize)
-    : m_tok(data), m_defaultFamily(defaultFamily),
-      m_defaultHalfPoints(int(std::lround(std::max(defaultPointSize, 0.0) * 2)))
-{
-}
 
 bool RtfParser::Parse(QString *error)
 {
@@ -122,7 +108,6 @@ void RtfParser::PopGroup()
     const Group g = m_stack.back();
     m_stack.pop_back();
     EndGroup(g);
-    m_formatDirty = true;
 }
 
 void RtfParser::EndGroup(const Group &g)
@@ -130,7 +115,7 @@ void RtfParser::EndGroup(const Group &g)
     if (g.pictOwner)
         FinishPicture();
     if (g.shppictPictures >= 0 && m_out.PictureCount() > g.shppictPictures)
-        m_shppictEnd = int(m_out.Text().size());
+        m_shppictEnd = m_out.TextLength();
     if (g.dest == Dest::FontTable) {
         // An entry's group may end without its ';'.  Sub-groups such as
         // {\*\panose ...} that come before the name leave the entry open.
@@ -145,6 +130,7 @@ void RtfParser::EndGroup(const Group &g)
         // A last entry without its ';'.
         m_colors.append(qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
                         | qint64(std::max(m_rgb[2], 0)) << 16);
+        FormatsChanged();
     }
 }
 
@@ -240,7 +226,7 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Mac: if (!m_docCodePage) m_docCodePage = 10000; return true;
     case RtfKw::Pc: if (!m_docCodePage) m_docCodePage = 437; return true;
     case RtfKw::Pca: if (!m_docCodePage) m_docCodePage = 850; return true;
-    case RtfKw::Deff: m_deff = t.param; m_formatDirty = true; return true;
+    case RtfKw::Deff: m_deff = t.param; FormatsChanged(); return true;
     case RtfKw::U: OnUnicode(t); return true;
     case RtfKw::Fonttbl:
         g.dest = Dest::FontTable;
@@ -256,7 +242,7 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Shppict: g.shppictPictures = m_out.PictureCount(); return true;
     case RtfKw::Nonshppict:
         // The fallback of a picture already shown from \shppict.
-        if (m_shppictEnd == int(m_out.Text().size()))
+        if (m_shppictEnd == m_out.TextLength())
             SkipRestOfGroup();
         return true;
     case RtfKw::Par:
@@ -265,13 +251,13 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Cell: EmitChar(u'\t'); return true;
     case RtfKw::Row:
         if (!g.chr.hidden)
-            m_out.EndRow(CurrentFormat(), g.align);
+            m_out.EndRow(CurrentFormat(), g.align, m_rootClosed ? m_mark.textLength : 0);
         return true;
-    case RtfKw::Pard: g.align = RtfContent::Left; return true;
-    case RtfKw::Ql: g.align = RtfContent::Left; return true;
-    case RtfKw::Qc: g.align = RtfContent::Center; return true;
-    case RtfKw::Qr: g.align = RtfContent::Right; return true;
-    case RtfKw::Qj: g.align = RtfContent::Justify; return true;
+    case RtfKw::Pard: g.align = Align::Left; return true;
+    case RtfKw::Ql: g.align = Align::Left; return true;
+    case RtfKw::Qc: g.align = Align::Center; return true;
+    case RtfKw::Qr: g.align = Align::Right; return true;
+    case RtfKw::Qj: g.align = Align::Justify; return true;
     default:
         if (const char16_t c = RtfKeywordChar(kw)) {
             EmitChar(c);
@@ -297,7 +283,7 @@ void RtfParser::OnFormatWord(RtfKw kw, const RtfToken &t)
     case RtfKw::Cf: c.color = std::max(0, t.param); break;
     default: return;
     }
-    m_formatDirty = true;
+    Top().format = -1;
 }
 
 void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
@@ -320,7 +306,7 @@ void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
         m_fontEntry = t.param;
         if (m_hasFontEntry)
             m_fonts[t.param] = FontEntry{};
-        m_formatDirty = true;
+        FormatsChanged();
         break;
     case RtfKw::Fcharset:
         if (FontEntry *f = CurrentFontEntry())
@@ -389,206 +375,14 @@ void RtfParser::OnUnicode(const RtfToken &t)
     const char16_t u = char16_t(t.param < 0 ? t.param + 65536 : t.param);
     if (Top().dest == Dest::FontTable) {
         if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
-            m_decoder.Decode(NameCodePage(*f), f->pending, &f->name);
-            f->pending.clear();
-            f->name.append(QChar(u));
+            DecodePendingName(*f);
+            if (f->name.size() < kMaxFontNameChars)
+                f->name.append(QChar(u));
         }
     } else {
-        EmitChar(u);
+        EmitUnicode(u);
     }
     m_skipUnits = Top().uc;
-}
-
-// ---- text -----------------------------------------------------------------
-
-void RtfParser::OnText(QByteArrayView data)
-{
-    Group &g = Top();
-    switch (g.dest) {
-    case Dest::Body:
-        if (g.chr.hidden)
-            return;
-        if (m_bytes.isEmpty() && AllAscii(data))
-            m_out.AppendAscii(data, CurrentFormat());
-        else
-            m_bytes.append(data.data(), data.size());
-        break;
-    case Dest::FontTable:
-        if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
-            for (char ch : data) {
-                if (ch == ';') {
-                    FinishFontName(*f);
-                    break;
-                }
-                if (f->pending.size() < kMaxFontNameBytes)
-                    f->pending.append(ch);
-            }
-        }
-        break;
-    case Dest::ColorTable: ColorText(data); break;
-    case Dest::Picture: PictureHex(data); break;
-    }
-}
-
-void RtfParser::OnByte(uchar b)
-{
-    const char c = char(b);
-    if (Top().dest == Dest::Body) {
-        if (!Top().chr.hidden)
-            m_bytes.append(c);
-    } else if (Top().dest == Dest::FontTable) {
-        OnText(QByteArrayView(&c, 1));
-    }
-}
-
-void RtfParser::Flush()
-{
-    if (m_bytes.isEmpty())
-        return;
-    m_scratch.resize(0);
-    m_decoder.Decode(CodePageOfFont(Top().chr.font), m_bytes, &m_scratch);
-    m_bytes.resize(0);
-    m_out.Append(m_scratch, CurrentFormat());
-}
-
-void RtfParser::EmitChar(char16_t c)
-{
-    const Group &g = Top();
-    if (g.dest == Dest::Body && !g.chr.hidden)
-        m_out.Append(QChar(c), CurrentFormat());
-}
-
-void RtfParser::EmitBreak()
-{
-    const Group &g = Top();
-    if (g.dest == Dest::Body && !g.chr.hidden)
-        m_out.ParagraphBreak(CurrentFormat(), g.align);
-}
-
-int RtfParser::CurrentFormat()
-{
-    if (!m_formatDirty)
-        return m_format;
-    const CharState &c = Top().chr;
-    RtfCharProps p;
-    auto it = m_fonts.constFind(c.font < 0 ? m_deff : c.font);
-    if (it != m_fonts.constEnd() && it->name != m_defaultFamily)
-        p.family = it->name;
-    p.halfPoints = c.halfPoints == m_defaultHalfPoints ? 0 : c.halfPoints;
-    p.color = c.color < m_colors.size() ? m_colors[c.color] : -1;
-    p.bold = c.bold;
-    p.italic = c.italic;
-    p.underline = c.underline;
-    p.strike = c.strike;
-    m_format = m_out.FormatId(p);
-    m_formatDirty = false;
-    return m_format;
-}
-
-// The code page text in a font is written in: the font's charset, else its
-// \cpg, else the default font's, else the document's, else GBK.
-int RtfParser::CodePageOfFont(int number) const
-{
-    for (int n : {number < 0 ? m_deff : number, m_deff}) {
-        auto it = m_fonts.constFind(n);
-        if (it == m_fonts.constEnd())
-            continue;
-        if (const int cp = it->charset >= 0 ? CodePageOfCharset(it->charset) : 0)
-            return cp;
-        if (it->codePage > 0)
-            return it->codePage;
-    }
-    return m_docCodePage > 0 ? m_docCodePage : 936;
-}
-
-int RtfParser::NameCodePage(const FontEntry &f) const
-{
-    if (const int cp = f.charset >= 0 ? CodePageOfCharset(f.charset) : 0)
-        return cp;
-    if (f.codePage > 0)
-        return f.codePage;
-    return m_docCodePage > 0 ? m_docCodePage : 936;
-}
-
-RtfParser::FontEntry *RtfParser::CurrentFontEntry()
-{
-    if (!m_hasFontEntry)
-        return nullptr;
-    auto it = m_fonts.find(m_fontEntry);
-    return it == m_fonts.end() ? nullptr : &it.value();
-}
-
-void RtfParser::FinishFontName(FontEntry &f)
-{
-    m_decoder.Decode(NameCodePage(f), f.pending, &f.name);
-    f.pending.clear();
-    f.name = f.name.trimmed();
-    f.named = true;
-    m_formatDirty = true;
-}
-
-void RtfParser::ColorText(QByteArrayView data)
-{
-    for (char ch : data) {
-        if (ch != ';')
-            continue;
-        if (m_colors.size() < kMaxColors) {
-            const bool any = m_rgb[0] >= 0 || m_rgb[1] >= 0 || m_rgb[2] >= 0;
-            m_colors.append(any ? qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
-                                      | qint64(std::max(m_rgb[2], 0)) << 16
-                                : -1);
-        }
-        m_rgb[0] = m_rgb[1] = m_rgb[2] = -1;
-    }
-}
-
-// ---- pictures -------------------------------------------------------------
-
-void RtfParser::StartPicture()
-{
-    Group &g = Top();
-    g.dest = Dest::Picture;
-    g.pictOwner = true;
-    m_pic = RtfPictureInfo{};
-    m_picData.clear();
-    m_nibble = -1;
-    m_picTooBig = false;
-}
-
-void RtfParser::PictureHex(QByteArrayView data)
-{
-    if (m_picTooBig)
-        return;
-    if (m_picData.size() + data.size() / 2 > kMaxRtfPictureBytes) {
-        m_picTooBig = true;
-        m_picData.clear();
-        return;
-    }
-    for (char ch : data) {
-        const int v = HexValue(ch);
-        if (v < 0)
-            continue;
-        if (m_nibble < 0) {
-            m_nibble = v;
-        } else {
-            m_picData.append(char(m_nibble << 4 | v));
-            m_nibble = -1;
-        }
-    }
-}
-
-void RtfParser::FinishPicture()
-{
-    QByteArray data;
-    data.swap(m_picData);
-    if (m_picTooBig || data.isEmpty() || m_out.PictureBytes() > kMaxTotalPictureBytes)
-        return;
-    const QImage image = DecodeRtfPicture(m_pic, data);
-    if (image.isNull())
-        return;
-    const QSizeF size = RtfPictureDisplaySize(m_pic, image);
-    m_out.AppendPicture(RtfPicture{image, size.width(), size.height()});
-    m_formatDirty = true;
 }
 
 } // namespace lumora

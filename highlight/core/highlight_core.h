@@ -24,21 +24,31 @@ inline constexpr std::array<OleColor, kRuleCount> kRuleColors = {
 // What each rule colours, in rule order.
 using HighlightSpans = std::array<SpanList, kRuleCount>;
 
+// The bracket and comment rules look for "[", "]", ";", CR and LF only, and
+// case folding maps no other character onto those, so the text need not be
+// case-folded (folded text gives the same spans).
+
 // From a "[" up to, not including, the first "]" after it on its line (a
 // "[" on the last line pairs with the first "]" anywhere after it); the next
 // "[" is looked for behind that "]", or right behind an unpaired "[".
-SpanList BracketSpans(const QString &folded);
+SpanList BracketSpans(const QString &text);
 
 // From a ";" up to, not including, the CR LF ending its line (to the end of
 // the text on the last line); later semicolons on that line are passed over.
-SpanList CommentSpans(const QString &folded);
+SpanList CommentSpans(const QString &text);
 
-// Everything one pass colours on a text, given as its case-folded copy
-// (TextMirror::Fold).  Each rule's spans are computed on the whole text as
-// it is, so applying them in rule order gives exactly the colours of
-// searching and colouring match by match.  Returns false when progress
-// abandoned the computation.
-bool ComputeHighlight(const QString &folded, const KeywordLists &lists, HighlightSpans *spans,
+// Everything one pass colours on a text, as it is or case-folded: the
+// keyword rules fold each character as they read it.  Each rule's spans are
+// computed on the whole text as it is, so applying them in rule order gives
+// exactly the colours of searching and colouring match by match.  Progress
+// is reported about every 100 ms; returns false when it abandoned the
+// computation.
+bool ComputeHighlight(const QString &text, const KeywordLists &lists, HighlightSpans *spans,
                       const ScanProgress &progress = {});
+
+// The same, paced by a clock the caller owns, whose total should be
+// HighlightWork(text, lists).
+bool ComputeHighlight(const QString &text, const KeywordLists &lists, HighlightSpans *spans, ScanClock &clock);
+qint64 HighlightWork(const QString &text, const KeywordLists &lists);
 
 } // namespace lumora

@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <QtEndian>
 
+#include <cmath>
+
 namespace lumora {
 
 namespace {
@@ -128,7 +130,9 @@ QRgb DdbPixel(const uchar *row, int x, int bits)
 // A device-dependent bitmap: raw rows, top row first, no palette.
 QImage ReadWbitmap(const RtfPictureInfo &info, const QByteArray &data)
 {
-    const int w = info.picw, h = info.pich, bits = info.bitsPixel * std::max(1, info.planes);
+    const int w = info.picw, h = info.pich;
+    // Both factors come from the file, so the product is taken in 64 bits.
+    const qint64 bits = qint64(info.bitsPixel) * std::max(1, info.planes);
     if (w <= 0 || h <= 0 || w > 32767 || h > 32767)
         return {};
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
@@ -146,7 +150,7 @@ QImage ReadWbitmap(const RtfPictureInfo &info, const QByteArray &data)
         const uchar *row = reinterpret_cast<const uchar *>(data.constData()) + stride * y;
         QRgb *out = reinterpret_cast<QRgb *>(img.scanLine(y));
         for (int x = 0; x < w; ++x)
-            out[x] = DdbPixel(row, x, bits);
+            out[x] = DdbPixel(row, x, int(bits));
     }
     return img;
 }
@@ -181,6 +185,10 @@ QSizeF RtfPictureDisplaySize(const RtfPictureInfo &info, const QImage &image)
         w = w * info.scalex / 100.0;
     if (info.scaley > 0 && info.scaley != 100)
         h = h * info.scaley / 100.0;
+    // Kept in whole twips, the unit the file is written in, so that a size
+    // read comes back the same from our own file.
+    w = std::round(w * 15) / 15;
+    h = std::round(h * 15) / 15;
     // Damaged sizes must not give a picture no window can show.
     if (!(w > 0 && w <= 100000) || !(h > 0 && h <= 100000)) {
         w = image.width();

@@ -21,16 +21,18 @@ public:
     static constexpr int kMaxDepth = 256;
     static constexpr int kMaxFonts = 4096;
     static constexpr int kMaxColors = 4096;
-    static constexpr int kMaxFontNameBytes = 256;
+    // Font names are capped in characters, however they are spelled (bytes,
+    // \'hh or \uN): no real face name comes near it.
+    static constexpr int kMaxFontNameChars = 256;
     static constexpr qint64 kMaxTotalPictureBytes = qint64(1024) * 1024 * 1024;
 
-    // Formats equal to the document's default font come out without that
-    // property, so that they follow the document's default.
-    RtfParser(QByteArrayView data, const QString &defaultFamily, double defaultPointSize);
+    explicit RtfParser(QByteArrayView data) : m_tok(data) {}
 
     // False, with *error set, when the input is not RTF or yields nothing.
     bool Parse(QString *error);
-    const RtfContent &Content() const { return m_out; }
+    // The document read; formats equal to the default face and size come
+    // out without them (see CharFormat).
+    Document TakeDocument() { return m_out.Take(); }
 
 private:
     enum class Dest : quint8 { Body, FontTable, ColorTable, Picture };
@@ -46,7 +48,8 @@ private:
         Dest dest = Dest::Body;
         CharState chr;
         int uc = 1;
-        RtfContent::Align align = RtfContent::Left;
+        Align align = Align::Left;
+        int format = -1;            // CurrentFormat() of chr, -1: not yet known
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it
@@ -80,11 +83,15 @@ private:
 
     void Flush();
     void EmitChar(char16_t c);
+    void EmitUnicode(char16_t c);
     void EmitBreak();
     int CurrentFormat();
+    int ResolveFormat(const CharState &c);
+    void FormatsChanged();
     int CodePageOfFont(int number) const;
     int NameCodePage(const FontEntry &f) const;
     FontEntry *CurrentFontEntry();
+    void DecodePendingName(FontEntry &f);
     void FinishFontName(FontEntry &f);
     void ColorText(QByteArrayView data);
     void PictureHex(QByteArrayView data);
@@ -92,8 +99,6 @@ private:
     void FinishPicture();
 
     RtfTokenizer m_tok;
-    QString m_defaultFamily;
-    int m_defaultHalfPoints;
     std::vector<Group> m_stack;
     RtfContent m_out;
     CodePageDecoder m_decoder;
@@ -110,11 +115,14 @@ private:
     QString m_scratch;
     int m_skipUnits = 0;         // fallback units left after a \u
     bool m_star = false;
-    int m_format = -1;
-    bool m_formatDirty = true;
+    // Format ids by character state, valid until the font or colour table
+    // changes: a listing's thousands of {\cf1 ...} groups resolve a few
+    // states, not one format per group.
+    QHash<quint64, int> m_formatOfState;
     int m_shppictEnd = -1;       // text length right after a shown \shppict
 
     RtfPictureInfo m_pic;
+    int m_picFormat = 0;         // the look in effect where the \pict began
     QByteArray m_picData;
     int m_nibble = -1;
     bool m_picTooBig = false;

@@ -26,7 +26,7 @@ constexpr int kRtfPictureAllocationLimitMb = 256;
 // vector-only metafiles) and for damaged data.
 QImage DecodeRtfPicture(const RtfPictureInfo &info, const QByteArray &data);
 
-// The size to show the picture at, in pixels at 96 dpi.
+// The size to show the picture at, in pixels at 96 dpi, in whole twips.
 QSizeF RtfPictureDisplaySize(const RtfPictureInfo &info, const QImage &image);
 
 // A Windows metafile holding the image as one 24-bit DIB, the form older RTF

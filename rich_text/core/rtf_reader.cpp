@@ -1,8 +1,7 @@
 #include "rtf_reader.h"
 
+#include "document.h"
 #include "rtf_parser.h"
-
-#include <QTextDocument>
 
 namespace lumora {
 
@@ -14,18 +13,17 @@ bool IsRtf(const QByteArray &data)
     return QByteArrayView(data).sliced(i).startsWith("{\\rtf");
 }
 
-bool ReadRtf(const QByteArray &data, QTextDocument &doc, QString *error)
+bool ReadRtf(const QByteArray &data, Document *out, QString *error)
 {
     if (!IsRtf(data)) {
         if (error)
             *error = QStringLiteral("不是 RTF 格式的文件");
         return false;
     }
-    const QFont font = doc.defaultFont();
-    RtfParser parser(data, font.family(), font.pointSizeF());
+    RtfParser parser(data);
     if (!parser.Parse(error))
         return false;
-    parser.Content().Fill(doc);
+    *out = parser.TakeDocument();
     return true;
 }
 

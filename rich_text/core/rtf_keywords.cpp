@@ -1,13 +1,68 @@
 #include "rtf_keywords.h"
 
-#include <string_view>
-#include <unordered_map>
+#include <cstring>
 
 namespace lumora {
 
 namespace {
 
-using Table = std::unordered_map<std::string_view, RtfKw>;
+// Every control word of a document is looked up, millions in a large
+// listing: an open-addressed table with a cheap hash over the few letters
+// of a word, built once.
+class Table
+{
+public:
+    void emplace(const char *name, RtfKw kw) { Put(name, kw, false); }
+    RtfKw &operator[](const char *name) { return Put(name, RtfKw::None, true)->kw; }
+
+    RtfKw Find(const char *name, size_t len) const
+    {
+        for (size_t i = Hash(name, len);; i = (i + 1) & kMask) {
+            const Slot &s = m_slots[i];
+            if (!s.len)
+                return RtfKw::None;
+            if (s.len == len && std::memcmp(s.name, name, len) == 0)
+                return s.kw;
+        }
+    }
+
+private:
+    static constexpr size_t kSize = 1024;   // over twice the words
+    static constexpr size_t kMask = kSize - 1;
+    struct Slot
+    {
+        const char *name = nullptr;
+        size_t len = 0;
+        RtfKw kw = RtfKw::None;
+    };
+
+    static size_t Hash(const char *name, size_t len)
+    {
+        size_t h = len;
+        for (size_t i = 0; i < len; ++i)
+            h = h * 31 + uchar(name[i]);
+        return (h ^ (h >> 7)) & kMask;
+    }
+
+    Slot *Put(const char *name, RtfKw kw, bool overwrite)
+    {
+        const size_t len = std::strlen(name);
+        for (size_t i = Hash(name, len);; i = (i + 1) & kMask) {
+            Slot &s = m_slots[i];
+            if (!s.len) {
+                s = Slot{name, len, kw};
+                return &s;
+            }
+            if (s.len == len && std::memcmp(s.name, name, len) == 0) {
+                if (overwrite)
+                    s.kw = kw;
+                return &s;
+            }
+        }
+    }
+
+    Slot m_slots[kSize];
+};
 
 void AddSkipped(Table &t)
 {
@@ -81,9 +136,7 @@ const Table &Keywords()
 
 RtfKw LookupRtfKeyword(QByteArrayView name)
 {
-    const Table &t = Keywords();
-    auto it = t.find(std::string_view(name.data(), size_t(name.size())));
-    return it == t.end() ? RtfKw::None : it->second;
+    return name.isEmpty() ? RtfKw::None : Keywords().Find(name.data(), size_t(name.size()));
 }
 
 char16_t RtfKeywordChar(RtfKw kw)

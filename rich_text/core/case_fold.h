@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace lumora {
+
+// Case folding exactly as the editor's find does it (TextMirror::Fold): each
+// UTF-16 unit on its own, a surrogate pair as one code point, written back
+// only when the folded code point also needs a pair.  Folding never changes
+// the length, so positions in the folded text are positions in the text.
+
+// The folded form of each unit outside the surrogate range (surrogates map
+// to themselves); built once.
+const char16_t *FoldTable();
+
+// The units other than folded itself that fold to it (outside surrogates):
+// [*begin, *end).  Built once.
+void UnitsFoldingTo(char16_t folded, const char16_t **begin, const char16_t **end);
+
+// The slow part of FoldedUnit: text[i] is a surrogate.
+char16_t FoldedSurrogate(const QChar *text, qsizetype size, qsizetype i);
+
+inline bool IsSurrogateUnit(char16_t u) { return (u & 0xF800) == 0xD800; }
+
+// text[i] as it reads in the folded text, without folding the rest.
+inline char16_t FoldedUnit(const QChar *text, qsizetype size, qsizetype i, const char16_t *table)
+{
+    const char16_t u = text[i].unicode();
+    return IsSurrogateUnit(u) ? FoldedSurrogate(text, size, i) : table[u];
+}
+
+} // namespace lumora

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "document.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace lumora {
+
+// The bytes of a document file as a document: RTF content as rich text,
+// anything else as plain text.  On RTF that yields nothing readable returns
+// false with a short Chinese reason.
+bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error);
+
+// Reads a document file by name; the reason on failure names the file.
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error);
+
+// Writes a document atomically, as RTF or as a GBK text file (its plain
+// text and one CR LF more).
+bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QString *error);
+
+} // namespace lumora

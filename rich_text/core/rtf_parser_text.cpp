@@ -1,0 +1,284 @@
+// The parser's text, format, table and picture handling; the groups and
+// control words are in rtf_parser.cpp.
+#include "rtf_parser.h"
+
+#include <QCryptographicHash>
+
+#include <algorithm>
+
+namespace lumora {
+
+namespace {
+
+bool AllAscii(QByteArrayView bytes)
+{
+    for (char c : bytes)
+        if (uchar(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// Printable ASCII and tabs: text that goes in as it is.
+bool AllPrintable(QByteArrayView bytes)
+{
+    for (char c : bytes)
+        if (uchar(c) - 0x20u >= 0x60u && c != '\t')
+            return false;
+    return true;
+}
+
+} // namespace
+
+// ---- text -----------------------------------------------------------------
+
+void RtfParser::OnText(QByteArrayView data)
+{
+    Group &g = Top();
+    switch (g.dest) {
+    case Dest::Body:
+        if (g.chr.hidden)
+            return;
+        if (m_bytes.isEmpty() && AllPrintable(data))
+            m_out.AppendPrintable(data, CurrentFormat());
+        else if (m_bytes.isEmpty() && AllAscii(data))
+            m_out.AppendAscii(data, CurrentFormat());
+        else
+            m_bytes.append(data.data(), data.size());
+        break;
+    case Dest::FontTable:
+        if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
+            for (char ch : data) {
+                if (ch == ';') {
+                    FinishFontName(*f);
+                    break;
+                }
+                // Two bytes make at most one character in any code page.
+                if (f->pending.size() < 2 * kMaxFontNameChars)
+                    f->pending.append(ch);
+            }
+        }
+        break;
+    case Dest::ColorTable: ColorText(data); break;
+    case Dest::Picture: PictureHex(data); break;
+    }
+}
+
+void RtfParser::OnByte(uchar b)
+{
+    const char c = char(b);
+    if (Top().dest == Dest::Body) {
+        if (!Top().chr.hidden)
+            m_bytes.append(c);
+    } else if (Top().dest == Dest::FontTable) {
+        OnText(QByteArrayView(&c, 1));
+    }
+}
+
+void RtfParser::Flush()
+{
+    if (m_bytes.isEmpty())
+        return;
+    m_scratch.resize(0);
+    m_decoder.Decode(CodePageOfFont(Top().chr.font), m_bytes, &m_scratch);
+    m_bytes.resize(0);
+    m_out.Append(m_scratch, CurrentFormat());
+}
+
+void RtfParser::EmitChar(char16_t c)
+{
+    const Group &g = Top();
+    if (g.dest == Dest::Body && !g.chr.hidden)
+        m_out.Append(QChar(c), CurrentFormat());
+}
+
+// A character the file gave by number: controls too, so that what we
+// write as \uN comes back.
+void RtfParser::EmitUnicode(char16_t c)
+{
+    const Group &g = Top();
+    if (g.dest == Dest::Body && !g.chr.hidden)
+        m_out.AppendUnicode(c, CurrentFormat());
+}
+
+void RtfParser::EmitBreak()
+{
+    const Group &g = Top();
+    if (g.dest == Dest::Body && !g.chr.hidden)
+        m_out.ParagraphBreak(CurrentFormat(), g.align);
+}
+
+int RtfParser::CurrentFormat()
+{
+    Group &g = Top();
+    if (g.format < 0)
+        g.format = ResolveFormat(g.chr);
+    return g.format;
+}
+
+int RtfParser::ResolveFormat(const CharState &c)
+{
+    // Colour numbers past the table all mean "auto", so they share a key.
+    const quint64 key = quint64(quint32(c.font) + 1u) | quint64(std::min(c.color, kMaxColors)) << 32
+                        | quint64(c.halfPoints & 0xFFF) << 45 | quint64(c.bold) << 57 | quint64(c.italic) << 58
+                        | quint64(c.underline) << 59 | quint64(c.strike) << 60;
+    if (const auto it = m_formatOfState.constFind(key); it != m_formatOfState.constEnd())
+        return it.value();
+    CharFormat p;
+    auto it = m_fonts.constFind(c.font < 0 ? m_deff : c.font);
+    if (it != m_fonts.constEnd() && it->name != kDefaultFamily)
+        p.family = it->name;
+    p.halfPoints = c.halfPoints == kDefaultHalfPoints ? 0 : c.halfPoints;
+    p.color = c.color < m_colors.size() ? m_colors[c.color] : -1;
+    p.bold = c.bold;
+    p.italic = c.italic;
+    p.underline = c.underline;
+    p.strike = c.strike;
+    const int id = m_out.FormatId(p);
+    m_formatOfState.insert(key, id);
+    return id;
+}
+
+// The font or colour table changed under the formats already resolved.
+void RtfParser::FormatsChanged()
+{
+    m_formatOfState.clear();
+    for (Group &g : m_stack)
+        g.format = -1;
+}
+
+// The code page text in a font is written in: the font's charset, else its
+// \cpg, else the default font's, else the document's, else GBK.
+int RtfParser::CodePageOfFont(int number) const
+{
+    for (int n : {number < 0 ? m_deff : number, m_deff}) {
+        auto it = m_fonts.constFind(n);
+        if (it == m_fonts.constEnd())
+            continue;
+        if (const int cp = it->charset >= 0 ? CodePageOfCharset(it->charset) : 0)
+            return cp;
+        if (it->codePage > 0)
+            return it->codePage;
+    }
+    return m_docCodePage > 0 ? m_docCodePage : 936;
+}
+
+int RtfParser::NameCodePage(const FontEntry &f) const
+{
+    if (const int cp = f.charset >= 0 ? CodePageOfCharset(f.charset) : 0)
+        return cp;
+    if (f.codePage > 0)
+        return f.codePage;
+    return m_docCodePage > 0 ? m_docCodePage : 936;
+}
+
+RtfParser::FontEntry *RtfParser::CurrentFontEntry()
+{
+    if (!m_hasFontEntry)
+        return nullptr;
+    auto it = m_fonts.find(m_fontEntry);
+    return it == m_fonts.end() ? nullptr : &it.value();
+}
+
+void RtfParser::DecodePendingName(FontEntry &f)
+{
+    if (f.pending.isEmpty())
+        return;
+    m_decoder.Decode(NameCodePage(f), f.pending, &f.name);
+    f.pending.clear();
+    f.name.truncate(kMaxFontNameChars);
+}
+
+void RtfParser::FinishFontName(FontEntry &f)
+{
+    DecodePendingName(f);
+    f.name = f.name.trimmed();
+    f.named = true;
+    FormatsChanged();
+}
+
+void RtfParser::ColorText(QByteArrayView data)
+{
+    for (char ch : data) {
+        if (ch != ';')
+            continue;
+        if (m_colors.size() < kMaxColors) {
+            const bool any = m_rgb[0] >= 0 || m_rgb[1] >= 0 || m_rgb[2] >= 0;
+            m_colors.append(any ? qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
+                                      | qint64(std::max(m_rgb[2], 0)) << 16
+                                : -1);
+            FormatsChanged();
+        }
+        m_rgb[0] = m_rgb[1] = m_rgb[2] = -1;
+    }
+}
+
+// ---- pictures -------------------------------------------------------------
+
+void RtfParser::StartPicture()
+{
+    Group &g = Top();
+    m_picFormat = CurrentFormat();
+    g.dest = Dest::Picture;
+    g.pictOwner = true;
+    m_pic = RtfPictureInfo{};
+    m_picData.clear();
+    m_nibble = -1;
+    m_picTooBig = false;
+}
+
+void RtfParser::PictureHex(QByteArrayView data)
+{
+    if (m_picTooBig)
+        return;
+    if (m_picData.size() + data.size() / 2 > kMaxRtfPictureBytes) {
+        m_picTooBig = true;
+        m_picData.clear();
+        return;
+    }
+    for (char ch : data) {
+        const int v = HexValue(ch);
+        if (v < 0)
+            continue;
+        if (m_nibble < 0) {
+            m_nibble = v;
+        } else {
+            m_picData.append(char(m_nibble << 4 | v));
+            m_nibble = -1;
+        }
+    }
+}
+
+// Pictures with the same data are decoded once: a note that pastes one
+// screenshot a hundred times holds one image.  The encoded PNG or JPEG
+// data is kept, so that writing sends it out as it came.
+void RtfParser::FinishPicture()
+{
+    QByteArray data;
+    data.swap(m_picData);
+    if (m_picTooBig || data.isEmpty() || m_out.PictureBytes() > kMaxTotalPictureBytes)
+        return;
+    // What decoding depends on: the kind, a raw bitmap's layout, the data.
+    const int layout[] = {int(m_pic.kind), m_pic.picw, m_pic.pich, m_pic.bitsPixel, m_pic.planes,
+                          m_pic.widthBytes};
+    QByteArray key(reinterpret_cast<const char *>(layout),
+                   m_pic.kind == RtfPictureInfo::Wbitmap ? sizeof layout : sizeof(int));
+    key += QCryptographicHash::hash(data, QCryptographicHash::Sha256);
+    Picture pic;
+    if (const int known = m_out.PictureWithKey(key); known >= 0) {
+        pic.image = m_out.PictureAt(known).image;
+    } else {
+        pic.image = DecodeRtfPicture(m_pic, data);
+        if (pic.image.isNull())
+            return;
+        if (m_pic.kind == RtfPictureInfo::Png || m_pic.kind == RtfPictureInfo::Jpeg) {
+            pic.data = data;
+            pic.kind = m_pic.kind == RtfPictureInfo::Png ? Picture::Png : Picture::Jpeg;
+        }
+    }
+    const QSizeF size = RtfPictureDisplaySize(m_pic, pic.image);
+    pic.width = size.width();
+    pic.height = size.height();
+    m_out.AppendPicture(key, std::move(pic), m_picFormat);
+}
+
+} // namespace lumora

@@ -1,0 +1,35 @@
+# Installs the build tree into a scratch prefix and checks what a user gets
+# there: the launchers on PATH run the programs from their own folder, beside
+# the keyword lists they read, and the desktop entry claims no file types
+# (the editor takes no file argument: "Open with" would start an empty one).
+# Takes BUILD_DIR, PREFIX, BINDIR, DATADIR and PROGRAM_DIR (all relative to
+# PREFIX but the first two).
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "cmake --install ${BUILD_DIR} failed: ${rc}")
+endif()
+
+foreach(f ${BINDIR}/lumora ${BINDIR}/lumora-batch ${PROGRAM_DIR}/lumora ${PROGRAM_DIR}/lumora-batch
+          ${PROGRAM_DIR}/data-jmp.txt ${PROGRAM_DIR}/data-EAX.txt ${PROGRAM_DIR}/data-mov.txt
+          ${PROGRAM_DIR}/data-finda.txt ${DATADIR}/applications/lumora.desktop
+          ${DATADIR}/icons/hicolor/32x32/apps/lumora.png)
+  if(NOT EXISTS ${PREFIX}/${f})
+    message(FATAL_ERROR "not installed: ${f}")
+  endif()
+endforeach()
+
+# The launcher finds the program, and the program its keyword lists.
+file(WRITE ${PREFIX}/in.txt "MOV EAX,1\r\n")
+execute_process(COMMAND ${PREFIX}/${BINDIR}/lumora-batch --highlight ${PREFIX}/in.txt ${PREFIX}/out.rtf
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+file(READ ${PREFIX}/out.rtf rtf)
+if(rc OR NOT rtf MATCHES "colortbl[^}]*red255")
+  message(FATAL_ERROR "installed lumora-batch --highlight: ${rc} ${err}")
+endif()
+
+file(READ ${PREFIX}/${DATADIR}/applications/lumora.desktop entry)
+if(entry MATCHES "MimeType" OR entry MATCHES "Exec=[^\n]*%")
+  message(FATAL_ERROR "the desktop entry offers the editor for files it cannot open:\n${entry}")
+endif()
