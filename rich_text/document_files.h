@@ -1,12 +1,11 @@
 #pragma once
 
+#include "text_codec.h"   // kMaxDocumentFileBytes
+
 #include <QByteArray>
 #include <QString>
 
 namespace lumora {
-
-// Files larger than this are refused before they are read.
-constexpr qint64 kMaxDocumentFileBytes = qint64(512) * 1024 * 1024;
 
 // Reads a whole file.  On failure returns false and sets *error to a Chinese
 // sentence that names the file and the reason.
