@@ -169,33 +169,46 @@ private:
 // so once the decoder has taken two of them it holds nothing back, and a
 // long run of ASCII after them is copied as it is; the decoder then goes on
 // exactly as if it had read the run itself.
+//
+// The decoder's room for output is counted from its input alone (two
+// characters a byte), but up to three bytes it held back from the call
+// before come out too: a call after one that may have held bytes back gets
+// at least three bytes.
 void DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, CrLfWriter &writer)
 {
     constexpr qsizetype kCopied = 32;   // ASCII worth copying past the decoder
+    constexpr qsizetype kHeldAtMost = 3;
     const auto *b = reinterpret_cast<const uchar *>(in.data());
     const qsizetype n = in.size();
     qsizetype from = 0, ascii = 0;
-    for (qsizetype i = 0; i < n;) {
-        ascii = b[i++] < 0x80 ? ascii + 1 : 0;
-        const bool copy = ascii == 2 + kCopied;
-        if (!copy && i - from < kSlice && i < n)
-            continue;
-        const qsizetype upTo = copy ? i - kCopied : i;
+    bool held = false;   // the last call may have ended inside a sequence
+    const auto decode = [&](qsizetype upTo) {
         writer.Put(scratch, DecodeSlice(decoder, scratch, in.sliced(from, upTo - from)));
         from = upTo;
         ascii = 0;
-        if (copy) {
+    };
+    for (qsizetype i = 0; i < n;) {
+        ascii = b[i++] < 0x80 ? ascii + 1 : 0;
+        if (ascii == 2 + kCopied && (!held || i - kCopied - from >= kHeldAtMost)) {
+            decode(i - kCopied);
+            held = false;
             while (i < n && b[i] < 0x80)
                 ++i;
             writer.Put(in.data() + from, in.data() + i);
             from = i;
+        } else if (i - from >= kSlice && n - i >= kHeldAtMost) {
+            decode(i);
+            held = true;
         }
     }
-    // The decoder holds back an incomplete sequence at the very end; a line
-    // feed after it brings it out as U+FFFD, and is dropped again.
-    const QChar *end = DecodeSlice(decoder, scratch, "\n");
-    if (end > scratch && end[-1] == QLatin1Char('\n'))
-        --end;
+    decode(n);
+    // An incomplete sequence at the very end is still held back; line feeds
+    // after it bring it out as U+FFFD, and are dropped again.
+    static const char kFlush[] = "\n\n\n\n";
+    constexpr int kFlushBytes = sizeof kFlush - 1;
+    const QChar *end = DecodeSlice(decoder, scratch, kFlush);
+    if (end - scratch >= kFlushBytes && std::all_of(end - kFlushBytes, end, [](QChar c) { return c == u'\n'; }))
+        end -= kFlushBytes;
     writer.Put(scratch, end);
 }
 
@@ -306,7 +319,8 @@ bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error)
     // character, and only line-break bytes can grow into CR LF.
     const qsizetype breaks = std::count_if(payload.begin(), payload.end(), [](char c) { return c == '\n' || c == '\r'; });
     CrLfWriter writer((utf16 ? payload.size() / 2 : payload.size()) + breaks + 4);
-    QString scratch(std::max(decoder.requiredSpace(kSlice), kSlice) + 8, Qt::Uninitialized);
+    const qsizetype sliceBytes = std::min(kSlice + 8, payload.size());
+    QString scratch(std::max(decoder.requiredSpace(sliceBytes), sliceBytes) + 8, Qt::Uninitialized);
     if (source.encoding == Encoding::Gb18030) {
         DecodeGb18030(decoder, payload, scratch.data(), writer);
     } else {
@@ -327,7 +341,6 @@ bool EncodeTextFile(const QString &crlfText, QByteArray *out, QString *error)
 {
     GbWriter writer(crlfText.size() + 2);
     QString slice;
-    slice.reserve(2 * kSlice);
     for (qsizetype at = 0; at < crlfText.size();) {
         qsizetype n = std::min(kSlice, crlfText.size() - at);
         if (at + n < crlfText.size() && crlfText[at + n - 1].isHighSurrogate())
