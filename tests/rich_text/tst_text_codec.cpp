@@ -152,6 +152,14 @@ void TstTextCodec::sliceBoundaries()
             }
         }
     }
+    // UTF-8 and UTF-16 characters split between slices.
+    const QString wide = QString::fromUtf8("\xF0\x9F\x98\x80你");
+    for (int size = 65533; size <= 65537; ++size) {
+        const QString text = QString(size, QLatin1Char('a')) + wide;
+        QCOMPARE(Decode(text.toUtf8()), text);
+        QCOMPARE(Decode(QByteArray("\xFF\xFE") + QStringEncoder(QStringConverter::Utf16LE).encode(text.mid(size / 2))),
+                 text.mid(size / 2));
+    }
 }
 
 void TstTextCodec::decodeNeverFails()
