@@ -12,7 +12,6 @@
 #include <QStringEncoder>
 #include <QTextBlock>
 #include <algorithm>
-#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -104,23 +103,17 @@ lumora::RichTextBox &Editor()
     return *box;
 }
 
-const QString &FilePath()
-{
-    static const QString path = QStringLiteral("/dev/shm/lumora-fuzz-text-%1.txt").arg(::getpid());
-    static const bool removedAtExit = std::atexit([] { QFile::remove(FilePath()); }) == 0;
-    Q_UNUSED(removedAtExit);
-    return path;
-}
-
 // Opens the bytes as File > Open does and lays out every line.
 void LoadIntoEditor(const QByteArray &input, const QString &text)
 {
-    QFile file(FilePath());
+    static const QString path = QStringLiteral("/dev/shm/lumora-fuzz-text-%1.txt").arg(::getpid());
+    QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(input) == input.size());
     file.close();
     lumora::RichTextBox &box = Editor();
     QString error;
-    const bool loaded = box.LoadFile(FilePath(), &error);
+    const bool loaded = box.LoadFile(path, &error);
+    QFile::remove(path);
     if (lumora::IsRtf(input))
         return;   // read as RTF, not as text
     FUZZ_CHECK(loaded);
