@@ -34,7 +34,9 @@ bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error)
         MirrorSuspendScope scope(m_mirror);
         FillQtDocument(doc, document());
     } else {
-        const QString text = DecodeTextFile(bytes);
+        QString text;
+        if (!DecodeTextFile(bytes, &text, error))
+            return false;
         MirrorSuspendScope scope(m_mirror);
         // Plain text comes in with the editor's default format, not with
         // whatever format the caret happened to carry.
@@ -66,7 +68,14 @@ bool RichTextBox::SaveFile(const QString &path, QString *error) const
 
 bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)
 {
-    return WriteFileAtomically(path, EncodeTextFile(crlfText), error);
+    QByteArray bytes;
+    QString why;
+    if (!EncodeTextFile(crlfText, &bytes, &why)) {
+        if (error)
+            *error = QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, why);
+        return false;
+    }
+    return WriteFileAtomically(path, bytes, error);
 }
 
 } // namespace lumora

@@ -155,6 +155,7 @@ int Convert(const QString &in, const QString &out)
     return out.isEmpty() || WriteAll(out, rtf) ? 0 : 1;
 }
 
+<<<<<<< HEAD
 // highlight's RTF of the first lines of the listing, or empty.
 QByteArray HighlightRtf(const QString &highlight, const QString &listing, int lines, const QString &dir)
 {
@@ -172,6 +173,38 @@ QByteArray HighlightRtf(const QString &highlight, const QString &listing, int li
                           QStringLiteral("-i"), in, QStringLiteral("-o"), out}, QString()) < 0)
         return {};
     return ReadAll(out);
+=======
+QString Decoded(const QByteArray &bytes)
+{
+    QString text;
+    DecodeTextFile(bytes, &text, nullptr);
+    return text;
+}
+
+// Child: load one file the editor's way, print baseline and peak memory.
+int LoadChild(const QString &mode, const QString &path)
+{
+    RichTextBox box;
+    box.resize(1000, 700);
+    box.show();
+    QApplication::processEvents();
+    const long base = StatusKb("VmRSS:");
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 2;
+    {
+        const QByteArray bytes = f.readAll();
+        if (mode == QLatin1String("--load-rtf")) {
+            if (!box.SetTextRTF(bytes))
+                return 3;
+        } else {
+            box.setPlainText(Decoded(bytes));
+        }
+    }
+    QApplication::processEvents();
+    std::printf("%ld %ld %ld %d\n", base, StatusKb("VmHWM:"), StatusKb("VmRSS:"), box.TextLength());
+    return 0;
+>>>>>>> codec-files
 }
 
 QByteArray PictureCopies(int copies)
@@ -203,10 +236,27 @@ int main(int argc, char **argv)
     const int lines = args.size() > 1 ? args[1].toInt() : 100000;
     const int unrtfLines = args.size() > 2 ? args[2].toInt() : 10000;
 
+<<<<<<< HEAD
     const QString listing = GenerateListing(lines);
     const Document source = ColouredListing(listing);
     std::printf("listing: %d lines, %lld characters, %zu runs in %d formats\n", lines, qint64(source.text.size()),
                 source.runs.Runs().size(), source.formats.Count());
+=======
+    const int unrtfLimitS = args.size() > 2 ? args[2].toInt() : 3600;
+
+    QElapsedTimer setup;
+    setup.start();
+    const Listing listing = MakeListing(lines);
+    RichTextBox source;
+    source.setPlainText(listing.text);
+    source.ApplyColorRuns(listing.runs);
+    QByteArray plainBytes;
+    EncodeTextFile(source.Text(), &plainBytes, nullptr);
+    const double textMb = plainBytes.size() / 1048576.0;
+    std::printf("listing: %d lines, %.2f MB of text, %lld colour runs (built in %.1f s)\n", lines, textMb,
+                qint64(listing.runs.size()), setup.elapsed() / 1000.0);
+    std::fflush(stdout);
+>>>>>>> codec-files
 
     QByteArray rtf;
     const double writeMs = BestMs(5, [&] { rtf = WriteRtf(source); });
@@ -224,6 +274,7 @@ int main(int argc, char **argv)
         return same ? 0 : 1;
     }
     QTemporaryDir dir;
+<<<<<<< HEAD
     const QByteArray full = HighlightRtf(highlight, listing, 0, dir.path());
     const double fullMs = BestMs(3, [&] { ReadRtf(full, &back, nullptr); });
     std::printf("read highlight's RTF, %d lines         %9.1f ms   (%.1f MB, %zu runs)\n", lines, fullMs,
@@ -231,6 +282,79 @@ int main(int argc, char **argv)
     if (unrtf.isEmpty()) {
         std::printf("(unrtf not found: no peer figures)\n");
         return same ? 0 : 1;
+=======
+    const QString rtfPath = dir.filePath(QStringLiteral("listing.rtf"));
+    const QString txtPath = dir.filePath(QStringLiteral("listing.txt"));
+    {
+        QFile f(rtfPath);
+        f.open(QIODevice::WriteOnly);
+        f.write(rtf);
+        QFile t(txtPath);
+        t.open(QIODevice::WriteOnly);
+        t.write(plainBytes);
+    }
+
+    RichTextBox target;
+    target.resize(1000, 700);
+    target.show();
+    QApplication::processEvents();
+    const double readMs = BestMs(3, [&] { target.SetTextRTF(rtf); });
+    const bool same = target.Text() == source.Text();
+    const double readShownMs = BestMs(1, [&] {
+        target.SetTextRTF(rtf);
+        QApplication::processEvents();
+    });
+    std::printf("read RTF into the editor (SetTextRTF)  %9.1f ms   (same text: %s)\n", readMs, same ? "yes" : "NO");
+    std::printf("  ... and shown (+ one event loop pass) %8.1f ms\n", readShownMs);
+    std::printf("ratio read / write                     %9.2f x   (aim >= 1)\n", readMs / writeMs);
+    std::fflush(stdout);
+
+    RichTextBox plain;
+    plain.resize(1000, 700);
+    plain.show();
+    const double plainMs = BestMs(3, [&] { plain.setPlainText(Decoded(plainBytes)); });
+    std::printf("read plain text (decode + setPlainText) %8.1f ms\n", plainMs);
+    std::fflush(stdout);
+
+    auto mem = [&](const char *what, const Memory &m) {
+        const double docMb = (m.peakKb - m.baseKb) / 1024.0;
+        std::printf("%s: process peak %.1f MB, baseline %.1f MB, growth to peak %.1f MB = %.1f x text (aim < 20)\n",
+                    what, m.peakKb / 1024.0, m.baseKb / 1024.0, docMb, docMb / textMb);
+        std::fflush(stdout);
+    };
+    mem("memory, RTF load ", MeasureChild(QStringLiteral("--load-rtf"), rtfPath));
+    mem("memory, text load", MeasureChild(QStringLiteral("--load-text"), txtPath));
+
+    // The peer is slow on large files (its time grows faster than the
+    // size), so it runs once, with a limit.
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral("unrtf"), {QStringLiteral("--text"), rtfPath});
+    QByteArray out;
+    bool finished = p.waitForStarted();
+    if (finished) {
+        while (p.state() != QProcess::NotRunning && t.elapsed() < qint64(unrtfLimitS) * 1000) {
+            p.waitForReadyRead(1000);
+            out += p.readAllStandardOutput();
+        }
+        finished = p.state() == QProcess::NotRunning;
+        if (!finished) {
+            p.kill();
+            p.waitForFinished();
+        }
+        out += p.readAllStandardOutput();
+    }
+    const double unrtfMs = t.nsecsElapsed() / 1e6;
+    if (finished && p.exitCode() == 0) {
+        std::printf("unrtf --text (peer, one run)           %9.1f ms   (%lld bytes out)\n", unrtfMs, qint64(out.size()));
+        std::printf("ratio unrtf / our RTF read             %9.1f x   (aim >= 5)\n", unrtfMs / readMs);
+    } else if (!finished) {
+        std::printf("unrtf --text (peer)                    stopped after %d s\n", unrtfLimitS);
+        std::printf("ratio unrtf / our RTF read             > %.1f x   (aim >= 5)\n", unrtfMs / readMs);
+    } else {
+        std::printf("unrtf --text (peer)                    not available\n");
+>>>>>>> codec-files
     }
     const QByteArray part = HighlightRtf(highlight, listing, unrtfLines, dir.path());
     const QString partPath = dir.path() + QStringLiteral("/listing%1.rtf").arg(unrtfLines);
