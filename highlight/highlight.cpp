@@ -19,6 +19,9 @@ bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const P
     if (editor.TextLength() == 0)
         return false;
     const KeywordLists lists = LoadKeywordLists(listFolder);
+    // A first report before the work lets the window show that it started.
+    if (progress && !progress(0))
+        return true;
     ScanProgress scanProgress;
     if (progress) {
         scanProgress = [&progress](qint64 done, qint64 total) {
@@ -32,6 +35,8 @@ bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const P
     // and no repaint until the pass is over.
     editor.ApplyColorPieces(RuleRuns(spans));
     editor.SetSelStart(0);
+    if (progress)
+        progress(1000);
     return true;
 }
 

@@ -3,12 +3,45 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumora {
 
 namespace {
+
+const char kPipeReason[] = "这是管道或套接字，写入要等另一端的程序读取，不能保存到这里";
+
+// What stat() says about a path; err is its errno when the path gives no file.
+struct PathState
+{
+    bool exists = false;
+    int err = 0;
+    struct stat st = {};
+};
+
+PathState Stat(const QString &path)
+{
+    PathState s;
+    errno = 0;
+    s.exists = ::stat(QFile::encodeName(path).constData(), &s.st) == 0;
+    s.err = s.exists ? 0 : errno;
+    return s;
+}
+
+// Reasons the path itself gives before any folder or file is looked at;
+// empty for the others.
+QString PathReason(int err)
+{
+    if (err == ENAMETOOLONG)
+        return QStringLiteral("文件名或路径太长");
+    if (err == ELOOP)
+        return QStringLiteral("路径中的符号链接绕成了一个圈，找不到真正的文件");
+    return QString();
+}
 
 QString OpenReason(const QFileInfo &fi)
 {
@@ -23,6 +56,11 @@ QString OpenReason(const QFileInfo &fi)
 
 QString SaveReason(const QString &path, QFileDevice::FileError err, int savedErrno)
 {
+    const QString fromPath = PathReason(savedErrno);
+    if (!fromPath.isEmpty())
+        return fromPath;
+    if (savedErrno == ENXIO)
+        return QString::fromUtf8(kPipeReason);
     const QFileInfo fi(path);
     if (fi.isDir())
         return QStringLiteral("同名的文件夹已经存在，不能保存为文件");
@@ -35,18 +73,22 @@ QString SaveReason(const QString &path, QFileDevice::FileError err, int savedErr
         return QStringLiteral("所在的磁盘是只读的，没有写入权限");
     if (err == QFileDevice::PermissionsError || savedErrno == EACCES || savedErrno == EPERM)
         return QStringLiteral("没有写入权限");
-    if (savedErrno == ENAMETOOLONG)
-        return QStringLiteral("文件名太长");
+    if (savedErrno == EAGAIN)
+        return QStringLiteral("设备现在不能写入");
     if (err == QFileDevice::WriteError || err == QFileDevice::ResourceError)
         return QStringLiteral("写入失败（磁盘可能已满）");
     return QStringLiteral("无法创建文件");
+}
+
+QString TooLarge()
+{
+    return QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxDocumentFileBytes / (1024 * 1024));
 }
 
 } // namespace
 
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error)
 {
-    const QFileInfo fi(path);
     const auto fail = [&](const QString &reason) {
         if (error)
             *error = QStringLiteral("无法打开文件“%1”：%2。").arg(path, reason);
@@ -54,45 +96,104 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error)
     };
     if (path.isEmpty())
         return fail(QStringLiteral("没有给出文件名"));
-    if (!fi.exists() || fi.isDir())
-        return fail(OpenReason(fi));
-    if (!fi.isFile())
+    const PathState ps = Stat(path);
+    if (!ps.exists) {
+        const QString why = PathReason(ps.err);
+        return fail(why.isEmpty() ? OpenReason(QFileInfo(path)) : why);
+    }
+    if (S_ISDIR(ps.st.st_mode))
+        return fail(OpenReason(QFileInfo(path)));
+    if (!S_ISREG(ps.st.st_mode))
         return fail(QStringLiteral("这不是普通文件（可能是设备或管道）"));
-    if (fi.size() > kMaxDocumentFileBytes)
-        return fail(QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxDocumentFileBytes / (1024 * 1024)));
+    if (ps.st.st_size > kMaxDocumentFileBytes)
+        return fail(TooLarge());
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return fail(OpenReason(fi));
-    // Device files and pipes report no size; read them with the same bound.
-    QByteArray data = f.read(kMaxDocumentFileBytes + 1);
+        return fail(OpenReason(QFileInfo(path)));
+    // One byte more than the file holds tells a file that grew meanwhile.
+    QByteArray data = f.read(std::min(f.size(), kMaxDocumentFileBytes) + 1);
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
     if (data.size() > kMaxDocumentFileBytes)
-        return fail(QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxDocumentFileBytes / (1024 * 1024)));
+        return fail(TooLarge());
     *out = std::move(data);
     return true;
 }
 
 namespace {
 
-bool IsSpecialFile(const QString &path)
+// A device cannot be replaced by a renamed temporary file (that would
+// replace the device node itself); it is written in place.  Opened without
+// waiting: a device that is not ready is refused, not waited for.
+bool WriteToDevice(const QString &path, const QByteArray &data, QString *reason)
 {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *reason = SaveReason(path, QFileDevice::OpenError, errno);
+        return false;
+    }
     struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    bool ok = ::fstat(fd, &st) == 0 && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode);
+    if (!ok)
+        *reason = QString::fromUtf8(kPipeReason);   // it became one since it was looked at
+    const char *p = data.constData();
+    qint64 left = data.size();
+    while (ok && left > 0) {
+        errno = 0;
+        const ssize_t n = ::write(fd, p, size_t(std::min<qint64>(left, qint64(1) << 30)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *reason = SaveReason(path, QFileDevice::WriteError, errno);
+            ok = false;
+        } else {
+            p += n;
+            left -= n;
+        }
+    }
+    if (::close(fd) != 0 && ok) {
+        *reason = SaveReason(path, QFileDevice::WriteError, errno);
+        ok = false;
+    }
+    return ok;
 }
 
-// A device or pipe cannot be replaced by a renamed temporary file (that
-// would replace the device node itself); it is written in place.
-bool WriteInPlace(const QString &path, const QByteArray &data, QString *reason)
+// The new file takes the old one's owner, group and mode where this process
+// may set them: only root gives a file away, and others only to a group
+// they belong to.
+void KeepOwnerAndMode(int fd, const struct stat &old)
 {
-    QFile f(path);
+    if (fd < 0)
+        return;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0) {
+        // Stays this process's own, as a new file would.
+    }
+    // After the owner: changing it clears the set-user-ID and set-group-ID bits.
+    if (::fchmod(fd, old.st_mode & 07777) != 0) {
+        // QSaveFile has copied the permission bits already.
+    }
+}
+
+bool WriteReplacing(const QString &path, const QByteArray &data, const PathState &old, QString *reason)
+{
+    QSaveFile f(path);
     errno = 0;
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!f.open(QIODevice::WriteOnly)) {
         *reason = SaveReason(path, f.error(), errno);
         return false;
     }
+    if (old.exists)
+        KeepOwnerAndMode(f.handle(), old.st);
     errno = 0;
     if (f.write(data) != data.size()) {
+        const int e = errno;
+        const auto err = f.error();
+        f.cancelWriting();
+        *reason = SaveReason(path, err, e);
+        return false;
+    }
+    errno = 0;
+    if (!f.commit()) {
         *reason = SaveReason(path, f.error(), errno);
         return false;
     }
@@ -103,38 +204,33 @@ bool WriteInPlace(const QString &path, const QByteArray &data, QString *reason)
 
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error)
 {
-    const auto fail = [&](const QString &reason) {
+    QString reason;
+    const auto fail = [&](const char *tail) {
         if (error)
-            *error = QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, reason);
+            *error = QStringLiteral("无法保存文件“%1”：%2。").arg(path, reason) + QString::fromUtf8(tail);
         return false;
     };
-    if (path.isEmpty())
-        return fail(QStringLiteral("没有给出文件名"));
-    if (QFileInfo(path).isDir())
-        return fail(SaveReason(path, QFileDevice::OpenError, 0));
-    if (IsSpecialFile(path)) {
-        QString reason;
-        if (WriteInPlace(path, data, &reason))
-            return true;
-        if (error)
-            *error = QStringLiteral("无法保存文件“%1”：%2。").arg(path, reason);
-        return false;
+    const char *const kept = "原来的文件没有改动。";
+    if (path.isEmpty()) {
+        reason = QStringLiteral("没有给出文件名");
+        return fail(kept);
     }
-    QSaveFile f(path);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(SaveReason(path, f.error(), errno));
-    errno = 0;
-    if (f.write(data) != data.size()) {
-        const int e = errno;
-        const auto err = f.error();
-        f.cancelWriting();
-        return fail(SaveReason(path, err, e));
+    const PathState ps = Stat(path);
+    reason = PathReason(ps.err);
+    if (!reason.isEmpty())
+        return fail(kept);
+    if (ps.exists && S_ISDIR(ps.st.st_mode)) {
+        reason = SaveReason(path, QFileDevice::OpenError, 0);
+        return fail(kept);
     }
-    errno = 0;
-    if (!f.commit())
-        return fail(SaveReason(path, f.error(), errno));
-    return true;
+    // Nobody may be reading a pipe or socket: writing could wait forever.
+    if (ps.exists && (S_ISFIFO(ps.st.st_mode) || S_ISSOCK(ps.st.st_mode))) {
+        reason = QString::fromUtf8(kPipeReason);
+        return fail("");
+    }
+    if (ps.exists && !S_ISREG(ps.st.st_mode))
+        return WriteToDevice(path, data, &reason) || fail("");
+    return WriteReplacing(path, data, ps, &reason) || fail(kept);
 }
 
 } // namespace lumora

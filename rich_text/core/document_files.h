@@ -1,24 +1,28 @@
 #pragma once
 
+#include "text_codec.h"   // kMaxDocumentFileBytes
+
 #include <QByteArray>
 #include <QString>
 
 namespace lumora {
 
-// Files larger than this are refused before they are read.
-constexpr qint64 kMaxDocumentFileBytes = qint64(512) * 1024 * 1024;
-
-// Reads a whole file.  On failure returns false and sets *error to a Chinese
-// sentence that names the file and the reason.
+// Reads a whole regular file of at most kMaxDocumentFileBytes (larger ones
+// are refused before they are read).  On failure returns false and sets
+// *error to a Chinese sentence that names the file and the reason.
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error);
 
 // Writes a whole file atomically: the data goes to a temporary file beside
 // it that replaces the old file only once everything is written, so a failed
-// save leaves the old file whole.  On failure sets *error as above.
+// save leaves the old file whole; the new file keeps the old one's owner,
+// group and mode where this process may set them.  A device is written in
+// place without waiting on it; a pipe or socket is refused (nobody may be
+// reading it), and so is a symbolic link that loops.  Returns true only when
+// every byte was written.  On failure sets *error as above.
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error);
 
 // Writes the editor's plain text (CR LF line breaks) as a GBK text file,
-// followed by one CR LF, atomically.
+// followed by one CR LF, atomically (see EncodeTextFile).
 bool WriteTextFile(const QString &path, const QString &crlfText, QString *error);
 
 } // namespace lumora

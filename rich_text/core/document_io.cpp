@@ -11,8 +11,9 @@ bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error)
 {
     if (IsRtf(bytes))
         return ReadRtf(bytes, doc, error);
-    QString text = DecodeTextFile(bytes);
-    text.replace(QLatin1String("\n"), QLatin1String("\r\n"));   // MERGE-B: the decoder gives CR LF
+    QString text;
+    if (!DecodeTextFile(bytes, &text, error))
+        return false;
     *doc = Document::FromText(std::move(text));
     return true;
 }
@@ -38,7 +39,14 @@ bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QSt
 
 bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)
 {
-    return WriteFileAtomically(path, EncodeTextFile(crlfText), error);
+    QByteArray bytes;
+    QString why;
+    if (!EncodeTextFile(crlfText, &bytes, &why)) {
+        if (error)
+            *error = QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, why);
+        return false;
+    }
+    return WriteFileAtomically(path, bytes, error);
 }
 
 } // namespace lumora

@@ -1,0 +1,128 @@
+// Whole-file reading and writing: the reason given for a path that cannot be
+// used, targets that must not be waited on, and what a save keeps of the
+// file it replaces.
+#include "document_files.h"
+#include "../support/test_files.h"
+
+#include <QtTest>
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace lumora;
+using namespace lumora::testing;
+
+namespace {
+
+QByteArray Native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+class TstDocumentFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void badPaths_data();
+    void badPaths();
+    void pipeIsRefusedWithoutWaiting();
+    void deviceIsWrittenInPlace();
+    void keepsOwnerGroupAndMode();
+};
+
+void TstDocumentFiles::badPaths_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("symbolic link loop") << QStringLiteral("loop") << QStringLiteral("符号链接");
+    QTest::newRow("path over 4096 bytes") << QStringLiteral("long path") << QStringLiteral("太长");
+    QTest::newRow("name over 255 bytes") << QStringLiteral("long name") << QStringLiteral("太长");
+}
+
+// Neither Open nor Save calls these "file not found" or "folder missing",
+// and a save replaces nothing.
+void TstDocumentFiles::badPaths()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QString path;
+    if (kind == QLatin1String("loop")) {
+        path = dir.filePath(QStringLiteral("a.txt"));
+        QCOMPARE(::symlink("b.txt", Native(path).constData()), 0);
+        QCOMPARE(::symlink("a.txt", Native(dir.filePath(QStringLiteral("b.txt"))).constData()), 0);
+    } else if (kind == QLatin1String("long path")) {
+        path = dir.path();
+        while (Native(path).size() <= 4096)
+            path += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+        path += QStringLiteral("/a.txt");
+    } else {
+        path = dir.filePath(QString(300, QLatin1Char('n')));
+    }
+    QByteArray bytes;
+    QString error;
+    QVERIFY(!ReadFileBytes(path, &bytes, &error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    error.clear();
+    QVERIFY(!WriteFileAtomically(path, "new", &error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    const QStringList expected = kind == QLatin1String("loop") ? QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}
+                                                               : QStringList();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             expected);
+    QVERIFY(kind != QLatin1String("loop") || QFileInfo(path).isSymLink());
+}
+
+void TstDocumentFiles::pipeIsRefusedWithoutWaiting()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(Native(path).constData(), 0600), 0);
+    QString error;
+    auto save = std::async(std::launch::async, [&] { return WriteFileAtomically(path, "data", &error); });
+    if (save.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Read the pipe so that the stuck save ends and the test can.
+        const int fd = ::open(Native(path).constData(), O_RDONLY);
+        save.wait();
+        ::close(fd);
+        QFAIL("the save waited for a reader of the pipe");
+    }
+    QVERIFY(!save.get());
+    QVERIFY2(error.contains(QStringLiteral("管道")), qPrintable(error));
+    struct stat st;
+    QVERIFY(::lstat(Native(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
+void TstDocumentFiles::deviceIsWrittenInPlace()
+{
+    QString error;
+    QVERIFY2(WriteFileAtomically(QStringLiteral("/dev/null"), "text\r\n", &error), qPrintable(error));
+    struct stat st;
+    QVERIFY(::stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode));
+}
+
+void TstDocumentFiles::keepsOwnerGroupAndMode()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root may save a file that belongs to another user");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    QVERIFY(WriteAll(path, "old"));
+    QCOMPARE(::chown(Native(path).constData(), 65534, 65534), 0);
+    QCOMPARE(::chmod(Native(path).constData(), 0640), 0);
+    QString error;
+    QVERIFY2(WriteFileAtomically(path, "new", &error), qPrintable(error));
+    struct stat st;
+    QCOMPARE(::stat(Native(path).constData(), &st), 0);
+    QCOMPARE(st.st_uid, uid_t(65534));
+    QCOMPARE(st.st_gid, gid_t(65534));
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QCOMPARE(ReadAll(path), QByteArray("new"));
+}
+
+QTEST_GUILESS_MAIN(TstDocumentFiles)
+#include "tst_document_files.moc"
