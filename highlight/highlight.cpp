@@ -33,7 +33,9 @@ bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const P
         return true;
     // Applying the colours is one change of the format layer: one undo step,
     // and no repaint until the pass is over.
-    editor.ApplyColorPieces(RuleRuns(spans));
+    editor.PaintFormats([&spans](const QString &text, RunList &runs, FormatTable &formats) {
+        PaintHighlight(text, spans, runs, formats);
+    });
     editor.SetSelStart(0);
     if (progress)
         progress(1000);

@@ -8,6 +8,7 @@
 #include "save_name.h"
 
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QPointer>
 #include <QWidget>
 
@@ -71,14 +72,22 @@ void DocumentCommands::open_Click()
     BusyCursor busy;
     // A long file goes in slice by slice; the window repaints meanwhile and
     // may even be closed, after which nothing here may be touched.
+    // The editing area is read-only while the text goes in, so the window
+    // keeps answering (scrolling, looking); the menu waits.
     QPointer<QWidget> alive(m_window);
+    QPointer<QMenuBar> menu = m_window->findChild<QMenuBar *>();
+    if (menu)
+        menu->setEnabled(false);
     bool loaded = false;
     {
-        ProgressFeedback feedback(&m_editor, m_window, QStringLiteral("打开"), QStringLiteral("正在打开文件，请稍候……"));
+        ProgressFeedback feedback(&m_editor, m_window, QStringLiteral("打开"), QStringLiteral("正在打开文件，请稍候……"),
+                                  ProgressFeedback::Input::Answer);
         loaded = m_editor.LoadFile(path, &error, [&feedback](int permille) { return feedback.Report(permille); });
     }
     if (!alive)
         return;
+    if (menu)
+        menu->setEnabled(true);
     busy.Release();
     if (!loaded) {
         MsgBox(m_window, error, kNotice);

@@ -17,7 +17,11 @@ Program::Program()
     // Every window of the program carries its icon.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lumora/lumora.png")));
     m_find = new SecondaryWindow([this] {
-        return std::make_unique<Form2>([this]() -> RichTextBox * { return m_main ? m_main->RichTextBox1() : nullptr; });
+        // While a long file goes in, there is nothing whole to search yet.
+        return std::make_unique<Form2>([this]() -> RichTextBox * {
+            RichTextBox *editor = m_main ? m_main->RichTextBox1() : nullptr;
+            return editor && !editor->IsLoading() ? editor : nullptr;
+        });
     }, this);
     m_calculator = new SecondaryWindow([] { return std::make_unique<Form3>(); }, this);
     m_about = new SecondaryWindow([] { return std::make_unique<Form4>(); }, this);

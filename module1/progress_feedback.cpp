@@ -12,8 +12,8 @@ constexpr int kShowProgressAfterMs = 500;
 constexpr int kRepaintEveryMs = 50;
 } // namespace
 
-ProgressFeedback::ProgressFeedback(QWidget *watched, QWidget *parent, QString title, QString label)
-    : m_watched(watched), m_parent(parent), m_title(std::move(title)), m_label(std::move(label))
+ProgressFeedback::ProgressFeedback(QWidget *watched, QWidget *parent, QString title, QString label, Input input)
+    : m_watched(watched), m_parent(parent), m_title(std::move(title)), m_label(std::move(label)), m_input(input)
 {
     m_clock.start();
 }
@@ -29,7 +29,8 @@ bool ProgressFeedback::Report(int permille)
         ShowDialog();
     if (m_dialog)
         m_dialog->setValue(permille);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(m_input == Input::Wait ? QEventLoop::ExcludeUserInputEvents
+                                                           : QEventLoop::AllEvents);
     m_lastYield = m_clock.elapsed();
     return !m_watched.isNull();
 }
@@ -42,6 +43,8 @@ void ProgressFeedback::ShowDialog()
     m_dialog->setCancelButton(nullptr);
     m_dialog->setRange(0, 1000);
     m_dialog->setMinimumDuration(0);
+    if (m_input == Input::Answer)
+        m_dialog->setWindowModality(Qt::NonModal);
     m_dialog->show();
 }
 

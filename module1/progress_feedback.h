@@ -11,14 +11,16 @@ class QWidget;
 namespace lumora {
 
 // For a long job on the user-interface thread: lets the windows repaint now
-// and then and, once the job has taken a while, shows how far it got.  Mouse
-// and keys wait until the job is over, so nobody changes what the job is
-// working on halfway.
+// and then and, once the job has taken a while, shows how far it got.  By
+// default mouse and keys wait until the job is over, so nobody changes what
+// the job is working on halfway; a job that has made everything it works on
+// read-only may let them through, and the windows then answer meanwhile.
 class ProgressFeedback
 {
 public:
+    enum class Input { Wait, Answer };
     // watched: the widget the job works on; the job stops when it goes away.
-    ProgressFeedback(QWidget *watched, QWidget *parent, QString title, QString label);
+    ProgressFeedback(QWidget *watched, QWidget *parent, QString title, QString label, Input input = Input::Wait);
     ~ProgressFeedback();
     ProgressFeedback(const ProgressFeedback &) = delete;
     ProgressFeedback &operator=(const ProgressFeedback &) = delete;
@@ -34,6 +36,7 @@ private:
     QPointer<QWidget> m_parent;
     QString m_title;
     QString m_label;
+    Input m_input;
     QElapsedTimer m_clock;
     qint64 m_lastYield = -1;
     std::unique_ptr<QProgressDialog> m_dialog;

@@ -10,15 +10,27 @@ void RichTextBox::ApplyColorRuns(const QVector<ColorRun> &runs)
     std::vector<ColorPiece> pieces;
     pieces.reserve(size_t(runs.size()));
     for (const ColorRun &r : runs)
-        pieces.push_back({r.start, int(std::min<qint64>(qint64(r.start) + std::max(0, r.length), INT_MAX)), qint64(r.color)});
+        pieces.push_back({r.start, int(std::min<qint64>(qint64(r.start) + std::max(0, r.length), INT_MAX)), qint32(r.color)});
     ApplyColorPieces(std::move(pieces));
 }
 
 void RichTextBox::ApplyColorPieces(std::vector<ColorPiece> runs)
 {
-    std::vector<ColorPiece> pieces = FlattenColorRuns(RawText(), std::move(runs));
-    if (!pieces.empty())
-        m_layer->Recolor(std::move(pieces));
+    // Runs that fall outside the text colour nothing and make no undo step.
+    const int len = TextLength();
+    runs.erase(std::remove_if(runs.begin(), runs.end(),
+                              [len](const ColorPiece &r) { return r.end <= r.start || r.start >= len || r.end <= 0; }),
+               runs.end());
+    if (runs.empty())
+        return;
+    PaintFormats([&runs](const QString &text, RunList &formats, FormatTable &table) {
+        PaintColorRuns(text, std::move(runs), formats, table);
+    });
+}
+
+void RichTextBox::PaintFormats(const std::function<void(const QString &, RunList &, FormatTable &)> &painter)
+{
+    m_layer->Paint(painter);
 }
 
 } // namespace lumora

@@ -34,6 +34,7 @@ void FormatLayer::Reset(FormatTable formats, RunList runs, QVector<Picture> pict
     m_initial = m_runs.IsEmpty() ? 0 : m_formats.WithoutPicture(m_runs.Runs().front().format);
     m_pending = m_override = m_breakFormat = -1;
     m_cursorPos = m_cursorAnchor = 0;
+    m_suspended = false;
     m_journal.Clear();
     ++m_revision;
 }
@@ -134,6 +135,8 @@ void FormatLayer::OnTextChanged(int pos, int removed, const QString &addedText, 
 
 void FormatLayer::Sync()
 {
+    if (m_suspended)
+        return;
     const LayerJournal::Step step = m_journal.Classify();
     if (step == LayerJournal::Step::Edit)
         return;
@@ -193,25 +196,19 @@ void FormatLayer::ChangeRange(int from, int to, const Change &change)
     Commit(from, std::move(before));
 }
 
-void FormatLayer::Recolor(std::vector<ColorPiece> pieces)
+void FormatLayer::Paint(const Painter &painter)
 {
     Sync();
-    const QString &text = m_mirror.Raw();
-    int prevEnd = 0;
-    for (ColorPiece &p : pieces) {
-        SnapToBreaks(text, &p.start, &p.end);
-        p.start = std::max(p.start, prevEnd);
-        p.end = std::max(p.end, p.start);
-        prevEnd = p.end;
-    }
-    pieces.erase(std::remove_if(pieces.begin(), pieces.end(), [](const ColorPiece &p) { return p.end <= p.start; }),
-                 pieces.end());
-    if (pieces.empty())
-        return;
-    const int from = pieces.front().start, to = pieces.back().end;
-    RunList before = m_runs.Slice(from, to);
-    m_runs.Recolor(pieces, m_formats);
-    Commit(from, std::move(before));
+    // The document's formats before, kept whole: undo and redo trade them
+    // for the current ones at no cost.
+    RunList before = m_runs;
+    painter(m_mirror.Raw(), m_runs, m_formats);
+    LayerOp op;
+    op.before = std::move(before);
+    op.whole = true;
+    m_journal.RecordAlone(std::move(op));
+    ++m_revision;
+    emit FormatsChanged(0, m_runs.Length());
 }
 
 QList<QTextLayout::FormatRange> FormatLayer::BlockFormats(int textStart, int length)

@@ -56,8 +56,13 @@ public:
     int CursorFormat() const;
     // Changes the formats of [from, to) as one undoable step.
     void ChangeRange(int from, int to, const Change &change);
-    // Gives each piece its colour as one undoable step; pieces sorted, disjoint.
-    void Recolor(std::vector<ColorPiece> pieces);
+    // Changes formats all over the document as one undoable step: painter
+    // gets the text, the formats and the format table.
+    using Painter = std::function<void(const QString &text, RunList &runs, FormatTable &formats)>;
+    void Paint(const Painter &painter);
+    // While suspended (the document is being filled anew) the layer follows
+    // nothing; Reset() ends it.
+    void SetSuspended(bool on) { m_suspended = on; }
 
     // Brings the formats in step after an undo or redo of format changes
     // alone (Qt reports no text change for those).
@@ -96,6 +101,7 @@ private:
     int m_override = -1;
     int m_breakFormat = -1;
     int m_revision = 1;
+    bool m_suspended = false;
 };
 
 } // namespace lumora

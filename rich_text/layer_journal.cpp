@@ -66,19 +66,27 @@ LayerJournal::Step LayerJournal::Classify()
     return step;
 }
 
-void LayerJournal::Replay(Step step, RunList &runs) const
+void LayerJournal::Replay(Step step, RunList &runs)
 {
     const int to = std::min(m_to, int(m_commands.size()));
     if (step == Step::Undo) {
         for (int c = to - 1; c >= m_from; --c) {
-            const auto &ops = m_commands[size_t(c)];
-            for (auto op = ops.rbegin(); op != ops.rend(); ++op)
-                runs.Replace(op->pos, op->after.Length(), op->before);
+            auto &ops = m_commands[size_t(c)];
+            for (auto op = ops.rbegin(); op != ops.rend(); ++op) {
+                if (op->whole)
+                    std::swap(runs, op->before);
+                else
+                    runs.Replace(op->pos, op->after.Length(), op->before);
+            }
         }
     } else if (step == Step::Redo) {
         for (int c = m_from; c < to; ++c) {
-            for (const LayerOp &op : m_commands[size_t(c)])
-                runs.Replace(op.pos, op.before.Length(), op.after);
+            for (LayerOp &op : m_commands[size_t(c)]) {
+                if (op.whole)
+                    std::swap(runs, op.before);
+                else
+                    runs.Replace(op.pos, op.before.Length(), op.after);
+            }
         }
     }
 }

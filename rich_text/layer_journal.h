@@ -11,12 +11,14 @@ namespace lumora {
 
 // One change of formats: at text position pos, the formats `before` gave
 // way to `after` (their lengths are the old and the new length of the
-// stretch).
+// stretch).  A change of the whole document's formats keeps only the other
+// state in `before` and trades it for the current one on undo and redo.
 struct LayerOp
 {
     int pos = 0;
     RunList before;
     RunList after;
+    bool whole = false;
 };
 
 // Keeps the formats of the editing area in step with the text document's
@@ -36,7 +38,7 @@ public:
     // or an undo or redo of commands whose format changes must be replayed.
     Step Classify();
     // Replays onto runs what the last Classify() found undone or redone.
-    void Replay(Step step, RunList &runs) const;
+    void Replay(Step step, RunList &runs);
     // Attaches the format change of the edit just classified.
     void Record(LayerOp op);
     // A change of formats alone: one command of its own in Qt's stack (part

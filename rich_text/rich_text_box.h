@@ -89,6 +89,10 @@ public:
     void ApplyColorRuns(const QVector<ColorRun> &runs);
     // The same for runs as the document model counts them (end, not length).
     void ApplyColorPieces(std::vector<ColorPiece> runs);
+    // Changes formats all over the document as one undo step (as a
+    // highlighting pass does): painter gets the text (CR LF, soft breaks as
+    // U+2028), the formats and the format table.
+    void PaintFormats(const std::function<void(const QString &, RunList &, FormatTable &)> &painter);
 
     // Keyboard focus here, bringing this editor's window to the front.
     void SetFocus();
@@ -108,9 +112,12 @@ public:
     // The whole document (text, formats, pictures) as it stands.
     Document Snapshot() const;
     // Replaces the document.  With progress, a long text goes in slice by
-    // slice, with a progress call after each; the editor takes no input
+    // slice, with a progress call after each; the editing area is read-only
     // meanwhile.  False when progress abandoned the load.
     bool SetDocument(Document doc, const LoadProgress &progress = {});
+
+    // True while a load fills the editor: its text is not all there yet.
+    bool IsLoading() const { return m_loading; }
 
     // The whole document as RTF; never empty, even for an empty document.
     QByteArray TextRTF() const;
@@ -144,12 +151,13 @@ private:
     QTextCharFormat InsertFormat() const;
     static bool IsTyping(const QKeyEvent *e);
     void FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned);
-    bool LoadBytes(const QByteArray &bytes, QString *error, const LoadProgress &progress);
+    bool LoadBytes(QByteArray bytes, QString *error, const LoadProgress &progress, const WorkYield &yield);
 
     TextMirror *m_mirror;
     LayerLayout *m_layout;
     FormatLayer *m_layer;
     float m_rightMargin = 0.0f;
+    bool m_loading = false;
     ProgressMaker m_progressMaker;
     std::function<void(const QString &)> m_notice;
 };

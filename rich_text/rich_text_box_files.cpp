@@ -22,7 +22,7 @@ namespace lumora {
 namespace {
 
 // How often a long load reports progress (and so lets the window repaint).
-constexpr int kProgressEveryMs = 100;
+constexpr int kProgressEveryMs = 50;
 
 // Characters Qt's document cannot hold as characters (it would take them
 // for paragraph or frame breaks) become U+FFFD, keeping every position.
@@ -107,9 +107,11 @@ void RichTextBox::FillDocument(const Document &doc, const LoadProgress &progress
     bool first = true;   // the first slice shows at once
     const qsizetype n = doc.text.size();
     qsizetype at = 0;
+    qsizetype picture = doc.text.indexOf(QChar(QChar::ObjectReplacementCharacter));
     while (at < n) {
         qsizetype end = std::min(n, at + kSliceChars);
-        const qsizetype picture = doc.text.indexOf(QChar(QChar::ObjectReplacementCharacter), at);
+        if (picture >= 0 && picture < at)
+            picture = doc.text.indexOf(QChar(QChar::ObjectReplacementCharacter), at);
         if (picture >= 0 && picture < end)
             end = picture;
         else if (end < n && doc.text.lastIndexOf(u'\n', end - 1) > at)
@@ -161,15 +163,18 @@ bool RichTextBox::SetDocument(Document doc, const LoadProgress &progress)
     setReadOnly(true);
     m_layout->SetLayer(nullptr, nullptr);
     m_mirror->SetSuspended(true);
+    m_layer->SetSuspended(true);
     // Filling is no step to undo: the history starts anew with the document.
     d->setUndoRedoEnabled(false);
     d->clear();
     setCurrentCharFormat(QTextCharFormat());
     bool abandoned = false;
     QPointer<RichTextBox> alive(this);
+    m_loading = true;
     FillDocument(doc, progress, &abandoned);
     if (!alive)
         return false;
+    m_loading = false;
     if (abandoned) {
         // What got in stays, plainly formatted, and editable again.
         m_mirror->SetSuspended(false);
@@ -180,11 +185,11 @@ bool RichTextBox::SetDocument(Document doc, const LoadProgress &progress)
         setReadOnly(wasReadOnly);
         return false;
     }
+    d->setUndoRedoEnabled(true);
     m_mirror->SetSuspended(false);
     m_mirror->Reset(doc.text);
     m_layer->Reset(std::move(doc.formats), std::move(doc.runs), std::move(doc.pictures));
     m_layout->SetLayer(m_layer, m_mirror);
-    d->setUndoRedoEnabled(true);
     setReadOnly(wasReadOnly);
     moveCursor(QTextCursor::Start);
     viewport()->update();
@@ -200,13 +205,16 @@ bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
 {
     if (rtf.isEmpty())
         return SetDocument(Document());   // text, formats and pictures alike
-    return LoadBytes(rtf, error, {});
+    return LoadBytes(rtf, error, {}, {});
 }
 
-bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error, const LoadProgress &progress)
+bool RichTextBox::LoadBytes(QByteArray bytes, QString *error, const LoadProgress &progress, const WorkYield &yield)
 {
     Document doc;
-    if (!ReadDocument(bytes, &doc, error))
+    if (!ReadDocument(bytes, &doc, error, yield))
+        return false;
+    bytes = QByteArray();   // the file's bytes are not needed while the editor fills
+    if (yield && !yield())
         return false;
     if (const int longest = LongestLine(doc.text); longest > kMaxLineChars) {
         if (error)
@@ -218,12 +226,20 @@ bool RichTextBox::LoadBytes(const QByteArray &bytes, QString *error, const LoadP
 
 bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgress &progress)
 {
+    // The window repaints before reading starts and now and then while the
+    // file is read and decoded.
+    QPointer<RichTextBox> alive(this);
+    if (progress && (!progress(0) || !alive))
+        return false;
+    WorkYield yield;
+    if (progress)
+        yield = [&] { return progress(0) && alive; };
     QByteArray bytes;
-    if (!ReadFileBytes(path, &bytes, error))
+    if (!ReadFileBytes(path, &bytes, error, yield))
         return false;
     QString why;
-    if (!LoadBytes(bytes, &why, progress)) {
-        if (error)
+    if (!LoadBytes(std::move(bytes), &why, progress, yield)) {
+        if (error && !why.isEmpty())
             *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
         return false;
     }

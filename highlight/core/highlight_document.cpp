@@ -17,18 +17,17 @@ QString EmptyTextNoticeTitle()
     return QStringLiteral("提示");
 }
 
-std::vector<ColorPiece> RuleRuns(const HighlightSpans &spans)
+void PaintHighlight(QStringView text, const HighlightSpans &spans, RunList &runs, FormatTable &formats)
 {
-    std::vector<ColorPiece> runs;
-    size_t total = 0;
-    for (const SpanList &list : spans)
-        total += list.size();
-    runs.reserve(total);
+    // One rule at a time keeps at most one rule's runs in memory besides
+    // the formats.
     for (int rule = 0; rule < kRuleCount; ++rule) {
+        std::vector<ColorPiece> pieces;
+        pieces.reserve(spans[size_t(rule)].size());
         for (const Span &s : spans[size_t(rule)])
-            runs.push_back({s.start, s.end, qint64(kRuleColors[size_t(rule)])});
+            pieces.push_back({s.start, s.end, qint32(kRuleColors[size_t(rule)])});
+        PaintColorRuns(text, std::move(pieces), runs, formats);
     }
-    return runs;
 }
 
 QString PassText(const QString &text)
@@ -48,7 +47,7 @@ bool HighlightDocument(Document &doc, const QString &listFolder, const ScanProgr
     HighlightSpans spans;
     if (!ComputeHighlight(PassText(doc.text), lists, &spans, progress))
         return true;
-    doc.runs.Recolor(FlattenColorRuns(doc.text, RuleRuns(spans)), doc.formats);
+    PaintHighlight(doc.text, spans, doc.runs, doc.formats);
     return true;
 }
 

@@ -12,9 +12,10 @@ namespace lumora {
 QString EmptyTextNotice();
 QString EmptyTextNoticeTitle();
 
-// The spans of the six rules as colour runs, in the order the pass applies
-// them (a later run colours over an earlier one).
-std::vector<ColorPiece> RuleRuns(const HighlightSpans &spans);
+// Colours formats with the six rules' spans in the order the pass applies
+// them (a later rule over an earlier one), rule by rule, as
+// PaintColorRuns does.
+void PaintHighlight(QStringView text, const HighlightSpans &spans, RunList &runs, FormatTable &formats);
 
 // The plain text the pass reads: soft line breaks show as vertical tabs,
 // as the editing area reports them.

@@ -113,9 +113,10 @@ std::vector<ColorPiece> Flatten(const std::vector<ColorPiece> &runs)
     return joined;
 }
 
-} // namespace
-
-std::vector<ColorPiece> FlattenColorRuns(QStringView text, std::vector<ColorPiece> runs)
+// Clips the runs to the text; a run that takes one character of a CR LF
+// takes the whole break, before the runs are layered, so that the later run
+// gets all of it.
+std::vector<ColorPiece> Clipped(QStringView text, std::vector<ColorPiece> runs)
 {
     const int len = int(text.size());
     const auto onLf = [&](int p) { return p > 0 && p < len && text[p] == u'\n' && text[p - 1] == u'\r'; };
@@ -126,13 +127,36 @@ std::vector<ColorPiece> FlattenColorRuns(QStringView text, std::vector<ColorPiec
         r.end = std::clamp(r.end, r.start, len);
         if (r.end <= r.start)
             continue;
-        // A run that takes one character of a CR LF takes the whole break,
-        // before the runs are layered, so that the later run gets all of it.
         r.start -= onLf(r.start) ? 1 : 0;
         r.end += onLf(r.end) ? 1 : 0;
-        clipped.push_back(r);
+        // Running into the one before it in the same colour, it simply
+        // makes that one longer.
+        if (!clipped.empty() && clipped.back().color == r.color && r.start <= clipped.back().end
+            && r.start >= clipped.back().start)
+            clipped.back().end = std::max(clipped.back().end, r.end);
+        else
+            clipped.push_back(r);
     }
-    return Flatten(clipped);
+    return clipped;
+}
+
+} // namespace
+
+std::vector<ColorPiece> FlattenColorRuns(QStringView text, std::vector<ColorPiece> runs)
+{
+    return Flatten(Clipped(text, std::move(runs)));
+}
+
+void PaintColorRuns(QStringView text, std::vector<ColorPiece> runs, RunList &formats, FormatTable &table)
+{
+    const std::vector<ColorPiece> clipped = Clipped(text, std::move(runs));
+    auto layers = Layers(clipped);
+    if (layers.size() > kMaxLayers) {
+        formats.Recolor(Flatten(clipped), table);
+        return;
+    }
+    for (const auto &layer : layers)
+        formats.Recolor(layer, table);
 }
 
 } // namespace lumora

@@ -8,6 +8,7 @@
 #include <QPair>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 namespace lumora {
 
@@ -25,6 +26,10 @@ struct Picture
 };
 
 enum class Align : quint8 { Left, Center, Right, Justify };
+
+// Called now and then during long reading or decoding work, so that a window
+// can repaint; returning false abandons the work.
+using WorkYield = std::function<bool()>;
 
 // A whole document, without any widget: what the RTF and text readers
 // produce, what the writers and the batch converter work on, and what the

@@ -87,7 +87,7 @@ QString TooLarge()
 
 } // namespace
 
-bool ReadFileBytes(const QString &path, QByteArray *out, QString *error)
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield)
 {
     const auto fail = [&](const QString &reason) {
         if (error)
@@ -111,7 +111,21 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error)
     if (!f.open(QIODevice::ReadOnly))
         return fail(OpenReason(QFileInfo(path)));
     // One byte more than the file holds tells a file that grew meanwhile.
-    QByteArray data = f.read(std::min(f.size(), kMaxDocumentFileBytes) + 1);
+    const qint64 want = std::min(f.size(), kMaxDocumentFileBytes) + 1;
+    constexpr qint64 kPiece = 8 * 1024 * 1024;
+    QByteArray data;
+    if (!yield || want <= kPiece) {
+        data = f.read(want);
+    } else {
+        data.resize(want);
+        qint64 got = 0;
+        for (qint64 n = 1; got < want && n > 0; got += std::max<qint64>(n, 0)) {
+            n = f.read(data.data() + got, std::min(kPiece, want - got));
+            if (n > 0 && !yield())
+                return false;
+        }
+        data.truncate(got);
+    }
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
     if (data.size() > kMaxDocumentFileBytes)

@@ -4,13 +4,16 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace lumora {
 
 // Reads a whole regular file of at most kMaxDocumentFileBytes (larger ones
 // are refused before they are read).  On failure returns false and sets
 // *error to a Chinese sentence that names the file and the reason.
-bool ReadFileBytes(const QString &path, QByteArray *out, QString *error);
+// With yield, a large file is read in pieces with a yield after each (a
+// false from it abandons the read: false, with no reason).
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield = {});
 
 // Writes a whole file atomically: the data goes to a temporary file beside
 // it that replaces the old file only once everything is written, so a failed

@@ -7,25 +7,25 @@
 
 namespace lumora {
 
-bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error)
+bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield)
 {
     if (IsRtf(bytes))
-        return ReadRtf(bytes, doc, error);
+        return ReadRtf(bytes, doc, error, yield);
     QString text;
-    if (!DecodeTextFile(bytes, &text, error))
+    if (!DecodeTextFile(bytes, &text, error, yield))
         return false;
     *doc = Document::FromText(std::move(text));
     return true;
 }
 
-bool ReadDocumentFile(const QString &path, Document *doc, QString *error)
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield)
 {
     QByteArray bytes;
-    if (!ReadFileBytes(path, &bytes, error))
+    if (!ReadFileBytes(path, &bytes, error, yield))
         return false;
     QString why;
-    if (!ReadDocument(bytes, doc, &why)) {
-        if (error)
+    if (!ReadDocument(bytes, doc, &why, yield)) {
+        if (error && !why.isEmpty())
             *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
         return false;
     }

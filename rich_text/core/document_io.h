@@ -10,10 +10,10 @@ namespace lumora {
 // The bytes of a document file as a document: RTF content as rich text,
 // anything else as plain text.  On RTF that yields nothing readable returns
 // false with a short Chinese reason.
-bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error);
+bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield = {});
 
 // Reads a document file by name; the reason on failure names the file.
-bool ReadDocumentFile(const QString &path, Document *doc, QString *error);
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield = {});
 
 // Writes a document atomically, as RTF or as a GBK text file (its plain
 // text and one CR LF more).

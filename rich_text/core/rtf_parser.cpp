@@ -25,10 +25,17 @@ bool RtfParser::Parse(QString *error)
     }
     m_stack.push_back(Group{});
     m_mark = m_out.Position();
+    constexpr qsizetype kYieldBytes = 4 * 1024 * 1024;
+    qsizetype nextYield = kYieldBytes;
     for (;;) {
         t = m_tok.Next();
         if (t.type == RtfTokenType::End)
             break;
+        if (m_yield && m_tok.Pos() >= nextYield) {
+            nextYield = m_tok.Pos() + kYieldBytes;
+            if (!m_yield())
+                return false;
+        }
         if (m_skipUnits > 0 && ConsumeSkipped(t))
             continue;
         if (t.type != RtfTokenType::Word && !(t.type == RtfTokenType::Symbol && t.symbol == '*'))

@@ -7,6 +7,7 @@
 #include "rtf_tokenizer.h"
 
 #include <QHash>
+#include <functional>
 #include <vector>
 
 namespace lumora {
@@ -30,6 +31,9 @@ public:
 
     // False, with *error set, when the input is not RTF or yields nothing.
     bool Parse(QString *error);
+    // Called after every few megabytes of input; false abandons the parse
+    // (Parse then returns false with no reason).
+    void SetYield(std::function<bool()> yield) { m_yield = std::move(yield); }
     // The document read; formats equal to the default face and size come
     // out without them (see CharFormat).
     Document TakeDocument() { return m_out.Take(); }
@@ -99,6 +103,7 @@ private:
     void FinishPicture();
 
     RtfTokenizer m_tok;
+    std::function<bool()> m_yield;
     std::vector<Group> m_stack;
     RtfContent m_out;
     CodePageDecoder m_decoder;

@@ -13,7 +13,7 @@ bool IsRtf(const QByteArray &data)
     return QByteArrayView(data).sliced(i).startsWith("{\\rtf");
 }
 
-bool ReadRtf(const QByteArray &data, Document *out, QString *error)
+bool ReadRtf(const QByteArray &data, Document *out, QString *error, const std::function<bool()> &yield)
 {
     if (!IsRtf(data)) {
         if (error)
@@ -21,6 +21,7 @@ bool ReadRtf(const QByteArray &data, Document *out, QString *error)
         return false;
     }
     RtfParser parser(data);
+    parser.SetYield(yield);
     if (!parser.Parse(error))
         return false;
     *out = parser.TakeDocument();

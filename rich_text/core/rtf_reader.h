@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace lumora {
 
@@ -23,6 +24,6 @@ bool IsRtf(const QByteArray &data);
 // break puts in the text.  Raw control bytes and \'hh controls are dropped,
 // as RTF gives them no meaning.  A surrogate without its partner becomes
 // U+FFFD.  Identical pictures share one decoded image.
-bool ReadRtf(const QByteArray &data, Document *out, QString *error);
+bool ReadRtf(const QByteArray &data, Document *out, QString *error, const std::function<bool()> &yield = {});
 
 } // namespace lumora

@@ -112,7 +112,7 @@ void RunList::Recolor(const std::vector<ColorPiece> &pieces, FormatTable &format
     if (pieces.empty() || m_runs.empty())
         return;
     std::vector<FormatRun> out;
-    out.reserve(m_runs.size() + pieces.size() * 2);
+    out.reserve(m_runs.size() + 2 * pieces.size() + 1);
     const auto push = [&out](int end, int format) {
         if (!out.empty() && out.back().format == format)
             out.back().end = end;

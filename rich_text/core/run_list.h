@@ -21,7 +21,7 @@ struct ColorPiece
 {
     int start = 0;
     int end = 0;
-    qint64 color = -1;
+    qint32 color = -1;
 };
 
 // The format of every character of a text, kept as runs: run ends rise

@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace lumora {
 
@@ -24,18 +25,29 @@ struct Source
 
 enum class Utf8Kind { Ascii, Utf8, Invalid };
 
+// The first byte at or after p that is not ASCII, or end: eight at a time.
+const uchar *SkipAscii(const uchar *p, const uchar *end)
+{
+    while (end - p >= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+        p += 8;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
+}
+
 // Strict UTF-8: shortest forms only, no surrogates, nothing past U+10FFFF.
 Utf8Kind ClassifyUtf8(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const auto *end = p + bytes.size();
     bool wide = false;
-    while (p < end) {
+    while ((p = SkipAscii(p, end)) < end) {
         const uchar lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
         int more = 0;
         char32_t c = 0;
         if (lead >= 0xC2 && lead <= 0xDF)
@@ -137,13 +149,21 @@ public:
         if (m_size + 2 * (end - in) > m_text.size())
             m_text.resize(m_size + 2 * (end - in) + m_text.size() / 2);
         QChar *out = m_text.data() + m_size;
-        for (; in < end; ++in) {
-            const char16_t c = Unit(*in);
-            if (c == u'\r' || (c == u'\n' && !m_afterCr)) {
+        while (in < end) {
+            // The stretch up to the next line break is copied in one tight loop.
+            const Ch *stop = in;
+            while (stop < end && Unit(*stop) != u'\r' && Unit(*stop) != u'\n')
+                ++stop;
+            if (stop > in)
+                m_afterCr = false;
+            for (; in < stop; ++in)
+                *out++ = QChar(Unit(*in));
+            if (in == end)
+                break;
+            const char16_t c = Unit(*in++);
+            if (c == u'\r' || !m_afterCr) {
                 *out++ = QLatin1Char('\r');
                 *out++ = QLatin1Char('\n');
-            } else if (c != u'\n') {
-                *out++ = QChar(c);
             }
             m_afterCr = c == u'\r';
         }
@@ -153,7 +173,9 @@ public:
     QString Finish()
     {
         m_text.truncate(m_size);
-        m_text.squeeze();
+        // Giving back a few percent is not worth copying a large text.
+        if (m_text.capacity() - m_size > m_size / 8)
+            m_text.squeeze();
         return std::move(m_text);
     }
 
@@ -174,7 +196,11 @@ private:
 // characters a byte), but up to three bytes it held back from the call
 // before come out too: a call after one that may have held bytes back gets
 // at least three bytes.
-void DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, CrLfWriter &writer)
+// How much input is decoded between two yields.
+constexpr qsizetype kYieldBytes = 2 * 1024 * 1024;
+
+bool DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, CrLfWriter &writer,
+                   const std::function<bool()> &yield)
 {
     constexpr qsizetype kCopied = 32;   // ASCII worth copying past the decoder
     constexpr qsizetype kHeldAtMost = 3;
@@ -182,6 +208,7 @@ void DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, C
     const qsizetype n = in.size();
     qsizetype from = 0, ascii = 0;
     bool held = false;   // the last call may have ended inside a sequence
+    qsizetype nextYield = kYieldBytes;
     const auto decode = [&](qsizetype upTo) {
         writer.Put(scratch, DecodeSlice(decoder, scratch, in.sliced(from, upTo - from)));
         from = upTo;
@@ -192,13 +219,17 @@ void DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, C
         if (ascii == 2 + kCopied && (!held || i - kCopied - from >= kHeldAtMost)) {
             decode(i - kCopied);
             held = false;
-            while (i < n && b[i] < 0x80)
-                ++i;
+            i = SkipAscii(b + i, b + std::min(n, i + kYieldBytes)) - b;
             writer.Put(in.data() + from, in.data() + i);
             from = i;
         } else if (i - from >= kSlice && n - i >= kHeldAtMost) {
             decode(i);
             held = true;
+        }
+        if (yield && i >= nextYield) {
+            nextYield = i + kYieldBytes;
+            if (!yield())
+                return false;
         }
     }
     decode(n);
@@ -210,6 +241,7 @@ void DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, C
     if (end - scratch >= kFlushBytes && std::all_of(end - kFlushBytes, end, [](QChar c) { return c == u'\n'; }))
         end -= kFlushBytes;
     writer.Put(scratch, end);
+    return true;
 }
 
 bool Fail(QString *error, const QString &reason)
@@ -306,7 +338,7 @@ private:
 
 } // namespace
 
-bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error)
+bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const std::function<bool()> &yield)
 {
     if (bytes.size() > kMaxDocumentFileBytes)
         return Fail(error, QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxDocumentFileBytes / (1024 * 1024)));
@@ -322,11 +354,14 @@ bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error)
     const qsizetype sliceBytes = std::min(kSlice + 8, payload.size());
     QString scratch(std::max(decoder.requiredSpace(sliceBytes), sliceBytes) + 8, Qt::Uninitialized);
     if (source.encoding == Encoding::Gb18030) {
-        DecodeGb18030(decoder, payload, scratch.data(), writer);
+        if (!DecodeGb18030(decoder, payload, scratch.data(), writer, yield))
+            return false;
     } else {
         for (qsizetype at = 0; at < payload.size(); at += kSlice) {
             const QByteArrayView slice = payload.sliced(at, std::min(kSlice, payload.size() - at));
             writer.Put(scratch.constData(), DecodeSlice(decoder, scratch.data(), slice));
+            if (yield && (at / kSlice) % (kYieldBytes / kSlice) == 0 && at > 0 && !yield())
+                return false;
         }
     }
     // No encoding here takes more than four bytes (UTF-16: two) for a character.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 #include <limits>
 
@@ -27,7 +28,9 @@ constexpr qint64 kMaxDocumentFileBytes = std::numeric_limits<qint32>::max() / 2;
 // Fails only for a file over kMaxDocumentFileBytes or a conversion that
 // comes back short; then returns false, sets *error to a Chinese reason and
 // leaves *out alone.
-bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error);
+// With yield, a long text yields now and then while it is decoded (a false
+// from it abandons the decoding: false, with no reason).
+bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const std::function<bool()> &yield = {});
 
 // The editor's plain text (CR LF line breaks, as RichTextBox::Text() gives
 // it) -> the bytes of a text file: GBK, with GB18030's four-byte sequences
