@@ -116,13 +116,22 @@ void LoadIntoEditor(const QByteArray &input, const QString &text)
     QFile::remove(path);
     if (lumora::IsRtf(input))
         return;   // read as RTF, not as text
-    FUZZ_CHECK(loaded);
+    FUZZ_CHECK(loaded || lumora::LongestLine(text) > lumora::kMaxLineChars);
+    if (!loaded)
+        return;
     QAbstractTextDocumentLayout *layout = box.document()->documentLayout();
     for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
         layout->blockBoundingRect(block);
     box.grab();
-    // Saving what the editor shows writes what saving the text would.
-    FUZZ_CHECK(Encoded(box.Text()) == Encoded(text));
+    // Saving what the editor holds writes what saving the text would, but
+    // for the characters Qt's document cannot hold (it takes them for
+    // paragraph or frame breaks), which the editor shows as U+FFFD.
+    QString held = text;
+    for (QChar &c : held) {
+        if (c == QChar::ParagraphSeparator || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1)
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    FUZZ_CHECK(Encoded(box.RawText()) == Encoded(held));
 }
 
 } // namespace
