@@ -163,9 +163,10 @@ private:
 };
 
 // The longest line the editing area lays out.  Qt lays a line out in time
-// that grows faster than its length (a million characters take seconds, and
-// past 2^27 characters it crashes); longer lines are refused with a message.
-inline constexpr int kMaxLineChars = 1 << 20;
+// that grows faster than its length (2^18 characters take half a second, 2^20
+// over three, 2^22 half a minute, and past 2^27 it crashes); longer lines are
+// refused with a message.
+inline constexpr int kMaxLineChars = 1 << 18;
 
 // The length of the longest line of a text (CR LF, LF or CR end a line).
 int LongestLine(QStringView text);

@@ -1,7 +1,9 @@
 #include "rich_text_box.h"
 
+#include <QFile>
 #include <QFontInfo>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QtTest>
 
@@ -34,6 +36,8 @@ private slots:
     void colorRunsAreOneUndoStep();
     void pasteTakesPlainText();
     void pictureIsOneCharacter();
+    void overlongLinesRefused_data();
+    void overlongLinesRefused();
 };
 
 void TstRichTextBox::startsEmptyWrappingInSongFont()
@@ -226,6 +230,53 @@ void TstRichTextBox::pictureIsOneCharacter()
     QCOMPARE(box.TextLength(), 7);
     QCOMPARE(box.Text().at(4), QChar(QChar::ObjectReplacementCharacter));
     QCOMPARE(box.Find(QStringLiteral("d")), 6);
+}
+
+// Qt's layout of one line grows faster than its length and crashes past
+// 2^27 characters: lines longer than the editor lays out are refused,
+// whether they come from a file or from a paste.
+void TstRichTextBox::overlongLinesRefused_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("file at the limit") << "file" << lumora::kMaxLineChars << true;
+    QTest::newRow("file one over") << "file" << lumora::kMaxLineChars + 1 << false;
+    QTest::newRow("paste at the limit") << "paste" << lumora::kMaxLineChars << true;
+    QTest::newRow("paste one over") << "paste" << lumora::kMaxLineChars + 1 << false;
+}
+
+void TstRichTextBox::overlongLinesRefused()
+{
+    QFETCH(QString, how);
+    QFETCH(int, length);
+    QFETCH(bool, taken);
+    RichTextBox box;
+    box.resize(825, 553);
+    box.SetSelText(QStringLiteral("ab\ncd"));
+    const QString before = box.Text();
+    // What arrives is one line, split where it lands: "a" + x... + "b".
+    const QString line = QString(length - 2, QLatin1Char('x'));
+    QString why;
+    if (how == QLatin1String("file")) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.txt"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("a" + line.toLatin1() + "b\r\nnext");
+        f.close();
+        QCOMPARE(box.LoadFile(path, &why), taken);
+    } else {
+        box.SetSelStart(1);
+        QCOMPARE(box.CanInsert(line, &why), taken);
+        box.SetSelText(line);   // refused silently when it cannot hold it
+    }
+    if (taken) {
+        QCOMPARE(lumora::LongestLine(box.Text()), length);
+    } else {
+        QCOMPARE(box.Text(), before);
+        QVERIFY2(why.contains(QString::number(length)), qPrintable(why));
+    }
 }
 
 QTEST_MAIN(TstRichTextBox)
