@@ -99,6 +99,9 @@ RichTextBox::RichTextBox(QWidget *parent) : QPlainTextEdit(parent)
     doc->setDocumentLayout(m_layout);
     setDocument(doc);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // A vertical scroll bar that came and went would change the text's width
+    // and make Qt lay out every paragraph anew, a layout object each.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RegisterPictureDrawing(doc);
     doc->setDefaultFont(DefaultFont());
     setFont(DefaultFont());
