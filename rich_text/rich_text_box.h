@@ -168,10 +168,19 @@ private:
 // refused with a message.
 inline constexpr int kMaxLineChars = 1 << 18;
 
+// The most lines the editing area opens.  Qt keeps about a hundred bytes for
+// every paragraph and fills a million of them in about four seconds; past
+// 2^23 lines a document takes gigabytes and minutes, and is refused with a
+// message (lumora-batch converts it without a display).
+inline constexpr int kMaxLines = 1 << 23;
+
 // The length of the longest line of a text (CR LF, LF or CR end a line).
 int LongestLine(QStringView text);
 // The message for a line longer than kMaxLineChars.
 QString LineTooLongMessage(qint64 length);
+// Whether the editing area can show a whole document's text; if not, *why
+// says why in Chinese.
+bool CanShowText(QStringView crlfText, QString *why);
 
 // How much text goes into Qt's document at a time when a long text is
 // loaded or pasted: a slice takes well under a tenth of a second.

@@ -237,11 +237,8 @@ bool RichTextBox::LoadBytes(QByteArray bytes, QString *error, const LoadProgress
     bytes = QByteArray();   // the file's bytes are not needed while the editor fills
     if (yield && !yield())
         return false;
-    if (const int longest = LongestLine(doc.text); longest > kMaxLineChars) {
-        if (error)
-            *error = LineTooLongMessage(longest);
+    if (!CanShowText(doc.text, error))
         return false;
-    }
     return SetDocument(std::move(doc), progress);
 }
 

@@ -38,6 +38,7 @@ private slots:
     void pictureIsOneCharacter();
     void overlongLinesRefused_data();
     void overlongLinesRefused();
+    void tooManyLinesRefused();
 };
 
 void TstRichTextBox::startsEmptyWrappingInSongFont()
@@ -244,6 +245,23 @@ void TstRichTextBox::overlongLinesRefused_data()
     QTest::newRow("file one over") << "file" << lumora::kMaxLineChars + 1 << false;
     QTest::newRow("paste at the limit") << "paste" << lumora::kMaxLineChars << true;
     QTest::newRow("paste one over") << "paste" << lumora::kMaxLineChars + 1 << false;
+}
+
+// Past 2^23 lines a document would take gigabytes of Qt's paragraphs.
+void TstRichTextBox::tooManyLinesRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lines.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(qsizetype(lumora::kMaxLines) * 2, '\n'));   // twice the lines allowed, empty
+    f.close();
+    RichTextBox box;
+    box.SetSelText(QStringLiteral("kept"));
+    QString why;
+    QVERIFY(!box.LoadFile(path, &why));
+    QVERIFY2(why.contains(QString::number(lumora::kMaxLines)), qPrintable(why));
+    QCOMPARE(box.Text(), QStringLiteral("kept"));
 }
 
 void TstRichTextBox::overlongLinesRefused()
