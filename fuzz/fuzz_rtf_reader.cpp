@@ -4,6 +4,7 @@
 // and the real editing area loads the input, shown and laid out, since
 // font and layout faults only show there.
 #include "document.h"
+#include "fuzz_editor.h"
 #include "fuzz_support.h"
 #include "rich_text_box.h"
 #include "rtf_reader.h"
@@ -16,22 +17,6 @@
 #include <cmath>
 
 namespace {
-
-lumora::RichTextBox &Box()
-{
-    static int argc = 1;
-    static char arg0[] = "fuzz";
-    static char *argv[] = {arg0, nullptr};
-    static lumora::RichTextBox *box = nullptr;
-    if (!box) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);   // lives as long as the process
-        box = new lumora::RichTextBox;
-        box->resize(400, 300);
-        box->show();
-    }
-    return *box;
-}
 
 // What a character looks like, its picture by the size the file keeps.
 bool SameLook(const lumora::Document &a, int fa, const lumora::Document &b, int fb)
@@ -80,7 +65,7 @@ void LayOut(lumora::RichTextBox &box)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    lumora::RichTextBox &box = Box();
+    lumora::RichTextBox &box = ShownEditor();
     const QByteArray bytes = Bytes(data, size);
     lumora::Document doc;
     QString error;

@@ -1,5 +1,6 @@
 // Plain-text files: any bytes load, through the codec and into a shown and
 // laid-out editing area, and no character is lost on a text round trip.
+#include "fuzz_editor.h"
 #include "fuzz_support.h"
 #include "rich_text_box.h"
 #include "rtf_reader.h"
@@ -87,22 +88,6 @@ bool Utf16Marked(const QByteArray &bytes)
     return !utf16.hasError() && bytes.size() % 2 == 0 && text.isValidUtf16();
 }
 
-lumora::RichTextBox &Editor()
-{
-    static int argc = 1;
-    static char arg0[] = "fuzz";
-    static char *argv[] = {arg0, nullptr};
-    static lumora::RichTextBox *box = nullptr;
-    if (!box) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);   // lives on as qApp
-        box = new lumora::RichTextBox;
-        box->resize(500, 300);
-        box->show();
-    }
-    return *box;
-}
-
 // Opens the bytes as File > Open does and lays out every line.
 void LoadIntoEditor(const QByteArray &input, const QString &text)
 {
@@ -110,7 +95,7 @@ void LoadIntoEditor(const QByteArray &input, const QString &text)
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(input) == input.size());
     file.close();
-    lumora::RichTextBox &box = Editor();
+    lumora::RichTextBox &box = ShownEditor();
     QString error;
     const bool loaded = box.LoadFile(path, &error);
     QFile::remove(path);

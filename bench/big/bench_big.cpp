@@ -5,6 +5,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_big [MB]
 #include "text_fold.h"
+#include "bench_support.h"
 #include "document_files.h"
 #include "highlight.h"
 #include "highlight_core.h"
@@ -23,18 +24,6 @@
 using namespace lumora;
 
 namespace {
-
-long PeakRssMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
-    }
-    return -1;
-}
 
 QByteArray Listing(qint64 bytes)
 {
@@ -55,7 +44,7 @@ double Sec(QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e9; }
 
 void Step(const char *what, double seconds)
 {
-    std::printf("  %-44s %8.2f s   peak RSS %5ld MB\n", what, seconds, PeakRssMb());
+    std::printf("  %-44s %8.2f s   peak RSS %5.0f MB\n", what, seconds, PeakRssMb());
     std::fflush(stdout);
 }
 
@@ -63,12 +52,12 @@ void Lists(const QString &text)
 {
     const QString folded = FoldCase(text);
     const auto run = [&](const char *name, const KeywordLists &lists) {
-        const long before = PeakRssMb();
+        const double before = PeakRssMb();
         QElapsedTimer t;
         t.start();
         HighlightSpans spans;
         ComputeHighlight(folded, lists, &spans);
-        std::printf("  %-44s %8.2f s   peak RSS +%ld MB\n", name, Sec(t), PeakRssMb() - before);
+        std::printf("  %-44s %8.2f s   peak RSS +%.0f MB\n", name, Sec(t), PeakRssMb() - before);
     };
     KeywordLists many;
     QRandomGenerator rng(1);
@@ -98,7 +87,7 @@ int main(int argc, char *argv[])
         if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
             return 1;
     }
-    std::printf("%lld MB listing, baseline peak RSS %ld MB\n", mb, PeakRssMb());
+    std::printf("%lld MB listing, baseline peak RSS %.0f MB\n", mb, PeakRssMb());
 
     QElapsedTimer t;
     t.start();

@@ -6,6 +6,7 @@
 //
 // The 1,000,000-line editor run happens in a child process of its own
 // (bench_listing --editor FILE), so that its peak memory is its own.
+#include "bench_support.h"
 #include "document.h"
 #include "highlight.h"
 #include "listing.h"
@@ -64,18 +65,6 @@ Run RunProgram(const QString &program, const QStringList &args)
     }
     posix_spawn_file_actions_destroy(&actions);
     return run;
-}
-
-double PeakRssMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    }
-    return -1;
 }
 
 void WriteFile(const QString &path, const QByteArray &bytes)
