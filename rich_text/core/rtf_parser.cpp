@@ -38,25 +38,7 @@ bool RtfParser::Parse(QString *error)
         }
         if (m_skipUnits > 0 && ConsumeSkipped(t))
             continue;
-        if (t.type != RtfTokenType::Word && !(t.type == RtfTokenType::Symbol && t.symbol == '*'))
-            m_star = false;
-        switch (t.type) {
-        case RtfTokenType::Open: OpenGroup(); break;
-        case RtfTokenType::Close: CloseGroup(); break;
-        case RtfTokenType::Word: OnWord(t); break;
-        case RtfTokenType::Symbol: OnSymbol(t.symbol); break;
-        case RtfTokenType::Hex: OnByte(t.hex); break;
-        case RtfTokenType::Text: OnText(t.data); break;
-        case RtfTokenType::Bin:
-            if (Top().dest == Dest::Picture && !m_picTooBig) {
-                if (m_picData.size() + t.data.size() > kMaxRtfPictureBytes)
-                    m_picTooBig = true;
-                else
-                    m_picData.append(t.data.data(), t.data.size());
-            }
-            break;
-        case RtfTokenType::End: break;
-        }
+        OnToken(t);
     }
     Flush();
     // Groups the input never closed end here.
@@ -73,6 +55,29 @@ bool RtfParser::Parse(QString *error)
         return false;
     }
     return true;
+}
+
+void RtfParser::OnToken(const RtfToken &t)
+{
+    if (t.type != RtfTokenType::Word && !(t.type == RtfTokenType::Symbol && t.symbol == '*'))
+        m_star = false;
+    switch (t.type) {
+    case RtfTokenType::Open: OpenGroup(); break;
+    case RtfTokenType::Close: CloseGroup(); break;
+    case RtfTokenType::Word: OnWord(t); break;
+    case RtfTokenType::Symbol: OnSymbol(t.symbol); break;
+    case RtfTokenType::Hex: OnByte(t.hex); break;
+    case RtfTokenType::Text: OnText(t.data); break;
+    case RtfTokenType::Bin:
+        if (Top().dest == Dest::Picture && !m_picTooBig) {
+            if (m_picData.size() + t.data.size() > kMaxRtfPictureBytes)
+                m_picTooBig = true;
+            else
+                m_picData.append(t.data.data(), t.data.size());
+        }
+        break;
+    case RtfTokenType::End: break;
+    }
 }
 
 // ---- groups ---------------------------------------------------------------

@@ -75,6 +75,7 @@ private:
     void SkipRestOfGroup();
     bool ConsumeSkipped(RtfToken &t);
 
+    void OnToken(const RtfToken &t);
     void OnWord(const RtfToken &t);
     bool OnBodyWord(RtfKw kw, const RtfToken &t);
     void OnFormatWord(RtfKw kw, const RtfToken &t);
