@@ -143,7 +143,9 @@ private:
     {
         const QChar *t = m_doc.text.constData();
         const qsizetype size = m_doc.text.size();
-        m_out.Ensure(3 * (to - from));   // a UTF-16 unit takes at most 3 bytes, a break 2
+        // A UTF-16 unit takes at most 3 bytes, a break 2; a pair that goes on
+        // into the next run 4 for its last unit here.
+        m_out.Ensure(3 * (to - from) + 1);
         char *o = m_out.Cursor();
         for (qsizetype i = from; i < to; ++i) {
             const char16_t c = t[i].unicode();
@@ -157,7 +159,7 @@ private:
                 if (ReadsAsForumTag(m_doc.text, i)) {
                     m_out.SetCursor(o);
                     AppendBreaker();
-                    m_out.Ensure(3 * (to - i));
+                    m_out.Ensure(3 * (to - i) + 1);
                     o = m_out.Cursor();
                 }
                 break;
@@ -178,7 +180,7 @@ private:
             case QChar::ObjectReplacementCharacter:
                 break;
             default:
-                o = PutUtf8(o, t, i, to);
+                o = PutUtf8(o, t, i, size);
             }
         }
         m_out.SetCursor(o);
@@ -199,14 +201,21 @@ bool IsAsciiLetter(QChar c)
 
 bool ReadsAsForumTag(QStringView text, qsizetype at)
 {
+    // Pictures are left out of forum code, so the characters around one
+    // meet there.
     qsizetype i = at + 1;
-    if (i < text.size() && text[i] == u'/')
+    const auto next = [&] {
+        while (i < text.size() && text[i] == QChar::ObjectReplacementCharacter)
+            ++i;
+        return i < text.size() ? text[i] : QChar();
+    };
+    if (next() == u'/')
         ++i;
-    if (i >= text.size() || !(IsAsciiLetter(text[i]) || text[i] == u'*'))
+    if (!(IsAsciiLetter(next()) || next() == u'*'))
         return false;
-    while (i < text.size() && (IsAsciiLetter(text[i]) || (text[i] >= u'0' && text[i] <= u'9') || text[i] == u'*'))
+    for (++i; IsAsciiLetter(next()) || (next() >= u'0' && next() <= u'9') || next() == u'*';)
         ++i;
-    return i < text.size() && (text[i] == u']' || text[i] == u'=');
+    return next() == u']' || next() == u'=';
 }
 
 QByteArray WriteBbcode(const Document &doc)

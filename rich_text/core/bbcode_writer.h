@@ -21,7 +21,8 @@ QByteArray WriteBbcode(const Document &doc);
 
 // Whether the "[" at text[at] starts something a forum may read as a tag:
 // an optional "/", a name of ASCII letters, digits and "*" that starts with
-// a letter or "*", then "]" or "=".
+// a letter or "*", then "]" or "=".  Pictures (U+FFFC) between them do not
+// count, since forum code leaves them out.
 bool ReadsAsForumTag(QStringView text, qsizetype at);
 
 } // namespace lumora

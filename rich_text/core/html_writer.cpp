@@ -156,7 +156,7 @@ private:
                 break;
             }
             default:
-                o = PutUtf8(o, t, i, to);
+                o = PutUtf8(o, t, i, size);
             }
         }
         m_out.SetCursor(o);

@@ -58,14 +58,18 @@ private:
     qsizetype m_len = 0;
 };
 
-// Writes the character at text[i] (i < end) as UTF-8 at o, at most 4 bytes,
-// and returns the position behind it; a surrogate pair takes text[i + 1]
-// too and advances i.  A lone surrogate, which no UTF-8 can carry, becomes
-// U+FFFD, as reading the document back would give anyway.
-inline char *PutUtf8(char *o, const QChar *text, qsizetype &i, qsizetype end)
+// Writes the character at text[i] (i < size, the text's length) as UTF-8
+// at o, at most 4 bytes, and returns the position behind it.  A surrogate
+// pair takes text[i + 1] too and advances i, also where the pair straddles
+// two runs of formats; the low half is then passed over where the next run
+// begins.  A lone surrogate, which no UTF-8 can carry, becomes U+FFFD, as
+// reading the document back would give anyway.
+inline char *PutUtf8(char *o, const QChar *text, qsizetype &i, qsizetype size)
 {
     char32_t c = text[i].unicode();
-    if (QChar::isHighSurrogate(c) && i + 1 < end && text[i + 1].isLowSurrogate())
+    if (QChar::isLowSurrogate(c) && i > 0 && text[i - 1].isHighSurrogate())
+        return o;   // written with its high half
+    if (QChar::isHighSurrogate(c) && i + 1 < size && text[i + 1].isLowSurrogate())
         c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
     else if (QChar::isSurrogate(c))
         c = QChar::ReplacementCharacter;

@@ -100,6 +100,12 @@ void TstPageWriters::sameDocumentBothWays_data()
         << QByteArray("[[b][/b]b]x[[b][/b]/color] [[b][/b]url=y] [[b][/b]EAX] [[b][/b]*] [EBP+8] [1] [<&K.F>] a[");
     QTest::newRow("tag split between runs") << "[" << int(kRed) << "b]" << int(kPlain) << red + "[</span>b]"
                                             << QByteArray("[color=#FF0000][[b][/b][/color]b]");
+    QTest::newRow("tag around a lost picture") << QString("[") + QChar(QChar::ObjectReplacementCharacter) + "b]"
+                                               << int(kPlain) << "" << 0 << QByteArray("[b]")
+                                               << QByteArray("[[b][/b]b]");
+    QTest::newRow("pair split between runs") << QString(QChar(0xD83D)) << int(kRed) << QString(QChar(0xDE00)) + "x"
+                                             << int(kPlain) << red + "\xF0\x9F\x98\x80</span>x"
+                                             << QByteArray("[color=#FF0000]\xF0\x9F\x98\x80[/color]x");
     QTest::newRow("breaker is not an open style") << "[i]" << int(kRedBold) << "" << 0
                                                   << QByteArray("<span style=\"color:#ff0000;font-weight:bold;\">[i]</span>")
                                                   << QByteArray("[color=#FF0000][b][[i][/i]i][/b][/color]");
