@@ -1,11 +1,13 @@
 // lumora-batch [--highlight [--lists DIR]] INPUT OUTPUT: converts one
-// document exactly as the editor loads and saves it, without a display;
-// with --highlight the "OD语法高亮" pass runs in between.
+// document exactly as the editor loads and saves it, or into an HTML page or
+// forum code, without a display; with --highlight the "OD语法高亮" pass runs
+// in between.
 #include "batch_convert.h"
 #include "system_names.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,7 +31,9 @@ void DescribeOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(QStringLiteral(
         "Converts one document exactly as the editor's File > Open and Save / Save As do, without a display.\n"
         "INPUT is read as RTF or as GBK text; OUTPUT is written as RTF when its name ends in \"rtf\" (any case),\n"
-        "else as a GBK text file.  Exit status: 0 written, 1 not converted (the reason on stderr), 2 usage."));
+        "as one self-contained UTF-8 HTML page when it ends in \".html\" or \".htm\", as UTF-8 forum code\n"
+        "([color=#RRGGBB], [b], [i], [u], [s]) when it ends in \".bbcode\" (any case), else as a GBK text file.\n"
+        "Exit status: 0 written, 1 not converted (the reason on stderr), 2 usage."));
     // Not addHelpOption(): its --help-all offers Qt's options, which this
     // program does not take.
     parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
@@ -81,6 +85,11 @@ int main(int argc, char *argv[])
     lumora::BatchJob job;
     job.input = names.Existing(lumora::EncodeArgument(files[0]));
     job.output = names.Output(lumora::EncodeArgument(files[1]));
+    // The format goes by the name given: the path written to may be a
+    // stand-in that keeps only the name's last characters.
+    job.format = lumora::OutputFormatFor(files[1]);
+    const QString shownInput = QFile::decodeName(lumora::EncodeArgument(files[0]));
+    job.title = shownInput.mid(shownInput.lastIndexOf(QLatin1Char('/')) + 1);
     job.highlight = parser.isSet(QStringLiteral("highlight"));
     job.lists = parser.isSet(QStringLiteral("lists"))
                     ? names.Existing(lumora::EncodeArgument(parser.value(QStringLiteral("lists"))))

@@ -51,19 +51,25 @@ class TstBatchHighlight : public QObject
     Q_OBJECT
 private slots:
     void sameColoursAsTheEditorPass();
+    void pageAndForumCodeCarryTheColours_data();
+    void pageAndForumCodeCarryTheColours();
     void emptyInputFailsWithTheNotice();
     void missingListsAreCreatedInTheFolder();
     void listsWithoutHighlightIsAUsageError();
 };
 
+bool WriteListingAndLists(const QTemporaryDir &dir)
+{
+    return WriteAll(dir.filePath("data-jmp.txt"), "CALL\r\nJE\r\nRETN")
+        && WriteAll(dir.filePath("data-EAX.txt"), "EAX\r\nEBP\r\nESP\r\nSS:")
+        && WriteAll(dir.filePath("data-mov.txt"), "MOV\r\nPUSH")
+        && WriteAll(dir.filePath("data-finda.txt"), "TEST\r\nGetDlgItemText") && WriteAll(dir.filePath("in.txt"), kListing);
+}
+
 void TstBatchHighlight::sameColoursAsTheEditorPass()
 {
     QTemporaryDir dir;
-    QVERIFY(WriteAll(dir.filePath("data-jmp.txt"), "CALL\r\nJE\r\nRETN"));
-    QVERIFY(WriteAll(dir.filePath("data-EAX.txt"), "EAX\r\nEBP\r\nESP\r\nSS:"));
-    QVERIFY(WriteAll(dir.filePath("data-mov.txt"), "MOV\r\nPUSH"));
-    QVERIFY(WriteAll(dir.filePath("data-finda.txt"), "TEST\r\nGetDlgItemText"));
-    QVERIFY(WriteAll(dir.filePath("in.txt"), kListing));
+    QVERIFY(WriteListingAndLists(dir));
     const QString out = dir.filePath("out.rtf");
     const ProgramRun r = Batch({"--highlight", "--lists", dir.path(), dir.filePath("in.txt"), out});
     QCOMPARE(r.exitCode, 0);
@@ -76,6 +82,51 @@ void TstBatchHighlight::sameColoursAsTheEditorPass()
     QCOMPARE(converted.Text(), here.Text());
     QCOMPARE(CharColours(converted), CharColours(here));
     QVERIFY(CharColours(here).contains(QColor(255, 0, 0).name()));
+}
+
+void TstBatchHighlight::pageAndForumCodeCarryTheColours_data()
+{
+    QTest::addColumn<QString>("input");      // in.txt, plain.rtf or coloured.rtf
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("highlight");
+    QTest::newRow("text to page") << "in.txt" << "out.html" << true;
+    QTest::newRow("rtf to page") << "plain.rtf" << "out.htm" << true;
+    QTest::newRow("coloured rtf to page") << "coloured.rtf" << "out.html" << false;
+    QTest::newRow("text to forum code") << "in.txt" << "out.bbcode" << true;
+    QTest::newRow("rtf to forum code") << "plain.rtf" << "out.bbcode" << true;
+    QTest::newRow("coloured rtf to forum code") << "coloured.rtf" << "out.bbcode" << false;
+}
+
+// Two lines of the listing as each format writes them, whatever face and
+// size an RTF input adds.
+void TstBatchHighlight::pageAndForumCodeCarryTheColours()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(bool, highlight);
+    QTemporaryDir dir;
+    QVERIFY(WriteListingAndLists(dir));
+    QCOMPARE(Batch({dir.filePath("in.txt"), dir.filePath("plain.rtf")}).exitCode, 0);
+    QCOMPARE(Batch({"--highlight", "--lists", dir.path(), dir.filePath("in.txt"), dir.filePath("coloured.rtf")}).exitCode, 0);
+    QStringList args{dir.filePath(input), dir.filePath(output)};
+    if (highlight)
+        args = QStringList{"--highlight", "--lists", dir.path()} + args;
+    const ProgramRun r = Batch(args);
+    QCOMPARE(r.exitCode, 0);
+    const QString written = QString::fromUtf8(ReadAll(dir.filePath(output)));
+
+    const bool page = !output.endsWith(QLatin1String(".bbcode"));
+    const auto in = [page](const char *rrggbb, const QString &text) {
+        return page ? QStringLiteral("<span style=\"color:#%1;[^\"]*\">%2</span>").arg(QString::fromLatin1(rrggbb).toLower(), text)
+                    : QStringLiteral("\\[color=#%1\\]%2\\[/color\\]").arg(QLatin1String(rrggbb), text);
+    };
+    const QString movLine = in("C0C000", "MOV") + ' ' + in("FF0000", "EAX") + ",DWORD PTR " + in("FF0000", "SS:")
+                          + in("FF00FF", "\\[EBP\\+8") + "\\]";
+    const QString callLine = in("0000FF", "CALL") + (page ? " &lt;JMP\\.&amp;USER32\\." : " <JMP\\.&USER32\\.")
+                           + in("800080", "GetDlgItemText") + (page ? "A&gt;" : "A>") + " +"
+                           + in("C0C0FF", "; \\\\GetDlgItemTextA") + (page ? "\n" : "\r\n");
+    for (const QString &line : {movLine, callLine})
+        QVERIFY2(QRegularExpression(line).match(written).hasMatch(), qPrintable(line + "\nnot in\n" + written));
 }
 
 void TstBatchHighlight::emptyInputFailsWithTheNotice()

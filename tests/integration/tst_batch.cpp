@@ -86,8 +86,8 @@ class TstBatch : public QObject
     Q_OBJECT
 private slots:
     void textToRtfAndBack();
-    void outputFormatByLastThreeCharacters_data();
-    void outputFormatByLastThreeCharacters();
+    void outputFormatByName_data();
+    void outputFormatByName();
     void failuresLeaveOutputUntouched_data();
     void failuresLeaveOutputUntouched();
     void usage_data();
@@ -107,28 +107,38 @@ void TstBatch::textToRtfAndBack()
     QCOMPARE(ReadAll(dir.filePath(QStringLiteral("back.txt"))), gbk + "\r\n");
 }
 
-void TstBatch::outputFormatByLastThreeCharacters_data()
+// RTF goes by the name's last three characters, as Save / Save As decide;
+// the page and forum code by their endings; anything else is GBK text.
+void TstBatch::outputFormatByName_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("rtf");
-    QTest::newRow("x.rtf") << "x.rtf" << true;
-    QTest::newRow("x.RTF") << "x.RTF" << true;
-    QTest::newRow("xrtf") << "xrtf" << true;
-    QTest::newRow("x.txt") << "x.txt" << false;
-    QTest::newRow("x") << "x" << false;
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<bool>("whole");   // start is the whole file
+    const QByteArray rtf = "{\\rtf", page = "<!DOCTYPE html>", text = "abc\r\n";
+    QTest::newRow("x.rtf") << "x.rtf" << rtf << false;
+    QTest::newRow("x.RTF") << "x.RTF" << rtf << false;
+    QTest::newRow("xrtf") << "xrtf" << rtf << false;
+    QTest::newRow("x.html.rtf") << "x.html.rtf" << rtf << false;
+    QTest::newRow("x.html") << "x.html" << page << false;
+    QTest::newRow("x.HTM") << "x.HTM" << page << false;
+    QTest::newRow("x.bbcode") << "x.bbcode" << QByteArray("abc") << true;
+    QTest::newRow("x.BBCode") << "x.BBCode" << QByteArray("abc") << true;
+    QTest::newRow("xhtml") << "xhtml" << text << true;
+    QTest::newRow("x.htmlx") << "x.htmlx" << text << true;
+    QTest::newRow("x.txt") << "x.txt" << text << true;
+    QTest::newRow("x") << "x" << text << true;
 }
 
-void TstBatch::outputFormatByLastThreeCharacters()
+void TstBatch::outputFormatByName()
 {
     QFETCH(QString, name);
-    QFETCH(bool, rtf);
+    QFETCH(QByteArray, start);
+    QFETCH(bool, whole);
     QTemporaryDir dir;
     QVERIFY(WriteAll(dir.filePath(QStringLiteral("in.txt")), "abc"));
     QCOMPARE(Batch({dir.filePath(QStringLiteral("in.txt")), dir.filePath(name)}).exitCode, 0);
     const QByteArray out = ReadAll(dir.filePath(name));
-    QCOMPARE(out.startsWith("{\\rtf"), rtf);
-    if (!rtf)
-        QCOMPARE(out, QByteArray("abc\r\n"));
+    QVERIFY2(whole ? out == start : out.startsWith(start), out.left(40).constData());
 }
 
 void TstBatch::failuresLeaveOutputUntouched_data()
@@ -167,6 +177,8 @@ void TstBatch::usage_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
     QTest::newRow("--help") << QStringList{"--help"} << 0 << "INPUT OUTPUT" << "";
+    QTest::newRow("--help names the endings") << QStringList{"--help"} << 0 << "ends in \".html\" or \".htm\"" << "";
+    QTest::newRow("--help on forum code") << QStringList{"--help"} << 0 << "when it ends in \".bbcode\"" << "";
     QTest::newRow("--version") << QStringList{"--version"} << 0 << "lumora-batch 1.0" << "";
     QTest::newRow("no file") << QStringList{} << 2 << "" << "INPUT and OUTPUT, got 0";
     QTest::newRow("one file") << QStringList{"only-one"} << 2 << "" << "INPUT and OUTPUT, got 1";
@@ -208,8 +220,15 @@ void TstBatch::namesThatAreNotUtf8()
     QVERIFY(out.open(outFd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
     QVERIFY(out.readAll().startsWith("{\\rtf"));
 
+    // The format goes by the name given, not by the stand-in written first.
+    QCOMPARE(RunWithBytes({at + "in\xff.txt", at + "out\xff.html"}), 0);
+    QFile page;
+    QVERIFY(page.open(::open((at + "out\xff.html").constData(), O_RDONLY), QIODevice::ReadOnly,
+                      QFileDevice::AutoCloseHandle));
+    QVERIFY(page.readAll().startsWith("<!DOCTYPE html>"));
+
     QCOMPARE(RunWithBytes({at + "in\xff.txt", at + "no such folder\xff/x.txt"}), 1);
-    QCOMPARE(RawNames(dir.path).size(), 3);   // no stand-in left behind
+    QCOMPARE(RawNames(dir.path).size(), 4);   // no stand-in left behind
 }
 
 QTEST_GUILESS_MAIN(TstBatch)
