@@ -266,7 +266,7 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
 
 bool RichTextBox::SaveFile(const QString &path, QString *error) const
 {
-    return WriteFileAtomically(path, TextRTF(), error);
+    return WriteDocumentBytes(path, TextRTF(), error);
 }
 
 } // namespace lumora

@@ -1,5 +1,7 @@
 #include "document_files.h"
 
+#include "rtf_reader.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -80,9 +82,23 @@ QString SaveReason(const QString &path, QFileDevice::FileError err, int savedErr
     return QStringLiteral("无法创建文件");
 }
 
-QString TooLarge()
+QString TooLarge(qint64 limit)
 {
-    return QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxDocumentFileBytes / (1024 * 1024));
+    return QStringLiteral("文件太大（超过 %1 MB）").arg(limit / (1024 * 1024));
+}
+
+// The most this program reads of a file whose content starts with `head`.
+qint64 ReadLimit(const QByteArray &head)
+{
+    return IsRtf(head) ? kMaxRtfFileBytes : kMaxDocumentFileBytes;
+}
+
+// The first bytes of a file, enough to tell RTF by its start.
+QByteArray Head(QFile &f)
+{
+    QByteArray head = f.read(4096);
+    f.seek(0);
+    return head;
 }
 
 } // namespace
@@ -105,13 +121,16 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
         return fail(OpenReason(QFileInfo(path)));
     if (!S_ISREG(ps.st.st_mode))
         return fail(QStringLiteral("这不是普通文件（可能是设备或管道）"));
-    if (ps.st.st_size > kMaxDocumentFileBytes)
-        return fail(TooLarge());
+    if (ps.st.st_size > kMaxRtfFileBytes)
+        return fail(TooLarge(kMaxRtfFileBytes));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return fail(OpenReason(QFileInfo(path)));
+    const qint64 limit = ps.st.st_size > kMaxDocumentFileBytes ? ReadLimit(Head(f)) : kMaxDocumentFileBytes;
+    if (ps.st.st_size > limit)
+        return fail(TooLarge(limit));
     // One byte more than the file holds tells a file that grew meanwhile.
-    const qint64 want = std::min(f.size(), kMaxDocumentFileBytes) + 1;
+    const qint64 want = std::min(f.size(), limit) + 1;
     constexpr qint64 kPiece = 8 * 1024 * 1024;
     QByteArray data;
     if (!yield || want <= kPiece) {
@@ -128,8 +147,8 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
     }
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
-    if (data.size() > kMaxDocumentFileBytes)
-        return fail(TooLarge());
+    if (data.size() > ReadLimit(data.left(4096)))
+        return fail(TooLarge(ReadLimit(data.left(4096))));
     *out = std::move(data);
     return true;
 }
@@ -245,6 +264,21 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
     if (ps.exists && !S_ISREG(ps.st.st_mode))
         return WriteToDevice(path, data, &reason) || fail("");
     return WriteReplacing(path, data, ps, &reason) || fail(kept);
+}
+
+bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *error, qint64 limit)
+{
+    if (limit <= 0)
+        limit = ReadLimit(data.left(4096));
+    if (data.size() > limit) {
+        if (error)
+            *error = QStringLiteral("无法保存文件“%1”：保存下来会有 %2 MB，超过了本程序能打开的 %3 MB，以后就打不开了。原来的文件没有改动。")
+                         .arg(path)
+                         .arg((data.size() + 1024 * 1024 - 1) / (1024 * 1024))
+                         .arg(limit / (1024 * 1024));
+        return false;
+    }
+    return WriteFileAtomically(path, data, error);
 }
 
 } // namespace lumora

@@ -8,8 +8,9 @@
 
 namespace lumora {
 
-// Reads a whole regular file of at most kMaxDocumentFileBytes (larger ones
-// are refused before they are read).  On failure returns false and sets
+// Reads a whole regular file of at most kMaxDocumentFileBytes, or of at most
+// kMaxRtfFileBytes when it is RTF (larger ones are refused before they are
+// read).  On failure returns false and sets
 // *error to a Chinese sentence that names the file and the reason.
 // With yield, a large file is read in pieces with a yield after each (a
 // false from it abandons the read: false, with no reason).
@@ -23,6 +24,12 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
 // reading it), and so is a symbolic link that loops.  Returns true only when
 // every byte was written.  On failure sets *error as above.
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error);
+
+// Writes a document file (RTF or text) as WriteFileAtomically does, but only
+// when ReadFileBytes would read it back: a larger one is refused with the
+// reason and the old file left as it is.  The limit is the one for the
+// data's kind, or `limit` where that is given.
+bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *error, qint64 limit = 0);
 
 // Writes the editor's plain text (CR LF line breaks) as a GBK text file,
 // followed by one CR LF, atomically (see EncodeTextFile).

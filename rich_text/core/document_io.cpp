@@ -34,7 +34,7 @@ bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const 
 
 bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QString *error)
 {
-    return asRtf ? WriteFileAtomically(path, WriteRtf(doc), error) : WriteTextFile(path, doc.text, error);
+    return asRtf ? WriteDocumentBytes(path, WriteRtf(doc), error) : WriteTextFile(path, doc.text, error);
 }
 
 bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)
@@ -46,7 +46,7 @@ bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)
             *error = QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, why);
         return false;
     }
-    return WriteFileAtomically(path, bytes, error);
+    return WriteDocumentBytes(path, bytes, error);
 }
 
 } // namespace lumora

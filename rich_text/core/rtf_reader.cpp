@@ -20,6 +20,11 @@ bool ReadRtf(const QByteArray &data, Document *out, QString *error, const std::f
             *error = QStringLiteral("不是 RTF 格式的文件");
         return false;
     }
+    if (data.size() > kMaxRtfFileBytes) {
+        if (error)
+            *error = QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxRtfFileBytes / (1024 * 1024));
+        return false;
+    }
     RtfParser parser(data);
     parser.SetYield(yield);
     if (!parser.Parse(error))

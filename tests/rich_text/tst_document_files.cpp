@@ -2,6 +2,7 @@
 // used, targets that must not be waited on, and what a save keeps of the
 // file it replaces.
 #include "document_files.h"
+#include "rtf_reader.h"
 #include "../support/test_files.h"
 
 #include <QtTest>
@@ -32,6 +33,9 @@ private slots:
     void pipeIsRefusedWithoutWaiting();
     void deviceIsWrittenInPlace();
     void keepsOwnerGroupAndMode();
+    void refusesWhatCouldNotBeOpenedAgain_data();
+    void refusesWhatCouldNotBeOpenedAgain();
+    void bigRtfIsRefusedBeforeReading();
 };
 
 void TstDocumentFiles::badPaths_data()
@@ -125,4 +129,45 @@ void TstDocumentFiles::keepsOwnerGroupAndMode()
 }
 
 QTEST_GUILESS_MAIN(TstDocumentFiles)
+// A save that the program could not open again is no save: it is refused
+// and the old file stays.  The limit is lowered here; the real ones are
+// 1 GiB for text and 2 GiB for RTF.
+void TstDocumentFiles::refusesWhatCouldNotBeOpenedAgain_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("text at the limit") << QByteArray("0123456789abcdef") << true;
+    QTest::newRow("text one byte over") << QByteArray("0123456789abcdefg") << false;
+}
+
+void TstDocumentFiles::refusesWhatCouldNotBeOpenedAgain()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    QVERIFY(WriteAll(path, "old"));
+    QString error;
+    QCOMPARE(WriteDocumentBytes(path, data, &error, 16), saved);
+    QCOMPARE(ReadAll(path), saved ? data : QByteArray("old"));
+    if (!saved)
+        QVERIFY2(error.contains(path) && error.contains(QStringLiteral("打不开")), qPrintable(error));
+}
+
+void TstDocumentFiles::bigRtfIsRefusedBeforeReading()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.rtf"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{\\rtf1 ") == 7);
+        QVERIFY(f.resize(kMaxRtfFileBytes + 1));   // sparse: takes no disk space
+    }
+    QByteArray bytes;
+    QString error;
+    QVERIFY(!ReadFileBytes(path, &bytes, &error));
+    QVERIFY2(error.contains(QStringLiteral("文件太大")), qPrintable(error));
+    QVERIFY(bytes.isEmpty());
+}
+
 #include "tst_document_files.moc"
