@@ -272,10 +272,10 @@ bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *er
         limit = ReadLimit(data.left(4096));
     if (data.size() > limit) {
         if (error)
-            *error = QStringLiteral("无法保存文件“%1”：保存下来会有 %2 MB，超过了本程序能打开的 %3 MB，以后就打不开了。原来的文件没有改动。")
+            *error = QStringLiteral("无法保存文件“%1”：保存下来会有 %2 字节，超过了本程序能打开的 %3 字节，以后就打不开了。原来的文件没有改动。")
                          .arg(path)
-                         .arg((data.size() + 1024 * 1024 - 1) / (1024 * 1024))
-                         .arg(limit / (1024 * 1024));
+                         .arg(data.size())
+                         .arg(limit);
         return false;
     }
     return WriteFileAtomically(path, data, error);
