@@ -30,7 +30,8 @@ void DescribeOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral(
         "Converts one document exactly as the editor's File > Open and Save / Save As do, without a display.\n"
-        "INPUT is read as RTF or as GBK text; OUTPUT is written as RTF when its name ends in \"rtf\" (any case),\n"
+        "INPUT is read as RTF or as text (UTF-8 or UTF-16 where the whole file is, else GBK);\n"
+        "OUTPUT is written as RTF when its name ends in \"rtf\" (any case),\n"
         "as one self-contained UTF-8 HTML page when it ends in \".html\" or \".htm\", as UTF-8 forum code\n"
         "([color=#RRGGBB], [b], [i], [u], [s]) when it ends in \".bbcode\" (any case), else as a GBK text file.\n"
         "Exit status: 0 written, 1 not converted (the reason on stderr), 2 usage."));
