@@ -3,6 +3,7 @@
 #include "document.h"
 #include "rtf_charset.h"
 #include "rtf_pictures.h"
+#include "utf8_out.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -25,63 +26,13 @@ constexpr qint64 kFallbackBudgetBytes = qint64(4) * 1024 * 1024;
 
 const char kHex[] = "0123456789abcdef";
 
-// The output, built in place in the QByteArray that is returned, with
-// appends inlined: they come at a few bytes each, millions of times.
-class Out
-{
-public:
-    void reserve(size_t n)
-    {
-        if (n > size_t(m_buf.size()))
-            Grow(n - m_len);
-    }
-    void push_back(char c)
-    {
-        if (m_len == size_t(m_buf.size()))
-            Grow(1);
-        m_data[m_len++] = c;
-    }
-    void append(const char *s, size_t n)
-    {
-        if (m_len + n > size_t(m_buf.size()))
-            Grow(n);
-        std::memcpy(m_data + m_len, s, n);
-        m_len += n;
-    }
-    void append(const char *s) { append(s, std::strlen(s)); }
-    size_t size() const { return m_len; }
-    void resize(size_t n)
-    {
-        if (n > size_t(m_buf.size()))
-            Grow(n - m_len);
-        m_len = n;
-    }
-    char *data() { return m_data; }
-    QByteArray Take()
-    {
-        m_buf.truncate(qsizetype(m_len));
-        return std::move(m_buf);
-    }
-
-private:
-    void Grow(size_t more)
-    {
-        m_buf.resize(qsizetype(std::max(m_len + more, size_t(m_buf.size()) * 3 / 2 + 64)));
-        m_data = m_buf.data();
-    }
-
-    QByteArray m_buf;
-    char *m_data = nullptr;
-    size_t m_len = 0;
-};
-
-void AppendHexByte(Out &out, uchar b)
+void AppendHexByte(ByteOut &out, uchar b)
 {
     const char esc[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
-    out.append(esc, 4);
+    out.Put(esc, 4);
 }
 
-void AppendInt(Out &out, qint64 n)
+void AppendInt(ByteOut &out, qint64 n)
 {
     char buf[24];
     char *end = buf + sizeof buf, *p = end;
@@ -92,33 +43,33 @@ void AppendInt(Out &out, qint64 n)
     } while (v);
     if (n < 0)
         *--p = '-';
-    out.append(p, size_t(end - p));
+    out.Put(p, end - p);
 }
 
-void AppendNumber(Out &out, const char *word, qint64 n)
+void AppendNumber(ByteOut &out, const char *word, qint64 n)
 {
-    out.append(word);
+    out.PutString(word);
     AppendInt(out, n);
 }
 
 // \uN with N as a signed 16-bit number, then '?' for readers without Unicode.
-void AppendUnicode(Out &out, char16_t u)
+void AppendUnicode(ByteOut &out, char16_t u)
 {
     AppendNumber(out, "\\u", u > 0x7FFF ? int(u) - 0x10000 : int(u));
-    out.push_back('?');
+    out.Put('?');
 }
 
 // Text outside the body (font names): GBK bytes escaped, nothing raw that a
 // reader could take for syntax.
-void AppendEscapedName(Out &out, const QString &name)
+void AppendEscapedName(ByteOut &out, const QString &name)
 {
     for (QChar qc : name) {
         const char16_t c = qc.unicode();
         if (c == '\\' || c == '{' || c == '}') {
-            out.push_back('\\');
-            out.push_back(char(c));
+            out.Put('\\');
+            out.Put(char(c));
         } else if (c >= 0x20 && c < 0x80 && c != ';') {
-            out.push_back(char(c));
+            out.Put(char(c));
         } else if (c < 0x80) {
             AppendHexByte(out, uchar(c));
         } else if (const quint16 g = GbkCodeOf(c)) {
@@ -154,7 +105,7 @@ private:
     int ColorIndex(qint64 color);
     const RunFormat &Resolve(int id);
     void SetFormat(const RunFormat &f);
-    void Word(const char *w) { m_body.append(w); m_delimit = true; }
+    void Word(const char *w) { m_body.PutString(w); m_delimit = true; }
     void Toggle(bool on, const char *onWord, const char *offWord) { Word(on ? onWord : offWord); }
     void WriteAlign(int paragraph);
     qsizetype WriteSpan(qsizetype from, qsizetype to, int format);
@@ -173,7 +124,7 @@ private:
     QHash<qint64, QByteArray> m_png;        // by image cache key
     QHash<qint64, QByteArray> m_fallback;   // by image cache key
     qint64 m_fallbackBytes = 0;
-    Out m_body;                    // the whole file
+    ByteOut m_body;                // the whole file
     RunFormat m_cur;               // what \plain gives, until changed
     int m_align = 0;
     int m_paragraph = 0;
@@ -276,17 +227,17 @@ qsizetype Writer::WriteSpan(qsizetype from, qsizetype to, int format)
         const char16_t c = s[i].unicode();
         if (c >= 0x20 && c < 0x80) {
             if (m_delimit) {
-                m_body.push_back(' ');
+                m_body.Put(' ');
                 m_delimit = false;
             }
             if (c == '\\' || c == '{' || c == '}')
-                m_body.push_back('\\');
-            m_body.push_back(char(c));
+                m_body.Put('\\');
+            m_body.Put(char(c));
             ++i;
         } else if (c == '\r' || c == '\n') {
             // CR LF is one break; a lone CR or LF counts as one too.
             i += (c == '\r' && i + 1 < n && s[i + 1] == QLatin1Char('\n')) ? 2 : 1;
-            m_body.append("\\par\r\n", 6);
+            m_body.Put("\\par\r\n");
             m_delimit = false;
             WriteAlign(++m_paragraph);
         } else if (c == QChar::ObjectReplacementCharacter && picture >= 0 && picture < m_doc.pictures.size()) {
@@ -332,9 +283,8 @@ void Writer::WriteChar(qsizetype i)
 void Writer::WriteHex(const QByteArray &data)
 {
     const qsizetype n = data.size();
-    const size_t start = m_body.size();
-    m_body.resize(start + size_t(n * 2 + (n + 63) / 64 * 2));
-    char *out = m_body.data() + start;
+    m_body.Ensure(n * 2 + (n + 63) / 64 * 2);
+    char *out = m_body.Cursor();
     for (qsizetype i = 0; i < n; ++i) {
         if (i % 64 == 0) {
             *out++ = '\r';
@@ -344,6 +294,7 @@ void Writer::WriteHex(const QByteArray &data)
         *out++ = kHex[b >> 4];
         *out++ = kHex[b & 15];
     }
+    m_body.SetCursor(out);
 }
 
 void Writer::WritePicture(int index)
@@ -367,13 +318,13 @@ void Writer::WritePicture(int index)
     const double w = p.width > 0 ? p.width : p.image.width();
     const double h = p.height > 0 ? p.height : p.image.height();
     const qint64 goalw = std::llround(w * 15), goalh = std::llround(h * 15);
-    m_body.append(jpeg ? "{\\*\\shppict{\\pict\\jpegblip" : "{\\*\\shppict{\\pict\\pngblip");
+    m_body.PutString(jpeg ? "{\\*\\shppict{\\pict\\jpegblip" : "{\\*\\shppict{\\pict\\pngblip");
     AppendNumber(m_body, "\\picw", p.image.isNull() ? std::llround(w) : p.image.width());
     AppendNumber(m_body, "\\pich", p.image.isNull() ? std::llround(h) : p.image.height());
     AppendNumber(m_body, "\\picwgoal", goalw);
     AppendNumber(m_body, "\\pichgoal", goalh);
     WriteHex(data);
-    m_body.append("}}");
+    m_body.Put("}}");
     const qint64 pixels = qint64(p.image.width()) * p.image.height();
     if (!p.image.isNull() && pixels <= kMaxFallbackPixels) {
         auto it = m_fallback.find(key);
@@ -382,13 +333,13 @@ void Writer::WritePicture(int index)
             m_fallbackBytes += it.value().size();
         }
         if (it != m_fallback.end() && !it.value().isEmpty()) {
-            m_body.append("{\\nonshppict{\\pict\\wmetafile8");
+            m_body.Put("{\\nonshppict{\\pict\\wmetafile8");
             AppendNumber(m_body, "\\picw", std::llround(w * 2540 / 96));
             AppendNumber(m_body, "\\pich", std::llround(h * 2540 / 96));
             AppendNumber(m_body, "\\picwgoal", goalw);
             AppendNumber(m_body, "\\pichgoal", goalh);
             WriteHex(it.value());
-            m_body.append("}}");
+            m_body.Put("}}");
         }
     }
     m_delimit = false;
@@ -396,23 +347,23 @@ void Writer::WritePicture(int index)
 
 void Writer::WriteHeader()
 {
-    Out &h = m_body;
-    h.append("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang2052{\\fonttbl");
+    ByteOut &h = m_body;
+    h.Put("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang2052{\\fonttbl");
     for (int i = 0; i < m_fonts.size(); ++i) {
         // Every font says GBK, because every byte of text in this file is GBK.
         AppendNumber(h, "{\\f", i);
-        h.append("\\fnil\\fcharset134 ");
+        h.Put("\\fnil\\fcharset134 ");
         AppendEscapedName(h, m_fonts[i]);
-        h.append(";}");
+        h.Put(";}");
     }
-    h.append("}\r\n{\\colortbl ;");
+    h.Put("}\r\n{\\colortbl ;");
     for (qint64 c : m_colors) {
         AppendNumber(h, "\\red", c & 0xFF);
         AppendNumber(h, "\\green", (c >> 8) & 0xFF);
         AppendNumber(h, "\\blue", (c >> 16) & 0xFF);
-        h.push_back(';');
+        h.Put(';');
     }
-    h.append("}\r\n\\viewkind4\\uc1\\pard\\plain");
+    h.Put("}\r\n\\viewkind4\\uc1\\pard\\plain");
 }
 
 QByteArray Writer::Write()
@@ -423,7 +374,7 @@ QByteArray Writer::Write()
         Resolve(r.format);
     Resolve(0);
     const qsizetype n = m_doc.text.size();
-    m_body.reserve(size_t(n + n / 4 + 1024));
+    m_body.Ensure(n + n / 4 + 1024);
     WriteHeader();
     WriteAlign(0);
     qsizetype i = 0;
@@ -440,7 +391,7 @@ QByteArray Writer::Write()
         SetFormat(Resolve(0));
         WriteSpan(i, n, 0);
     }
-    m_body.append("\r\n}\r\n");
+    m_body.Put("\r\n}\r\n");
     return m_body.Take();
 }
 

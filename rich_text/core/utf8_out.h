@@ -12,7 +12,7 @@ namespace lumora {
 class ByteOut
 {
 public:
-    explicit ByteOut(qsizetype sizeHint) { Ensure(sizeHint); }
+    explicit ByteOut(qsizetype sizeHint = 0) { Ensure(sizeHint); }
 
     // Room for `more` bytes behind the end; what Cursor() returns stays
     // good until the next Ensure.
@@ -43,6 +43,7 @@ public:
         m_len += n;
     }
     void Put(const QByteArray &bytes) { Put(bytes.constData(), bytes.size()); }
+    void PutString(const char *s) { Put(s, qsizetype(std::strlen(s))); }
 
     QByteArray Take()
     {
