@@ -82,11 +82,6 @@ QString SaveReason(const QString &path, QFileDevice::FileError err, int savedErr
     return QStringLiteral("无法创建文件");
 }
 
-QString TooLarge(qint64 limit)
-{
-    return QStringLiteral("文件太大（超过 %1 MB）").arg(limit / (1024 * 1024));
-}
-
 // The most this program reads of a file whose content starts with `head`.
 qint64 ReadLimit(const QByteArray &head)
 {
@@ -122,13 +117,13 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
     if (!S_ISREG(ps.st.st_mode))
         return fail(QStringLiteral("这不是普通文件（可能是设备或管道）"));
     if (ps.st.st_size > kMaxRtfFileBytes)
-        return fail(TooLarge(kMaxRtfFileBytes));
+        return fail(TooLargeReason(kMaxRtfFileBytes));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return fail(OpenReason(QFileInfo(path)));
     const qint64 limit = ps.st.st_size > kMaxDocumentFileBytes ? ReadLimit(Head(f)) : kMaxDocumentFileBytes;
     if (ps.st.st_size > limit)
-        return fail(TooLarge(limit));
+        return fail(TooLargeReason(limit));
     // One byte more than the file holds tells a file that grew meanwhile.
     const qint64 want = std::min(f.size(), limit) + 1;
     constexpr qint64 kPiece = 8 * 1024 * 1024;
@@ -147,8 +142,8 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
     }
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
-    if (data.size() > ReadLimit(data.left(4096)))
-        return fail(TooLarge(ReadLimit(data.left(4096))));
+    if (const qint64 read = ReadLimit(data.left(4096)); data.size() > read)
+        return fail(TooLargeReason(read));
     *out = std::move(data);
     return true;
 }

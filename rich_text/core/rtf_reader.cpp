@@ -2,6 +2,7 @@
 
 #include "document.h"
 #include "rtf_parser.h"
+#include "text_codec.h"
 
 namespace lumora {
 
@@ -22,7 +23,7 @@ bool ReadRtf(const QByteArray &data, Document *out, QString *error, const std::f
     }
     if (data.size() > kMaxRtfFileBytes) {
         if (error)
-            *error = QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxRtfFileBytes / (1024 * 1024));
+            *error = TooLargeReason(kMaxRtfFileBytes);
         return false;
     }
     RtfParser parser(data);

@@ -338,10 +338,15 @@ private:
 
 } // namespace
 
+QString TooLargeReason(qint64 limitBytes)
+{
+    return QStringLiteral("文件太大（超过 %1 MB）").arg(limitBytes / (1024 * 1024));
+}
+
 bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const std::function<bool()> &yield)
 {
     if (bytes.size() > kMaxDocumentFileBytes)
-        return Fail(error, QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxDocumentFileBytes / (1024 * 1024)));
+        return Fail(error, TooLargeReason(kMaxDocumentFileBytes));
     const Source source = Detect(bytes);
     const QByteArrayView payload = QByteArrayView(bytes).sliced(source.markBytes);
     const bool utf16 = source.encoding == Encoding::Utf16Le || source.encoding == Encoding::Utf16Be;

@@ -16,6 +16,9 @@ namespace lumora {
 // limit lies below it.
 constexpr qint64 kMaxDocumentFileBytes = std::numeric_limits<qint32>::max() / 2;
 
+// The reason given for a file over a reading limit, in Chinese.
+QString TooLargeReason(qint64 limitBytes);
+
 // Bytes of a plain-text file -> text whose every line break is CR LF ("\r\n";
 // CR LF, a lone LF and a lone CR each become CR LF).  The encoding:
 //  - UTF-16 (LE or BE) when the file starts with that byte-order mark and the
