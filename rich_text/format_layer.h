@@ -49,9 +49,7 @@ public:
     void SetCursor(int position, int anchor);
     // Changes the format text typed next at the cursor takes.
     void ChangePending(const Change &change);
-    bool HasPending() const { return m_pending >= 0; }
     void ClearPending() { m_pending = -1; }
-    int PendingFormat() const { return m_pending; }
     // What text inserted at the cursor takes now.
     int CursorFormat() const;
     // Changes the formats of [from, to) as one undoable step.

@@ -48,15 +48,6 @@ RunList RunList::Slice(int from, int to) const
     return out;
 }
 
-// Joins the run at index with equal neighbours, on both sides.
-void RunList::MergeAround(size_t index)
-{
-    if (index + 1 < m_runs.size() && m_runs[index].format == m_runs[index + 1].format)
-        m_runs.erase(m_runs.begin() + qsizetype(index));
-    if (index > 0 && index < m_runs.size() && m_runs[index - 1].format == m_runs[index].format)
-        m_runs.erase(m_runs.begin() + qsizetype(index - 1));
-}
-
 void RunList::Replace(int pos, int removed, const RunList &inserted)
 {
     const int len = Length();

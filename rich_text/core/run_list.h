@@ -56,8 +56,6 @@ public:
     friend bool operator!=(const RunList &a, const RunList &b) { return !(a == b); }
 
 private:
-    void MergeAround(size_t index);
-
     std::vector<FormatRun> m_runs;
 };
 

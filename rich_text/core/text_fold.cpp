@@ -4,11 +4,6 @@
 
 namespace lumora {
 
-char16_t FoldedUnitAt(QStringView s, qsizetype i)
-{
-    return FoldedUnit(s.data(), s.size(), i, FoldTable());
-}
-
 QString FoldCase(QStringView s)
 {
     const char16_t *table = FoldTable();

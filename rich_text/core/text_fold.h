@@ -10,10 +10,6 @@ namespace lumora {
 // match in folded text is a match at the same place in the text.
 QString FoldCase(QStringView s);
 
-// The folded UTF-16 unit at position i of s, exactly what FoldCase(s)[i] is,
-// computed without folding the rest.
-char16_t FoldedUnitAt(QStringView s, qsizetype i);
-
 // The first position >= from where the folded needle matches the text,
 // compared folded; -1 when there is none.  No folded copy of the text.
 qsizetype FoldedIndexOf(QStringView text, QStringView foldedNeedle, qsizetype from = 0);
