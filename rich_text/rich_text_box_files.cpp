@@ -25,30 +25,26 @@ namespace {
 constexpr int kProgressEveryMs = 50;
 
 // Characters Qt's document cannot hold as characters (it would take them
-// for paragraph or frame breaks) become U+FFFD, keeping every position.
-bool IsForeignBreak(char16_t c)
+// for paragraph or frame breaks), and a CR or LF outside a CR LF, become
+// U+FFFD, keeping every position.
+bool ForeignAt(const QChar *s, qsizetype n, qsizetype i)
 {
-    return c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
+    const char16_t c = s[i].unicode();
+    return c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1
+        || (c == u'\r' && (i + 1 >= n || s[i + 1] != u'\n')) || (c == u'\n' && (i == 0 || s[i - 1] != u'\r'));
 }
 
 void SanitizeForQt(QString &text)
 {
     const qsizetype n = text.size();
-    const QChar *s = text.constData();
     qsizetype i = 0;
-    for (; i < n; ++i) {
-        const char16_t c = s[i].unicode();
-        if (IsForeignBreak(c) || (c == u'\r' && (i + 1 >= n || s[i + 1] != u'\n'))
-            || (c == u'\n' && (i == 0 || s[i - 1] != u'\r')))
-            break;
-    }
+    while (i < n && !ForeignAt(text.constData(), n, i))
+        ++i;
     if (i == n)
-        return;
+        return;   // nothing to replace: no copy of a shared text
     QChar *d = text.data();
     for (; i < n; ++i) {
-        const char16_t c = d[i].unicode();
-        if (IsForeignBreak(c) || (c == u'\r' && (i + 1 >= n || d[i + 1] != u'\n'))
-            || (c == u'\n' && (i == 0 || d[i - 1] != u'\r')))
+        if (ForeignAt(d, n, i))
             d[i] = QChar(QChar::ReplacementCharacter);
     }
 }
