@@ -151,7 +151,7 @@ private:
     QTextCharFormat InsertFormat() const;
     static bool IsTyping(const QKeyEvent *e);
     void FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned);
-    bool LoadBytes(QByteArray bytes, QString *error, const LoadProgress &progress, const WorkYield &yield);
+    bool ShowDocument(Document doc, QString *error, const LoadProgress &progress);
 
     TextMirror *m_mirror;
     LayerLayout *m_layout;

@@ -5,9 +5,7 @@
 #include "format_layer.h"
 #include "layer_layout.h"
 #include "pictures.h"
-#include "rtf_reader.h"
 #include "rtf_writer.h"
-#include "text_codec.h"
 #include "text_mirror.h"
 
 #include <QElapsedTimer>
@@ -222,17 +220,13 @@ bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
 {
     if (rtf.isEmpty())
         return SetDocument(Document());   // text, formats and pictures alike
-    return LoadBytes(rtf, error, {}, {});
+    Document doc;
+    return ReadDocument(rtf, &doc, error) && ShowDocument(std::move(doc), error, {});
 }
 
-bool RichTextBox::LoadBytes(QByteArray bytes, QString *error, const LoadProgress &progress, const WorkYield &yield)
+// A document read whole goes in when every line fits the editing area.
+bool RichTextBox::ShowDocument(Document doc, QString *error, const LoadProgress &progress)
 {
-    Document doc;
-    if (!ReadDocument(bytes, &doc, error, yield))
-        return false;
-    bytes = QByteArray();   // the file's bytes are not needed while the editor fills
-    if (yield && !yield())
-        return false;
     if (!CanShowText(doc.text, error))
         return false;
     return SetDocument(std::move(doc), progress);
@@ -248,11 +242,13 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
     WorkYield yield;
     if (progress)
         yield = [&] { return progress(0) && alive; };
-    QByteArray bytes;
-    if (!ReadFileBytes(path, &bytes, error, yield))
+    Document doc;
+    if (!ReadDocumentFile(path, &doc, error, yield))
+        return false;   // the file's bytes are let go before the editor fills
+    if (yield && !yield())
         return false;
     QString why;
-    if (!LoadBytes(std::move(bytes), &why, progress, yield)) {
+    if (!ShowDocument(std::move(doc), &why, progress)) {
         if (error && !why.isEmpty())
             *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
         return false;
