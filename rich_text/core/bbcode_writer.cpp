@@ -27,18 +27,7 @@ Look LookOf(const CharFormat &f)
     return {f.color, quint8((f.bold ? 1 : 0) | (f.italic ? 2 : 0) | (f.underline ? 4 : 0) | (f.strike ? 8 : 0))};
 }
 
-// Characters of printable ASCII but "[" that go out as they are.
-struct PlainAscii
-{
-    bool plain[128] = {};
-    constexpr PlainAscii()
-    {
-        for (int c = 0x20; c < 0x7F; ++c)
-            plain[c] = c != '[';
-        plain[int('\t')] = true;
-    }
-};
-constexpr PlainAscii kPlainAscii;
+constexpr PlainAscii kPlainAscii("[");
 
 // A look as the tags that hold it open, outermost first: -1 the colour,
 // 0..3 a style.

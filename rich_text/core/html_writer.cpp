@@ -64,18 +64,7 @@ QByteArray PictureTag(const Picture &p)
          + QByteArray::number(qRound(p.height)) + "\" src=\"data:" + mime + ";base64," + data.toBase64() + "\">";
 }
 
-// Characters of printable ASCII that go out as they are.
-struct PlainAscii
-{
-    bool plain[128] = {};
-    constexpr PlainAscii()
-    {
-        for (int c = 0x20; c < 0x7F; ++c)
-            plain[c] = c != '<' && c != '>' && c != '&';
-        plain[int('\t')] = true;
-    }
-};
-constexpr PlainAscii kPlainAscii;
+constexpr PlainAscii kPlainAscii("<>&");
 
 // Writes runs of a document as spans.  Neighbouring runs that look alike
 // (they differ only in the picture they show) share one span.

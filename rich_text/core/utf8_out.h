@@ -59,6 +59,21 @@ private:
     qsizetype m_len = 0;
 };
 
+// Which characters of printable ASCII (and tab) a writer puts out as they
+// are: all but the ones its format gives a meaning.
+struct PlainAscii
+{
+    bool plain[128] = {};
+    constexpr explicit PlainAscii(const char *special)
+    {
+        for (int c = 0x20; c < 0x7F; ++c)
+            plain[c] = true;
+        plain[int('\t')] = true;
+        for (; *special; ++special)
+            plain[int(*special)] = false;
+    }
+};
+
 // Writes the character at text[i] (i < size, the text's length) as UTF-8
 // at o, at most 4 bytes, and returns the position behind it.  A surrogate
 // pair takes text[i + 1] too and advances i, also where the pair straddles
