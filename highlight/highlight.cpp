@@ -10,10 +10,6 @@
 
 namespace lumora {
 
-namespace {
-
-} // namespace
-
 bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress)
 {
     if (editor.TextLength() == 0)
