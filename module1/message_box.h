@@ -7,8 +7,12 @@ class QWidget;
 
 namespace lumora {
 
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+// YesNo: Yes is the default.  YesNoDefaultNo: No is, for a question whose
+// Yes gives something up.  SaveDiscardCancel: 保存(&S) (the default),
+// 不保存(&N) and 取消, for changes that would otherwise be lost.  Escape
+// answers No, or Cancel.
+enum class MsgButtons { Ok, YesNo, YesNoDefaultNo, SaveDiscardCancel };
+enum class MsgAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 struct MsgRequest
 {
@@ -20,7 +24,7 @@ struct MsgRequest
 using MsgResponder = std::function<MsgAnswer(const MsgRequest &)>;
 
 // The program's one way to ask or tell the user something: a modal box with
-// a text, a title, OK or Yes (default) and No, and never an icon.
+// a text, a title, the buttons asked for, and never an icon.
 MsgAnswer MsgBox(QWidget *parent, const QString &text, const QString &title,
                  MsgButtons buttons = MsgButtons::Ok);
 
