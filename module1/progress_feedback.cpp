@@ -18,7 +18,10 @@ ProgressFeedback::ProgressFeedback(QWidget *watched, QWidget *parent, QString ti
     m_clock.start();
 }
 
-ProgressFeedback::~ProgressFeedback() = default;
+ProgressFeedback::~ProgressFeedback()
+{
+    delete m_dialog.data();
+}
 
 bool ProgressFeedback::Report(int permille)
 {
@@ -37,7 +40,7 @@ bool ProgressFeedback::Report(int permille)
 
 void ProgressFeedback::ShowDialog()
 {
-    m_dialog = std::make_unique<QProgressDialog>(m_parent);
+    m_dialog = new QProgressDialog(m_parent);
     m_dialog->setWindowTitle(m_title);
     m_dialog->setLabelText(m_label);
     m_dialog->setCancelButton(nullptr);

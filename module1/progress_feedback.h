@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
-#include <memory>
 
 class QProgressDialog;
 class QWidget;
@@ -39,7 +38,10 @@ private:
     Input m_input;
     QElapsedTimer m_clock;
     qint64 m_lastYield = -1;
-    std::unique_ptr<QProgressDialog> m_dialog;
+    // The window is the dialog's parent and may be closed and deleted while
+    // the job runs, taking the dialog with it: held by a guarded pointer,
+    // deleted here only while it still exists.
+    QPointer<QProgressDialog> m_dialog;
 };
 
 } // namespace lumora
