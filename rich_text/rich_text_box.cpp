@@ -133,6 +133,20 @@ RichTextBox::RichTextBox(QWidget *parent) : QPlainTextEdit(parent)
         m_layer->SetCursor(c.position(), c.anchor());
     });
     connect(m_layer, &FormatLayer::FormatsChanged, viewport(), [this] { viewport()->update(); });
+    // Qt's own flag sees every change of the text; a change of formats alone
+    // never reaches it.
+    connect(m_layer, &FormatLayer::FormatsChanged, this, [this] { m_formatsChanged = true; });
+}
+
+bool RichTextBox::IsModified() const
+{
+    return m_formatsChanged || document()->isModified();
+}
+
+void RichTextBox::SetModified(bool on)
+{
+    m_formatsChanged = on;
+    document()->setModified(on);
 }
 
 RichTextBox::~RichTextBox()

@@ -116,6 +116,15 @@ public:
     // meanwhile.  False when progress abandoned the load.
     bool SetDocument(Document doc, const LoadProgress &progress = {});
 
+    // Whether the text, formats or pictures changed since SetModified(false).
+    // Replacing the document counts as a change: whoever replaces it says
+    // whether the new one is saved somewhere.
+    bool IsModified() const;
+    void SetModified(bool on);
+    // What a plain-text file cannot keep of the document as it stands, in
+    // Chinese words ("颜色", "字体", "图片", "段落对齐"); empty when nothing.
+    QStringList PlainTextLosses() const;
+
     // True while a load fills the editor: its text is not all there yet.
     bool IsLoading() const { return m_loading; }
 
@@ -126,9 +135,9 @@ public:
     // sets *error and leaves the document as it was.
     bool SetTextRTF(const QByteArray &rtf, QString *error = nullptr);
     // Loading by file name: RTF content as rich text, anything else as plain
-    // text.  On failure returns false with a Chinese reason naming the file,
-    // and the document stays as it was.
-    bool LoadFile(const QString &path, QString *error, const LoadProgress &progress = {});
+    // text (*isRtf, if given, says which it was).  On failure returns false
+    // with a Chinese reason naming the file, and the document stays as it was.
+    bool LoadFile(const QString &path, QString *error, const LoadProgress &progress = {}, bool *isRtf = nullptr);
     // Writes the document as RTF, atomically.
     bool SaveFile(const QString &path, QString *error) const;
 
@@ -152,12 +161,14 @@ private:
     static bool IsTyping(const QKeyEvent *e);
     void FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned);
     bool ShowDocument(Document doc, QString *error, const LoadProgress &progress);
+    static bool ReadFileAs(const QString &path, Document *doc, bool *rtf, QString *error, const WorkYield &yield);
 
     TextMirror *m_mirror;
     LayerLayout *m_layout;
     FormatLayer *m_layer;
     float m_rightMargin = 0.0f;
     bool m_loading = false;
+    bool m_formatsChanged = false;
     ProgressMaker m_progressMaker;
     std::function<void(const QString &)> m_notice;
 };

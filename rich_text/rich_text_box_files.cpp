@@ -5,6 +5,7 @@
 #include "format_layer.h"
 #include "layer_layout.h"
 #include "pictures.h"
+#include "rtf_reader.h"
 #include "rtf_writer.h"
 #include "text_mirror.h"
 
@@ -232,7 +233,7 @@ bool RichTextBox::ShowDocument(Document doc, QString *error, const LoadProgress 
     return SetDocument(std::move(doc), progress);
 }
 
-bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgress &progress)
+bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgress &progress, bool *isRtf)
 {
     // The window repaints before reading starts and now and then while the
     // file is read and decoded.
@@ -243,7 +244,8 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
     if (progress)
         yield = [&] { return progress(0) && alive; };
     Document doc;
-    if (!ReadDocumentFile(path, &doc, error, yield))
+    bool rtf = false;
+    if (!ReadFileAs(path, &doc, &rtf, error, yield))
         return false;   // the file's bytes are let go before the editor fills
     if (yield && !yield())
         return false;
@@ -253,7 +255,48 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
             *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
         return false;
     }
+    if (isRtf)
+        *isRtf = rtf;
     return true;
+}
+
+// Reads a document file as ReadDocumentFile does, telling besides which kind
+// it was: Save writes a file back in the kind it was opened in.
+bool RichTextBox::ReadFileAs(const QString &path, Document *doc, bool *rtf, QString *error, const WorkYield &yield)
+{
+    QByteArray bytes;
+    if (!ReadFileBytes(path, &bytes, error, yield))
+        return false;
+    *rtf = IsRtf(bytes);
+    QString why;
+    if (!ReadDocument(bytes, doc, &why, yield)) {
+        if (error && !why.isEmpty())
+            *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
+QStringList RichTextBox::PlainTextLosses() const
+{
+    bool color = false, font = false, picture = false;
+    const FormatTable &table = m_layer->Formats();
+    for (const FormatRun &r : m_layer->Runs().Runs()) {
+        const CharFormat &f = table.At(r.format);
+        color = color || f.color >= 0;
+        font = font || !f.family.isEmpty() || f.halfPoints > 0 || f.bold || f.italic || f.underline || f.strike;
+        picture = picture || f.picture >= 0;
+    }
+    QStringList lost;
+    if (color)
+        lost << QStringLiteral("颜色");
+    if (font)
+        lost << QStringLiteral("字体");
+    if (picture)
+        lost << QStringLiteral("图片");
+    if (!Snapshot().aligns.isEmpty())
+        lost << QStringLiteral("段落对齐");
+    return lost;
 }
 
 bool RichTextBox::SaveFile(const QString &path, QString *error) const
