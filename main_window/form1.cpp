@@ -11,6 +11,7 @@
 #include "secondary_window.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLayout>
@@ -30,7 +31,7 @@ Form1::Form1(const SecondaryWindows &windows, QWidget *parent)
     : QMainWindow(parent), m_client(new QWidget(this)), m_listFolder(QCoreApplication::applicationDirPath())
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Lumora记事本加强版"));
+    setWindowTitle(ProductTitle());
     setAttribute(Qt::WA_DeleteOnClose);
 
     m_dialog = new CommonDialog(this);
@@ -74,10 +75,10 @@ void Form1::WireMenu(const SecondaryWindows &windows)
     const auto on = [this](const char *item, auto slot) {
         connect(m_items.value(QString::fromLatin1(item)), &QAction::triggered, this, slot);
     };
-    on("create", [this] { m_documents->create_Click(); });
-    on("open", [this] { m_documents->open_Click(); });
-    on("save", [this] { m_documents->save_Click(); });
-    on("saveas", [this] { m_documents->saveas_Click(); });
+    on("create", [this] { m_documents->Run([this] { m_documents->create_Click(); }); });
+    on("open", [this] { m_documents->Run([this] { m_documents->open_Click(); }); });
+    on("save", [this] { m_documents->Run([this] { m_documents->save_Click(); }); });
+    on("saveas", [this] { m_documents->Run([this] { m_documents->saveas_Click(); }); });
     on("unndo", [this] { m_edits->unndo_Click(); });
     on("copy", [this] { m_edits->copy_Click(); });
     on("shit", [this] { m_edits->shit_Click(); });
@@ -119,6 +120,23 @@ QList<QObject *> Form1::Controls() const
             controls.append(a);
     }
     return controls;
+}
+
+// Unsaved changes are asked about before the window goes.  While a File
+// command works on the window (a dialog open, a file going in or out), the
+// close waits for it to end; a load is given up.
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (m_documents->Busy()) {
+        m_documents->CloseWhenDone();
+        event->ignore();
+        return;
+    }
+    if (!m_documents->MayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

@@ -200,6 +200,40 @@ Answerer::Act PressButton(const QString &title, const QString &button)
     };
 }
 
+// Checks a question as it shows (its text, its buttons, which one is the
+// default and which one Escape presses), then answers it: "Escape" and
+// "Enter" press that key, anything else clicks the button of that caption.
+struct Question
+{
+    QString text;
+    QStringList buttons;
+    QString byDefault;
+    QString onEscape;
+};
+
+Answerer::Act Answer(const Question &q, const QString &answer)
+{
+    return [=](QWidget *w) -> QString {
+        auto *box = static_cast<QMessageBox *>(w);
+        QStringList shown;
+        for (QAbstractButton *b : box->buttons())
+            shown << b->text();
+        shown.sort();
+        QStringList wanted = q.buttons;
+        wanted.sort();
+        if (box->text() != q.text || shown != wanted)
+            return QStringLiteral("asked \"%1\" with %2").arg(box->text(), shown.join(QLatin1Char(',')));
+        if (!box->defaultButton() || box->defaultButton()->text() != q.byDefault || !box->escapeButton()
+            || box->escapeButton()->text() != q.onEscape)
+            return QStringLiteral("wrong default or Escape button");
+        if (answer == QLatin1String("Escape") || answer == QLatin1String("Enter")) {
+            QTest::keyClick(box, answer == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+            return QString();
+        }
+        return PressButton(QStringLiteral("询问"), answer)(w);
+    };
+}
+
 int PictureCount(const RichTextBox &box)
 {
     return int(box.Text().count(QChar::ObjectReplacementCharacter));
@@ -221,6 +255,10 @@ private slots:
     void fileDialogReadsInChinese();
     void newAsks_data();
     void newAsks();
+    void closeAsks_data();
+    void closeAsks();
+    void plainTextSaveAsks_data();
+    void plainTextSaveAsks();
     void insertPicture_data();
     void insertPicture();
     void font_data();
@@ -349,8 +387,8 @@ void TstRealWidgets::openThenSave()
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Tesvar论坛专用记事本 - ") + Path(file));
 
     m_box->SetSelText(QStringLiteral("新"));
-    Trigger("save");   // no dialog expected
-    QVERIFY(ReadAll(Path(file)).startsWith("{\\rtf"));
+    Trigger("save");   // no dialog expected; the text file stays one
+    QCOMPARE(ReadAll(Path(file)), QStringEncoder("GB18030").encode(QStringLiteral("新笔记\r\n")));
 }
 
 // Sizes and dates in the Chinese way, folders called folders, and every
@@ -416,6 +454,63 @@ void TstRealWidgets::newAsks()
     });
     Trigger("create");
     QCOMPARE(m_box->Text(), left);
+}
+
+// Closing with unsaved changes: Enter saves (here the name is asked for and
+// not given), Escape cancels, 不保存 closes.
+void TstRealWidgets::closeAsks_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Escape cancels") << "Escape" << false;
+    QTest::newRow("Enter saves, name not given") << "Enter" << false;
+    QTest::newRow("don't save closes") << "不保存(&N)" << true;
+}
+
+void TstRealWidgets::closeAsks()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, closes);
+    m_box->SetSelText(QStringLiteral("abc"));
+    const Question q{QStringLiteral("是否将更改保存到 无标题？"),
+                     {QStringLiteral("保存(&S)"), QStringLiteral("不保存(&N)"), QStringLiteral("取消")},
+                     QStringLiteral("保存(&S)"), QStringLiteral("取消")};
+    m_answers.Expect("QMessageBox", Answer(q, answer));
+    if (answer == QLatin1String("Enter"))
+        m_answers.Expect("QFileDialog", AnswerFile({QString(), QString(), false}));
+    QCOMPARE(m_form->close(), closes);
+    if (!closes)
+        QCOMPARE(m_box->Text(), QStringLiteral("abc"));
+}
+
+// Saving a coloured document into the text file it came from asks first;
+// only 是 writes, and then plain text.
+void TstRealWidgets::plainTextSaveAsks_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("Escape writes nothing") << "Escape" << "旧";
+    QTest::newRow("Enter writes nothing") << "Enter" << "旧";
+    QTest::newRow("yes writes text") << "是(&Y)" << "旧\r\n";
+}
+
+void TstRealWidgets::plainTextSaveAsks()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    const QString path = Path(QStringLiteral("old.txt"));
+    QVERIFY(WriteAll(path, QStringEncoder("GB18030").encode(QStringLiteral("旧"))));
+    m_answers.Expect("QFileDialog", AnswerFile({kTextEntry, path}));
+    Trigger("open");
+    QCOMPARE(m_form->curpath(), path);
+    m_box->Select(0, 1);
+    m_box->SetSelColor(0x0000FF);
+    const Question q{QStringLiteral("“%1”是以纯文本打开的，纯文本不能保存文档中的颜色，保存后这些都会丢失。\n是否仍然保存？").arg(path),
+                     {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)")}, QStringLiteral("否(&N)"),
+                     QStringLiteral("否(&N)")};
+    m_answers.Expect("QMessageBox", Answer(q, answer));
+    Trigger("save");
+    QCOMPARE(ReadAll(path), QStringEncoder("GB18030").encode(written));
 }
 
 void TstRealWidgets::insertPicture_data()

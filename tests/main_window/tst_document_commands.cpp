@@ -40,7 +40,16 @@ private slots:
     void textFileIsGbkPlusCrLf();
     void charactersOutsideGbkSurvive();
     void openSetsTitleAndCurpath();
-    void saveWritesRtfIntoOpenedTextFile();
+    void saveKeepsTheKindOpened_data();
+    void saveKeepsTheKindOpened();
+    void closeAsksAboutChanges_data();
+    void closeAsksAboutChanges();
+    void openAsksAboutChanges_data();
+    void openAsksAboutChanges();
+    void settledDocumentClosesWithoutAsking_data();
+    void settledDocumentClosesWithoutAsking();
+    void newForgetsTheOpenedFile();
+    void saveRepaintsUnderTheBusyPointer();
     void saveAsLeavesTitleAndCurpath();
     void saveWithoutOpenAsksEveryTime();
     void newAlwaysAsks();
@@ -152,22 +161,210 @@ void TstDocumentCommands::openSetsTitleAndCurpath()
     QCOMPARE(m_form->curpath(), path);
 }
 
-void TstDocumentCommands::saveWritesRtfIntoOpenedTextFile()
+// What the document gets besides its text before a Save.
+enum class Extra { None, Color, Bold, Picture };
+
+void TstDocumentCommands::saveKeepsTheKindOpened_data()
 {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<int>("answer");     // to the question about what plain text drops
+    QTest::addColumn<QString>("lost");   // what the question names; empty: no question
+    QTest::addColumn<QByteArray>("written");   // empty: RTF
+    const QByteArray plain("mov eax, ebx");
+    const QByteArray rtf("{\\rtf1\\ansi mov eax, ebx}");
+    const int no = int(MsgAnswer::No), yes = int(MsgAnswer::Yes);
+    QTest::newRow("text stays text") << plain << int(Extra::None) << no << "" << QByteArray("mov eax, ebx!\r\n");
+    QTest::newRow("RTF named .txt stays RTF") << rtf << int(Extra::Color) << no << "" << QByteArray();
+    QTest::newRow("colour, No writes nothing") << plain << int(Extra::Color) << no << "颜色" << plain;
+    QTest::newRow("bold, Yes writes text") << plain << int(Extra::Bold) << yes << "字体" << QByteArray("mov eax, ebx!\r\n");
+    QTest::newRow("picture, No writes nothing") << plain << int(Extra::Picture) << no << "图片" << plain;
+}
+
+void TstDocumentCommands::saveKeepsTheKindOpened()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, extra);
+    QFETCH(int, answer);
+    QFETCH(QString, lost);
+    QFETCH(QByteArray, written);
     const QString path = Path(QStringLiteral("a.txt"));
-    QVERIFY(WriteAll(path, "mov eax, ebx"));
+    QVERIFY(WriteAll(path, content));
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("open");
+    m_box->SetSelStart(m_box->TextLength());
+    m_box->SetSelText(QStringLiteral("!"));
     m_box->Select(4, 3);
-    m_box->SetSelColor(0x000000FF);
+    if (Extra(extra) == Extra::Color)
+        m_box->SetSelColor(0x000000FF);
+    else if (Extra(extra) == Extra::Bold)
+        m_box->SetSelBold(true);
+    else if (Extra(extra) == Extra::Picture)
+        m_box->InsertPicture(QImage(2, 2, QImage::Format_RGB32));
+    MessageBoxes boxes{MsgAnswer(answer)};
     Trigger("save");
     QCOMPARE(m_dialogs->saves, 0);
-    QVERIFY(ReadAll(path).startsWith("{\\rtf"));
-    m_box->setPlainText(QString());
+    QCOMPARE(boxes.shown.size(), lost.isEmpty() ? 0 : 1);
+    if (!lost.isEmpty()) {
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("询问"));
+        QCOMPARE(boxes.shown[0].buttons, MsgButtons::YesNoDefaultNo);
+        QVERIFY2(boxes.shown[0].text.contains(lost) && boxes.shown[0].text.contains(path),
+                 qPrintable(boxes.shown[0].text));
+    }
+    if (written.isEmpty())
+        QVERIFY(ReadAll(path).startsWith("{\\rtf") && ReadAll(path).contains("ebx!"));
+    else
+        QCOMPARE(ReadAll(path), written);
+}
+
+void TstDocumentCommands::closeAsksAboutChanges_data()
+{
+    QTest::addColumn<bool>("opened");   // else untitled
+    QTest::addColumn<int>("extra");     // -1: no change at all
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QByteArray>("fileAfter");
+    const int save = int(MsgAnswer::Save), discard = int(MsgAnswer::Discard), cancel = int(MsgAnswer::Cancel);
+    const QByteArray old("old"), saved("old!\r\n");
+    const int typed = int(Extra::None), colour = int(Extra::Color);
+    QTest::newRow("untouched asks nothing") << true << -1 << cancel << true << old;
+    QTest::newRow("save writes, then closes") << true << typed << save << true << saved;
+    QTest::newRow("don't save closes") << true << typed << discard << true << old;
+    QTest::newRow("cancel stays") << true << typed << cancel << false << old;
+    QTest::newRow("a colour is a change too") << true << colour << cancel << false << old;
+    QTest::newRow("untitled, save cancelled stays") << false << typed << save << false << QByteArray();
+}
+
+void TstDocumentCommands::closeAsksAboutChanges()
+{
+    QFETCH(bool, opened);
+    QFETCH(int, extra);
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    QFETCH(QByteArray, fileAfter);
+    const QString path = Path(QStringLiteral("c.txt"));
+    if (opened) {
+        QVERIFY(WriteAll(path, "old"));
+        m_dialogs->open = ScriptedDialogs::Choose(path);
+        Trigger("open");
+    }
+    if (Extra(extra) == Extra::None) {
+        m_box->SetSelStart(m_box->TextLength());
+        m_box->SetSelText(QStringLiteral("!"));
+    } else if (Extra(extra) == Extra::Color) {
+        m_box->Select(0, 1);
+        m_box->SetSelColor(0x000000FF);
+    }
+    m_dialogs->save = ScriptedDialogs::Cancel();
+    MessageBoxes boxes{MsgAnswer(answer)};
+    QCOMPARE(m_form->close(), closes);
+    QCOMPARE(boxes.shown.size(), extra < 0 ? 0 : 1);
+    if (extra >= 0) {
+        const QString name = opened ? path : QStringLiteral("无标题");
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("是否将更改保存到 %1？").arg(name));
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("询问"));
+        QCOMPARE(boxes.shown[0].buttons, MsgButtons::SaveDiscardCancel);
+    }
+    QCOMPARE(ReadAll(path), fileAfter);
+    QCOMPARE(m_form->isVisible(), !closes);
+}
+
+void TstDocumentCommands::openAsksAboutChanges_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("cancel keeps the document") << int(MsgAnswer::Cancel) << "edited";
+    QTest::newRow("don't save opens") << int(MsgAnswer::Discard) << "other";
+}
+
+void TstDocumentCommands::openAsksAboutChanges()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, text);
+    QVERIFY(WriteAll(Path(QStringLiteral("o.txt")), "other"));
+    m_box->SetSelText(QStringLiteral("edited"));
+    m_dialogs->open = ScriptedDialogs::Choose(Path(QStringLiteral("o.txt")));
+    MessageBoxes boxes{MsgAnswer(answer)};
     Trigger("open");
-    QCOMPARE(m_box->Text(), QStringLiteral("mov eax, ebx"));
-    QCOMPARE(m_box->FormatAt(4).foreground().color(), QColor(255, 0, 0));
-    QVERIFY(!m_box->FormatAt(1).hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].buttons, MsgButtons::SaveDiscardCancel);
+    QCOMPARE(m_dialogs->opens, text == QLatin1String("other") ? 1 : 0);
+    QCOMPARE(m_box->Text(), text);
+}
+
+// After Open, Save, Save As or New the document holds nothing unsaved.
+void TstDocumentCommands::settledDocumentClosesWithoutAsking_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("open") << "open";
+    QTest::newRow("save") << "save";
+    QTest::newRow("save as") << "saveas";
+    QTest::newRow("new") << "create";
+}
+
+void TstDocumentCommands::settledDocumentClosesWithoutAsking()
+{
+    QFETCH(QString, command);
+    QVERIFY(WriteAll(Path(QStringLiteral("s.txt")), "s"));
+    m_box->SetSelText(QStringLiteral("typed"));
+    m_dialogs->open = ScriptedDialogs::Choose(Path(QStringLiteral("s.txt")));
+    m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("t.txt")));
+    MessageBoxes boxes(MsgAnswer::Discard);
+    Trigger(command.toLatin1().constData());
+    boxes.SetAnswer(MsgAnswer::Yes);   // New's own question
+    if (command == QLatin1String("create"))
+        Trigger("create");
+    boxes.shown.clear();
+    QVERIFY(m_form->close());
+    QCOMPARE(boxes.shown.size(), 0);
+}
+
+// Open, New, Save: the new document does not go over the opened file.
+void TstDocumentCommands::newForgetsTheOpenedFile()
+{
+    const QString opened = Path(QStringLiteral("first.txt"));
+    QVERIFY(WriteAll(opened, "first"));
+    m_dialogs->open = ScriptedDialogs::Choose(opened);
+    Trigger("open");
+    MessageBoxes boxes(MsgAnswer::Yes);
+    Trigger("create");
+    QCOMPARE(m_form->windowTitle(), kProduct);
+    QCOMPARE(m_form->curpath(), QString());
+    m_box->SetSelText(QStringLiteral("second"));
+    m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("second")), 1);
+    Trigger("save");
+    QCOMPARE(m_dialogs->saves, 1);
+    QCOMPARE(ReadAll(opened), QByteArray("first"));
+    QCOMPARE(ReadAll(Path(QStringLiteral("second.TXT"))), QByteArray("second\r\n"));
+}
+
+// The window is painted again, under the busy pointer, before the file is
+// written; the pointer is back afterwards, after a failed save too.
+void TstDocumentCommands::saveRepaintsUnderTheBusyPointer()
+{
+    struct PaintWatch : QObject
+    {
+        int busyPaints = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint && QGuiApplication::overrideCursor()
+                && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor)
+                ++busyPaints;
+            return false;
+        }
+    } watch;
+    m_box->SetSelText(QStringLiteral("text"));
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_form->installEventFilter(&watch);
+    MessageBoxes boxes;
+    for (const QString &name : {QStringLiteral("w.txt"), QStringLiteral("nofolder/w.txt")}) {
+        watch.busyPaints = 0;
+        m_dialogs->save = ScriptedDialogs::Choose(Path(name), 1);
+        Trigger("saveas");
+        QVERIFY2(watch.busyPaints > 0, qPrintable(name));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+    QCOMPARE(boxes.shown.size(), 1);   // the failed one
 }
 
 void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
@@ -183,7 +380,7 @@ void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
     m_box->setPlainText(QStringLiteral("two"));
     Trigger("save");
     QCOMPARE(m_dialogs->saves, 1);
-    QVERIFY(ReadAll(opened).startsWith("{\\rtf"));
+    QCOMPARE(ReadAll(opened), QByteArray("two\r\n"));
 }
 
 void TstDocumentCommands::saveWithoutOpenAsksEveryTime()
