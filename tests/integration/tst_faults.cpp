@@ -284,7 +284,7 @@ void TstFaults::closeWhileLoading()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.txt"));
-    QVERIFY(WriteAll(path, QByteArray("00401000  MOV EAX,DWORD PTR DS:[ECX+4]   ; load\r\n").repeated(300000)));
+    QVERIFY(WriteAll(path, QByteArray("00401000  MOV EAX,DWORD PTR DS:[ECX+4]   ; load\r\n").repeated(600000)));
     m_program->CalculatorWindow().Show();
     QPointer<Form1> form(m_form);
     m_dialogs->open = ScriptedDialogs::Choose(path);
