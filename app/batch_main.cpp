@@ -42,8 +42,8 @@ void DescribeOptions(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("highlight"),
                       QStringLiteral("Colour the document as \"OD语法高亮\" does before writing it.")});
     parser.addOption({QStringLiteral("lists"),
-                      QStringLiteral("With --highlight: read the keyword lists from DIR (default: the program's "
-                                     "folder; missing lists are created there)."),
+                      QStringLiteral("With --highlight: read the keyword lists from the folder DIR, which must exist "
+                                     "(default: the program's folder; missing lists are created there)."),
                       QStringLiteral("DIR")});
     parser.addPositionalArgument(QStringLiteral("INPUT"), QStringLiteral("The document to read."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"), QStringLiteral("The document to write."));

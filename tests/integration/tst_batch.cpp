@@ -146,10 +146,13 @@ void TstBatch::failuresLeaveOutputUntouched_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("mentions");
-    QTest::newRow("missing input") << "missing.txt" << "out.txt" << "missing.txt";
-    QTest::newRow("unreadable rtf") << "bad.rtf" << "out.txt" << "bad.rtf";
-    QTest::newRow("output folder missing") << "in.txt" << "no/such/out.txt" << "no/such/out.txt";
-    QTest::newRow("output is a folder") << "in.txt" << "folder" << "folder";
+    QTest::addColumn<QString>("lists");   // with --highlight --lists, when given
+    QTest::newRow("missing input") << "missing.txt" << "out.txt" << "missing.txt" << "";
+    QTest::newRow("unreadable rtf") << "bad.rtf" << "out.txt" << "bad.rtf" << "";
+    QTest::newRow("output folder missing") << "in.txt" << "no/such/out.txt" << "no/such/out.txt" << "";
+    QTest::newRow("output is a folder") << "in.txt" << "folder" << "folder" << "";
+    QTest::newRow("lists folder missing") << "in.txt" << "out.txt" << "lsits”：文件夹不存在" << "lsits";
+    QTest::newRow("lists folder is a file") << "in.txt" << "out.txt" << "bad.rtf”：这不是文件夹" << "bad.rtf";
 }
 
 void TstBatch::failuresLeaveOutputUntouched()
@@ -157,12 +160,16 @@ void TstBatch::failuresLeaveOutputUntouched()
     QFETCH(QString, input);
     QFETCH(QString, output);
     QFETCH(QString, mentions);
+    QFETCH(QString, lists);
     QTemporaryDir dir;
     QVERIFY(WriteAll(dir.filePath(QStringLiteral("in.txt")), "abc"));
     QVERIFY(WriteAll(dir.filePath(QStringLiteral("bad.rtf")), "{\\rtf"));
     QVERIFY(WriteAll(dir.filePath(QStringLiteral("out.txt")), "old contents"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    const ProgramRun r = Batch({dir.filePath(input), dir.filePath(output)});
+    QStringList args{dir.filePath(input), dir.filePath(output)};
+    if (!lists.isEmpty())
+        args = QStringList{"--highlight", "--lists", dir.filePath(lists)} + args;
+    const ProgramRun r = Batch(args);
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains(mentions), qPrintable(r.err));
     QCOMPARE(ReadAll(dir.filePath(QStringLiteral("out.txt"))), QByteArray("old contents"));
