@@ -11,7 +11,8 @@ namespace lumora {
 QString FoldCase(QStringView s);
 
 // The first position >= from where the folded needle matches the text,
-// compared folded; -1 when there is none.  No folded copy of the text.
+// compared folded; -1 when there is none.  No folded copy of the text; time
+// linear in the text's and the needle's length, whatever they hold.
 qsizetype FoldedIndexOf(QStringView text, QStringView foldedNeedle, qsizetype from = 0);
 
 } // namespace lumora
