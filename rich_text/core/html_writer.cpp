@@ -3,6 +3,7 @@
 #include "utf8_out.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <cstring>
 #include <vector>
 
@@ -24,19 +25,30 @@ QString FamilyName(const QString &family)
     return name;
 }
 
-QString Style(const CharFormat &f, const QString &fallbackFaces)
+// Which parts of a format its declarations state.  A page states the face
+// and size every run shares once, on its <pre>, and takes black for the
+// default colour it is.
+struct StyleParts
+{
+    bool colour = true;
+    bool family = true;
+    bool size = true;
+    bool blackIsDefault = false;
+};
+
+QString Declarations(const CharFormat &f, const QString &fallbackFaces, StyleParts parts = {})
 {
     QString s;
-    if (f.color >= 0) {
+    if (parts.colour && f.color >= 0 && !(parts.blackIsDefault && f.color == 0)) {
         const quint32 c = quint32(f.color);
         s += QStringLiteral("color:#%1%2%3;")
                  .arg(c & 0xFF, 2, 16, QLatin1Char('0'))
                  .arg((c >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
                  .arg((c >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
     }
-    if (!f.family.isEmpty())
+    if (parts.family && !f.family.isEmpty())
         s += QStringLiteral("font-family:'%1'%2;").arg(FamilyName(f.family), fallbackFaces);
-    if (f.halfPoints > 0)
+    if (parts.size && f.halfPoints > 0)
         s += QStringLiteral("font-size:%1pt;").arg(f.halfPoints / 2.0);
     if (f.bold)
         s += QStringLiteral("font-weight:bold;");
@@ -66,47 +78,61 @@ QByteArray PictureTag(const Picture &p)
 
 constexpr PlainAscii kPlainAscii("<>&");
 
+// How each format's runs open: the opening tag (empty for none), and a shape
+// number, the same for formats that look alike apart from colour.  A run of
+// blanks (spaces, tabs, line breaks) shows no colour, so it may stay in the
+// span before it when that span's shape is its own; -1 where a blank shows
+// its format (underline, strike) or where every run keeps its own span.
+struct SpanTags
+{
+    std::vector<QByteArray> open;
+    std::vector<int> shape;
+};
+
+constexpr int kPlainShape = 0;   // the shape of text that opens no span
+
 // Writes runs of a document as spans.  Neighbouring runs that look alike
 // (they differ only in the picture they show) share one span.
 class SpanWriter
 {
 public:
-    SpanWriter(const Document &doc, ByteOut &out, QString fallbackFaces)
-        : m_doc(doc), m_out(out), m_fallback(std::move(fallbackFaces)), m_tags(size_t(doc.formats.Count())),
-          m_known(size_t(doc.formats.Count()), false)
-    {
-    }
+    SpanWriter(const Document &doc, ByteOut &out, const SpanTags &tags) : m_doc(doc), m_out(out), m_tags(tags) {}
 
     void Write(int from, int to)
     {
         if (IsLineBreak(m_doc.text[from]))
             m_out.Put('\n');
         const auto &runs = m_doc.runs.Runs();
-        const QByteArray *open = nullptr;
+        const QByteArray none;
+        const QByteArray *open = &none;
+        int openShape = kPlainShape;
         for (size_t i = m_doc.runs.RunAt(from); i < runs.size() && m_doc.runs.RunStart(i) < to; ++i) {
-            const QByteArray &tag = OpenTag(runs[i].format);
-            if (open != &tag && (!open || *open != tag)) {
-                if (open && !open->isEmpty())
+            const int format = runs[i].format;
+            const int start = std::max(m_doc.runs.RunStart(i), from), end = std::min(runs[i].end, to);
+            const QByteArray &tag = m_tags.open[size_t(format)];
+            const int shape = m_tags.shape[size_t(format)];
+            if (open != &tag && *open != tag && !(shape >= 0 && shape == openShape && Blank(start, end))) {
+                if (!open->isEmpty())
                     m_out.Put("</span>");
                 m_out.Put(tag);
                 open = &tag;
+                openShape = shape;
             }
-            Text(std::max(m_doc.runs.RunStart(i), from), std::min(runs[i].end, to), runs[i].format);
+            Text(start, end, format);
         }
-        if (open && !open->isEmpty())
+        if (!open->isEmpty())
             m_out.Put("</span>");
     }
 
 private:
-    const QByteArray &OpenTag(int format)
+    bool Blank(int from, int to) const
     {
-        if (!m_known[size_t(format)]) {
-            const QString style = Style(m_doc.formats.At(format), m_fallback);
-            if (!style.isEmpty())
-                m_tags[size_t(format)] = "<span style=\"" + style.toUtf8() + "\">";
-            m_known[size_t(format)] = true;
+        for (int i = from; i < to; ++i) {
+            const QChar c = m_doc.text[i];
+            if (c != u' ' && c != u'\t' && !IsLineBreak(c))
+                return false;
         }
-        return m_tags[size_t(format)];
+        return true;
     }
 
     // The characters [from, to) escaped; a CR LF is one line feed.
@@ -153,9 +179,7 @@ private:
 
     const Document &m_doc;
     ByteOut &m_out;
-    const QString m_fallback;
-    std::vector<QByteArray> m_tags;   // format id -> opening tag, empty for none
-    std::vector<bool> m_known;
+    const SpanTags &m_tags;
 };
 
 bool Clamp(const Document &doc, int &from, int &to)
@@ -165,6 +189,108 @@ bool Clamp(const Document &doc, int &from, int &to)
     return from < to && !doc.runs.IsEmpty();
 }
 
+// The clipboard's spans carry their look in a style attribute, which every
+// program a fragment is pasted into reads; each run keeps its colour.
+SpanTags InlineTags(const Document &doc, int from, int to)
+{
+    SpanTags tags{std::vector<QByteArray>(size_t(doc.formats.Count())), std::vector<int>(size_t(doc.formats.Count()), -1)};
+    std::vector<bool> known(size_t(doc.formats.Count()), false);
+    const auto &runs = doc.runs.Runs();
+    for (size_t i = doc.runs.RunAt(from); i < runs.size() && doc.runs.RunStart(i) < to; ++i) {
+        const size_t format = size_t(runs[i].format);
+        if (known[format])
+            continue;
+        known[format] = true;
+        const QString style = Declarations(doc.formats.At(int(format)), QString());
+        if (!style.isEmpty())
+            tags.open[format] = "<span style=\"" + style.toUtf8() + "\">";
+    }
+    return tags;
+}
+
+// "a" .. "z", "aa" ...
+QByteArray ClassName(qsizetype index)
+{
+    QByteArray name;
+    for (++index; index > 0; index = (index - 1) / 26)
+        name.prepend(char('a' + (index - 1) % 26));
+    return name;
+}
+
+// A page names each distinct look once, as a class in its style sheet, and
+// its spans give only the class: a listing's million runs would otherwise
+// repeat the same declarations (a face list of 150 bytes) in every span.
+struct PageStyle
+{
+    QByteArray pre;      // the <pre>'s face and size
+    QByteArray classes;  // one rule per look
+    SpanTags tags;
+};
+
+// The <pre>'s declarations: the page's faces, led by the face every used
+// format names if they all name the same, and the size they all share.
+QByteArray PreStyle(const Document &doc, const std::vector<bool> &used, bool *sameFamily, bool *sameSize)
+{
+    const CharFormat *first = nullptr;
+    *sameFamily = *sameSize = true;
+    for (size_t id = 0; id < used.size(); ++id) {
+        if (!used[id])
+            continue;
+        const CharFormat &f = doc.formats.At(int(id));
+        if (!first)
+            first = &f;
+        *sameFamily = *sameFamily && f.family == first->family;
+        *sameSize = *sameSize && f.halfPoints == first->halfPoints;
+    }
+    QString pre = QStringLiteral("font-family:%1;").arg(QString::fromUtf8(kPageFaces));
+    if (first && *sameFamily && !first->family.isEmpty())
+        pre = QStringLiteral("font-family:'%1',%2;").arg(FamilyName(first->family), QString::fromUtf8(kPageFaces));
+    if (first && *sameSize && first->halfPoints > 0)
+        pre += QStringLiteral("font-size:%1pt;").arg(first->halfPoints / 2.0);
+    return pre.toUtf8();
+}
+
+PageStyle PlanPage(const Document &doc)
+{
+    const size_t count = size_t(doc.formats.Count());
+    std::vector<bool> used(count, false);
+    for (const FormatRun &run : doc.runs.Runs())
+        used[size_t(run.format)] = true;
+    bool sameFamily, sameSize;
+    PageStyle page;
+    page.pre = PreStyle(doc, used, &sameFamily, &sameSize);
+    const StyleParts parts{true, !sameFamily, !sameSize, true};
+    const QString faces = QLatin1Char(',') + QString::fromUtf8(kPageFaces);
+    page.tags = {std::vector<QByteArray>(count), std::vector<int>(count, -1)};
+    QHash<QString, QByteArray> classes;
+    QHash<QString, int> shapes{{QString(), kPlainShape}};
+    for (size_t id = 0; id < count; ++id) {
+        if (!used[id])
+            continue;
+        const CharFormat &f = doc.formats.At(int(id));
+        const QString look = Declarations(f, faces, parts);
+        if (!look.isEmpty()) {
+            auto it = classes.constFind(look);
+            if (it == classes.cend()) {
+                const QByteArray name = ClassName(classes.size());
+                page.classes += '.' + name + '{' + look.toUtf8() + "}\n";
+                it = classes.insert(look, "<span class=" + name + '>');
+            }
+            page.tags.open[id] = *it;
+        }
+        if (!f.underline && !f.strike) {
+            StyleParts shapeParts = parts;
+            shapeParts.colour = false;
+            const QString shape = Declarations(f, faces, shapeParts);
+            auto it = shapes.constFind(shape);
+            if (it == shapes.cend())
+                it = shapes.insert(shape, int(shapes.size()));
+            page.tags.shape[id] = *it;
+        }
+    }
+    return page;
+}
+
 } // namespace
 
 QString HtmlBody(const Document &doc, int from, int to)
@@ -172,22 +298,26 @@ QString HtmlBody(const Document &doc, int from, int to)
     if (!Clamp(doc, from, to))
         return QString();
     ByteOut out(2 * (to - from));
-    SpanWriter(doc, out, QString()).Write(from, to);
+    const SpanTags tags = InlineTags(doc, from, to);
+    SpanWriter(doc, out, tags).Write(from, to);
     return QString::fromUtf8(out.Take());
 }
 
 QByteArray WriteHtmlPage(const Document &doc, const QString &title)
 {
+    const PageStyle page = PlanPage(doc);
     // Enough for a coloured listing's text and tags at once.
-    ByteOut out(doc.text.size() + qsizetype(doc.runs.Runs().size()) * 40 + 1024);
+    ByteOut out(doc.text.size() + qsizetype(doc.runs.Runs().size()) * 24 + page.classes.size() + 1024);
     out.Put("<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>");
     out.Put(title.toHtmlEscaped().toUtf8());
-    out.Put("</title>\n<style>\nbody{margin:8px;background:#fff;color:#000}\npre{margin:0;font-family:");
-    out.Put(kPageFaces);
-    out.Put("}\n</style>\n</head>\n<body>\n<pre>");
+    out.Put("</title>\n<style>\nbody{margin:8px;background:#fff;color:#000}\npre{margin:0;");
+    out.Put(page.pre);
+    out.Put("}\n");
+    out.Put(page.classes);
+    out.Put("</style>\n</head>\n<body>\n<pre>");
     int from = 0, to = int(doc.text.size());
     if (Clamp(doc, from, to))
-        SpanWriter(doc, out, QLatin1Char(',') + QString::fromUtf8(kPageFaces)).Write(from, to);
+        SpanWriter(doc, out, page.tags).Write(from, to);
     out.Put("</pre>\n</body>\n</html>\n");
     return out.Take();
 }

@@ -9,12 +9,14 @@ using namespace lumora;
 
 namespace {
 
-enum Look { kPlain, kRed, kRedBold, kAllStyles, kRedLarger, kBlue };
+enum Look { kPlain, kRed, kRedBold, kAllStyles, kRedLarger, kBlue, kBlack };
 
 CharFormat FormatOf(int look)
 {
     CharFormat f;
     f.color = look == kBlue ? 0xFF0000 : (look == kRed || look == kRedBold || look == kRedLarger) ? 0x0000FF : -1;
+    if (look == kBlack)
+        f.color = 0;
     f.bold = look == kRedBold || look == kAllStyles;
     f.italic = f.underline = f.strike = look == kAllStyles;
     f.halfPoints = look == kRedLarger ? 20 : 0;
@@ -31,11 +33,18 @@ Document Doc(const QString &first, int firstLook, const QString &second = QStrin
     return d;
 }
 
-// What the page holds inside its <pre>.
+// What the page holds inside its <pre>, each class written out as the style
+// its rule gives, as the clipboard's spans carry it.
 QByteArray PreOf(const QByteArray &page)
 {
     const qsizetype from = page.indexOf("<pre>") + 5;
-    return page.mid(from, page.lastIndexOf("</pre>") - from);
+    QByteArray pre = page.mid(from, page.lastIndexOf("</pre>") - from);
+    static const QRegularExpression rule(QStringLiteral("\n\\.([a-z]+)\\{([^}]*)\\}"));
+    for (auto it = rule.globalMatch(QString::fromUtf8(page.left(from))); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        pre.replace("<span class=" + m.captured(1).toUtf8() + '>', "<span style=\"" + m.captured(2).toUtf8() + "\">");
+    }
+    return pre;
 }
 
 // A document of one picture between two letters.
@@ -61,6 +70,7 @@ private slots:
     void sameDocumentBothWays_data();
     void sameDocumentBothWays();
     void pageIsSelfContained();
+    void pageStatesEachLookOnce();
     void picturesInlineInThePageOnly();
     void clipboardStretch();
 };
@@ -115,6 +125,16 @@ void TstPageWriters::sameDocumentBothWays_data()
                                       << QByteArray("\r\nx");
     QTest::newRow("first line empty, coloured") << "\r\nx" << int(kRed) << "" << 0 << "\n" + red + "\nx</span>"
                                                 << QByteArray("[color=#FF0000]\r\nx[/color]");
+    // On the page blanks show no colour: they stay in the span before them
+    // unless they show their own look; black is the page's own colour.
+    QTest::newRow("blanks join the colour before") << "EAX" << int(kRed) << " \t\r\n" << int(kPlain)
+                                                   << red + "EAX \t\n</span>" << QByteArray("[color=#FF0000]EAX[/color] \t\r\n");
+    QTest::newRow("underlined blanks keep their look")
+        << "EAX" << int(kRed) << " " << int(kAllStyles)
+        << red + "EAX</span><span style=\"font-weight:bold;font-style:italic;text-decoration:underline line-through;\"> </span>"
+        << QByteArray("[color=#FF0000]EAX[/color][b][i][u][s] [/s][/u][/i][/b]");
+    QTest::newRow("black is the page's colour") << "MOV" << int(kBlack) << "EAX" << int(kPlain) << QByteArray("MOVEAX")
+                                                << QByteArray("[color=#000000]MOV[/color]EAX");
     QTest::newRow("chinese and beyond the BMP") << QString::fromUtf8("注释\xF0\x9F\x98\x80") << int(kPlain) << "" << 0
                                                 << QByteArray("注释\xF0\x9F\x98\x80") << QByteArray("注释\xF0\x9F\x98\x80");
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + "x" << int(kPlain) << "" << 0
@@ -153,6 +173,35 @@ void TstPageWriters::pageIsSelfContained()
     const QString faces = pre.match(QString::fromUtf8(page)).captured(1);
     QVERIFY2(faces.endsWith(QLatin1String(",monospace")) && faces.contains(QStringLiteral("'宋体'")), qPrintable(faces));
     QVERIFY(QString::fromUtf8(page).contains(QStringLiteral("font-family:'Courier New',") + faces + u';'));
+}
+
+// A coloured listing in one face and size, as others' RTF names them on
+// every run: the face and size go to the <pre> once, each look is one rule,
+// and a span names only its rule.
+void TstPageWriters::pageStatesEachLookOnce()
+{
+    Document doc;
+    for (int line = 0; line < 1000; ++line) {
+        for (const int look : {kRed, kBlack, kPlain, kBlue}) {
+            CharFormat f = FormatOf(look);
+            f.family = QStringLiteral("Courier New");
+            f.halfPoints = 20;
+            const QString text = look == kPlain  ? QStringLiteral("  ")
+                               : look == kBlack ? QStringLiteral(" DWORD PTR [EBP+8] ")
+                                                : QStringLiteral("EAX");
+            doc.text += text;
+            doc.runs.Append(int(text.size()), doc.formats.Id(f));
+        }
+        doc.text += QStringLiteral("\r\n");
+        doc.runs.Append(2, doc.formats.Id(CharFormat{QStringLiteral("Courier New"), 20}));
+    }
+    const QByteArray page = WriteHtmlPage(doc, QString());
+    QCOMPARE(page.count("Courier New"), 2);   // the run's face, then the page's own as fallback
+    QVERIFY(page.contains("pre{margin:0;font-family:'Courier New',"));
+    QVERIFY(page.contains(";font-size:10pt;}"));
+    QCOMPARE(page.count("{color:"), 2);
+    QCOMPARE(page.count("<span class="), 2000);
+    QVERIFY2(page.size() <= 3 * doc.text.toUtf8().size(), QByteArray::number(page.size()).constData());
 }
 
 void TstPageWriters::picturesInlineInThePageOnly()
