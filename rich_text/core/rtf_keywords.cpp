@@ -82,6 +82,13 @@ void AddSkipped(Table &t)
         "wgrffmtfilter", "xmlopen", "xmlclose", "panose", "falt", "fname", "blipuid", "picprop",
         "expandedcolortbl", "listtables", "nesttableprops", "background", "nextfile",
         "keycode", "private", "passwordhash", "docvar", "ud",
+        // The text rendering of nested tables, for readers that cannot
+        // show them; we read the tables themselves.
+        "nonesttables",
+        // A list definition belongs in the list table; met in the body (a
+        // damaged file) its level texts and names are not text either.
+        "list", "listlevel", "leveltext", "levelnumbers", "listname", "listoverride",
+        "listpicture",
     };
     for (const char *s : skipped)
         t.emplace(s, RtfKw::SkipDest);
@@ -101,7 +108,9 @@ const Table &Keywords()
             {"green", RtfKw::Green}, {"blue", RtfKw::Blue}, {"plain", RtfKw::Plain}, {"b", RtfKw::B},
             {"i", RtfKw::I}, {"ulnone", RtfKw::Ulnone}, {"strike", RtfKw::Strike},
             {"striked", RtfKw::Strike}, {"v", RtfKw::V}, {"f", RtfKw::F}, {"fs", RtfKw::Fs},
-            {"cf", RtfKw::Cf}, {"par", RtfKw::Par}, {"pard", RtfKw::Pard}, {"line", RtfKw::Line},
+            {"cf", RtfKw::Cf}, {"af", RtfKw::Af}, {"afs", RtfKw::Afs}, {"ab", RtfKw::Ab},
+            {"ai", RtfKw::Ai}, {"loch", RtfKw::Loch}, {"hich", RtfKw::Hich}, {"dbch", RtfKw::Dbch},
+            {"rtlch", RtfKw::Rtlch}, {"ltrch", RtfKw::Ltrch}, {"par", RtfKw::Par}, {"pard", RtfKw::Pard}, {"line", RtfKw::Line},
             {"cell", RtfKw::Cell}, {"nestcell", RtfKw::Cell}, {"row", RtfKw::Row},
             {"nestrow", RtfKw::Row}, {"sect", RtfKw::Sect}, {"page", RtfKw::Sect},
             {"ql", RtfKw::Ql}, {"qc", RtfKw::Qc}, {"qr", RtfKw::Qr}, {"qj", RtfKw::Qj},

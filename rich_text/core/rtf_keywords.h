@@ -16,6 +16,8 @@ enum class RtfKw {
     Fcharset, Cpg, Red, Green, Blue,
     // character format
     Plain, B, I, Ul, Ulnone, Strike, V, F, Fs, Cf,
+    // associated character properties and the character types they follow
+    Af, Afs, Ab, Ai, Loch, Hich, Dbch, Rtlch, Ltrch,
     // paragraphs and breaks
     Par, Pard, Line, Cell, Row, Sect, Ql, Qc, Qr, Qj,
     // characters

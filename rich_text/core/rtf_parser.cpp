@@ -6,12 +6,6 @@
 
 namespace lumora {
 
-namespace {
-
-bool On(const RtfToken &t) { return !t.hasParam || t.param != 0; }
-
-} // namespace
-
 bool RtfParser::Parse(QString *error)
 {
     m_tok.SkipLeadingSpace();
@@ -42,6 +36,8 @@ bool RtfParser::Parse(QString *error)
     }
     Flush();
     // Groups the input never closed end here.
+    while (m_sharedDepth > 0)
+        CloseSharedGroup();
     while (m_stack.size() > 1)
         PopGroup();
     if (!m_rootClosed)
@@ -61,6 +57,12 @@ void RtfParser::OnToken(const RtfToken &t)
 {
     if (t.type != RtfTokenType::Word && !(t.type == RtfTokenType::Symbol && t.symbol == '*'))
         m_star = false;
+    // \* marks an ignorable destination only as the first thing in its
+    // group; StarWriter writes {\f0\i0\*\cs7 text}, whose text is shown.
+    const bool groupStart = m_groupStart;
+    m_groupStart = t.type == RtfTokenType::Open;
+    if (t.type == RtfTokenType::Symbol && t.symbol == '*' && !groupStart)
+        return;
     switch (t.type) {
     case RtfTokenType::Open: OpenGroup(); break;
     case RtfTokenType::Close: CloseGroup(); break;
@@ -85,22 +87,52 @@ void RtfParser::OnToken(const RtfToken &t)
 void RtfParser::OpenGroup()
 {
     Flush();
-    if (int(m_stack.size()) >= kMaxDepth || Top().dest == Dest::Picture) {
-        // Too deep to be a real document, or a picture's own sub-group.
+    if (Top().dest == Dest::Picture) {
+        // A picture's own sub-group.
         if (m_tok.SkipGroup() && m_rootClosed && m_stack.size() == 1)
             m_mark = m_out.Position();
+        m_groupStart = false;
+        return;
+    }
+    if (int(m_stack.size()) > kMaxDepth) {
+        // Past the cap (mail saved as RTF nests thousands deep) the deepest
+        // kept group stands for all deeper ones: memory stays bounded and
+        // their text is still read.  Closing one of them returns to the
+        // state the deepest kept group had.
+        if (m_sharedDepth++ == 0)
+            m_sharedBase = Top();
+        StartedHere(Top());
         return;
     }
     Group g = Top();
+    StartedHere(g);
+    m_stack.push_back(g);
+}
+
+// A new group owns nothing its parent opened.
+void RtfParser::StartedHere(Group &g)
+{
     g.tableOwner = false;
     g.pictOwner = false;
     g.shppictPictures = -1;
-    m_stack.push_back(g);
+}
+
+void RtfParser::CloseSharedGroup()
+{
+    const Group g = Top();
+    Top() = m_sharedBase;
+    if (--m_sharedDepth > 0)
+        StartedHere(Top());
+    EndGroup(g);
 }
 
 void RtfParser::CloseGroup()
 {
     Flush();
+    if (m_sharedDepth > 0) {
+        CloseSharedGroup();
+        return;
+    }
     if (m_stack.size() > 1) {
         PopGroup();
         if (m_rootClosed && m_stack.size() == 1)
@@ -277,25 +309,6 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
         }
         return false;
     }
-}
-
-void RtfParser::OnFormatWord(RtfKw kw, const RtfToken &t)
-{
-    CharState &c = Top().chr;
-    switch (kw) {
-    case RtfKw::Plain: c = CharState{}; break;
-    case RtfKw::B: c.bold = On(t); break;
-    case RtfKw::I: c.italic = On(t); break;
-    case RtfKw::Ul: c.underline = On(t); break;
-    case RtfKw::Ulnone: c.underline = false; break;
-    case RtfKw::Strike: c.strike = On(t); break;
-    case RtfKw::V: c.hidden = On(t); break;
-    case RtfKw::F: c.font = std::max(0, t.param); break;
-    case RtfKw::Fs: c.halfPoints = t.param > 0 ? std::min(t.param, 3276) : 24; break;
-    case RtfKw::Cf: c.color = std::max(0, t.param); break;
-    default: return;
-    }
-    Top().format = -1;
 }
 
 void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)

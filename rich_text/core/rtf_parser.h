@@ -14,8 +14,8 @@ namespace lumora {
 
 // Reads RTF tokens into an RtfContent.  One explicit stack of group states
 // (no recursion), so nesting depth costs memory only up to the cap; groups
-// nested deeper, and destinations we do not show, are stepped over by the
-// tokenizer's brace-counting skipper.
+// nested deeper share the deepest kept state.  Destinations we do not show
+// are stepped over by the tokenizer's brace-counting skipper.
 class RtfParser
 {
 public:
@@ -46,6 +46,11 @@ private:
         int halfPoints = 24;
         int color = 0;
         bool bold = false, italic = false, underline = false, strike = false, hidden = false;
+        // Associated properties of double-byte text; unset: the regular ones.
+        bool assocDbch = false;   // \dbch is the last character type named
+        int dbFont = -1;
+        int dbHalfPoints = 0;
+        qint8 dbBold = -1, dbItalic = -1;
     };
     struct Group
     {
@@ -54,6 +59,7 @@ private:
         int uc = 1;
         Align align = Align::Left;
         int format = -1;            // CurrentFormat() of chr, -1: not yet known
+        int dbFormat = -1;          // the same for double-byte characters
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it
@@ -70,6 +76,8 @@ private:
     Group &Top() { return m_stack.back(); }
     void OpenGroup();
     void CloseGroup();
+    static void StartedHere(Group &g);
+    void CloseSharedGroup();
     void PopGroup();
     void EndGroup(const Group &g);
     void SkipRestOfGroup();
@@ -79,6 +87,7 @@ private:
     void OnWord(const RtfToken &t);
     bool OnBodyWord(RtfKw kw, const RtfToken &t);
     void OnFormatWord(RtfKw kw, const RtfToken &t);
+    bool OnDoubleByteWord(RtfKw kw, const RtfToken &t);
     void OnTableWord(RtfKw kw, const RtfToken &t);
     void OnPictureWord(RtfKw kw, const RtfToken &t);
     void OnSymbol(char c);
@@ -91,10 +100,14 @@ private:
     void EmitUnicode(char16_t c);
     void EmitBreak();
     int CurrentFormat();
+    static bool IsDoubleByteChar(char16_t c);
+    int FormatOfChar(char16_t c);
+    void AppendText(QStringView text);
     int ResolveFormat(const CharState &c);
     void FormatsChanged();
     int CodePageOfFont(int number) const;
     int NameCodePage(const FontEntry &f) const;
+    static int OwnCodePage(const FontEntry &f);
     FontEntry *CurrentFontEntry();
     void DecodePendingName(FontEntry &f);
     void FinishFontName(FontEntry &f);
@@ -121,6 +134,9 @@ private:
     QString m_scratch;
     int m_skipUnits = 0;         // fallback units left after a \u
     bool m_star = false;
+    bool m_groupStart = false;   // the last token was a '{'
+    int m_sharedDepth = 0;       // groups open beyond the cap, sharing the top state
+    Group m_sharedBase;          // the top state when the first of them opened
     // Format ids by character state, valid until the font or colour table
     // changes: a listing's thousands of {\cf1 ...} groups resolve a few
     // states, not one format per group.

@@ -81,14 +81,14 @@ void RtfParser::Flush()
     m_scratch.resize(0);
     m_decoder.Decode(CodePageOfFont(Top().chr.font), m_bytes, &m_scratch);
     m_bytes.resize(0);
-    m_out.Append(m_scratch, CurrentFormat());
+    AppendText(m_scratch);
 }
 
 void RtfParser::EmitChar(char16_t c)
 {
     const Group &g = Top();
     if (g.dest == Dest::Body && !g.chr.hidden)
-        m_out.Append(QChar(c), CurrentFormat());
+        m_out.Append(QChar(c), FormatOfChar(c));
 }
 
 // A character the file gave by number: controls too, so that what we
@@ -97,7 +97,7 @@ void RtfParser::EmitUnicode(char16_t c)
 {
     const Group &g = Top();
     if (g.dest == Dest::Body && !g.chr.hidden)
-        m_out.AppendUnicode(c, CurrentFormat());
+        m_out.AppendUnicode(c, FormatOfChar(c));
 }
 
 void RtfParser::EmitBreak()
@@ -107,68 +107,35 @@ void RtfParser::EmitBreak()
         m_out.ParagraphBreak(CurrentFormat(), g.align);
 }
 
-int RtfParser::CurrentFormat()
-{
-    Group &g = Top();
-    if (g.format < 0)
-        g.format = ResolveFormat(g.chr);
-    return g.format;
-}
-
-int RtfParser::ResolveFormat(const CharState &c)
-{
-    // Colour numbers past the table all mean "auto", so they share a key.
-    const quint64 key = quint64(quint32(c.font) + 1u) | quint64(std::min(c.color, kMaxColors)) << 32
-                        | quint64(c.halfPoints & 0xFFF) << 45 | quint64(c.bold) << 57 | quint64(c.italic) << 58
-                        | quint64(c.underline) << 59 | quint64(c.strike) << 60;
-    if (const auto it = m_formatOfState.constFind(key); it != m_formatOfState.constEnd())
-        return it.value();
-    CharFormat p;
-    auto it = m_fonts.constFind(c.font < 0 ? m_deff : c.font);
-    if (it != m_fonts.constEnd() && it->name != kDefaultFamily)
-        p.family = it->name;
-    p.halfPoints = c.halfPoints == kDefaultHalfPoints ? 0 : c.halfPoints;
-    p.color = c.color < m_colors.size() ? m_colors[c.color] : -1;
-    p.bold = c.bold;
-    p.italic = c.italic;
-    p.underline = c.underline;
-    p.strike = c.strike;
-    const int id = m_out.FormatId(p);
-    m_formatOfState.insert(key, id);
-    return id;
-}
-
-// The font or colour table changed under the formats already resolved.
-void RtfParser::FormatsChanged()
-{
-    m_formatOfState.clear();
-    for (Group &g : m_stack)
-        g.format = -1;
-}
-
-// The code page text in a font is written in: the font's charset, else its
-// \cpg, else the default font's, else the document's, else GBK.
+// The code page text in a font is written in: the font's own, else the
+// default font's, else the document's, else GBK.
 int RtfParser::CodePageOfFont(int number) const
 {
     for (int n : {number < 0 ? m_deff : number, m_deff}) {
         auto it = m_fonts.constFind(n);
         if (it == m_fonts.constEnd())
             continue;
-        if (const int cp = it->charset >= 0 ? CodePageOfCharset(it->charset) : 0)
+        if (const int cp = OwnCodePage(*it))
             return cp;
-        if (it->codePage > 0)
-            return it->codePage;
     }
     return m_docCodePage > 0 ? m_docCodePage : 936;
 }
 
 int RtfParser::NameCodePage(const FontEntry &f) const
 {
-    if (const int cp = f.charset >= 0 ? CodePageOfCharset(f.charset) : 0)
+    if (const int cp = OwnCodePage(f))
         return cp;
-    if (f.codePage > 0)
-        return f.codePage;
     return m_docCodePage > 0 ? m_docCodePage : 936;
+}
+
+// A font's \cpg names its code page outright and wins over the one its
+// \fcharset implies (writers pair \fcharset0 with the real \cpg); 0 when
+// the font says neither.
+int RtfParser::OwnCodePage(const FontEntry &f)
+{
+    if (f.codePage > 0 && CodePageKnown(f.codePage))
+        return f.codePage;
+    return f.charset >= 0 ? CodePageOfCharset(f.charset) : 0;
 }
 
 RtfParser::FontEntry *RtfParser::CurrentFontEntry()
