@@ -115,6 +115,7 @@ void RtfParser::StartedHere(Group &g)
     g.tableOwner = false;
     g.pictOwner = false;
     g.shppictPictures = -1;
+    g.dbFontHere = false;
 }
 
 void RtfParser::CloseSharedGroup()

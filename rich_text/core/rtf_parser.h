@@ -60,6 +60,7 @@ private:
         Align align = Align::Left;
         int format = -1;            // CurrentFormat() of chr, -1: not yet known
         int dbFormat = -1;          // the same for double-byte characters
+        bool dbFontHere = false;    // this group named the double-byte font
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it

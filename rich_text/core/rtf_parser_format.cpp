@@ -28,7 +28,10 @@ void RtfParser::OnFormatWord(RtfKw kw, const RtfToken &t)
 {
     CharState &c = Top().chr;
     switch (kw) {
-    case RtfKw::Plain: c = CharState{}; break;
+    case RtfKw::Plain:
+        c = CharState{};
+        Top().dbFontHere = false;
+        break;
     case RtfKw::B: c.bold = On(t); break;
     case RtfKw::I: c.italic = On(t); break;
     case RtfKw::Ul: c.underline = On(t); break;
@@ -61,7 +64,15 @@ bool RtfParser::OnDoubleByteWord(RtfKw kw, const RtfToken &t)
 {
     CharState &c = Top().chr;
     switch (kw) {
-    case RtfKw::Af: c.dbFont = std::max(0, t.param); return true;
+    case RtfKw::Af:
+        // Some LibreOffice versions follow the East Asian font with the
+        // complex-script one, both after \dbch: within a group the first
+        // is the one meant.
+        if (Top().dbFontHere)
+            return false;
+        Top().dbFontHere = true;
+        c.dbFont = std::max(0, t.param);
+        return true;
     case RtfKw::Afs: c.dbHalfPoints = HalfPoints(t); return true;
     case RtfKw::Ab: c.dbBold = On(t) ? 1 : 0; return true;
     case RtfKw::Ai: c.dbItalic = On(t) ? 1 : 0; return true;
