@@ -5,6 +5,7 @@
 #include "rtf_keywords.h"
 #include "rtf_pictures.h"
 #include "rtf_tokenizer.h"
+#include "symbol_fonts.h"
 
 #include <QHash>
 #include <functional>
@@ -61,6 +62,7 @@ private:
         int format = -1;            // CurrentFormat() of chr, -1: not yet known
         int dbFormat = -1;          // the same for double-byte characters
         bool dbFontHere = false;    // this group named the double-byte font
+        qint8 symbol = -1;          // SymbolOfFont() of chr.font, -1: not yet known
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it
@@ -72,6 +74,14 @@ private:
         QByteArray pending;   // name bytes not yet decoded
         QString name;
         bool named = false;   // the ';' has been seen
+        SymbolFont symbol = SymbolFont::None;
+    };
+    // The symbol font text is in; with its bytes (not only its private-use
+    // characters) meant as symbol codes.
+    struct SymbolUse
+    {
+        SymbolFont font = SymbolFont::None;
+        bool bytes = false;
     };
 
     Group &Top() { return m_stack.back(); }
@@ -95,6 +105,8 @@ private:
     void OnText(QByteArrayView data);
     void OnByte(uchar b);
     void OnUnicode(const RtfToken &t);
+    SymbolUse CurrentSymbolFont();
+    void AppendSymbolBytes(QByteArrayView data);
 
     void Flush();
     void EmitChar(char16_t c);

@@ -56,6 +56,7 @@ void RtfParser::OnFormatWord(RtfKw kw, const RtfToken &t)
     }
     Top().format = -1;
     Top().dbFormat = -1;
+    Top().symbol = -1;
 }
 
 // \af, \afs, \ab and \ai with \dbch in effect: the look of double-byte
@@ -128,6 +129,22 @@ void RtfParser::AppendText(QStringView text)
     }
 }
 
+RtfParser::SymbolUse RtfParser::CurrentSymbolFont()
+{
+    Group &g = Top();
+    if (g.symbol < 0) {
+        g.symbol = 0;
+        const auto it = m_fonts.constFind(g.chr.font < 0 ? m_deff : g.chr.font);
+        if (it != m_fonts.constEnd() && it->symbol != SymbolFont::None) {
+            // Bytes are symbol codes unless the font names a real charset,
+            // as our own files do (GBK throughout).
+            const bool bytes = it->charset < 0 || it->charset == 2;
+            g.symbol = qint8(int(it->symbol) << 1 | int(bytes));
+        }
+    }
+    return SymbolUse{SymbolFont(g.symbol >> 1), (g.symbol & 1) != 0};
+}
+
 int RtfParser::ResolveFormat(const CharState &c)
 {
     // Colour numbers past the table all mean "auto", so they share a key.
@@ -156,7 +173,7 @@ void RtfParser::FormatsChanged()
 {
     m_formatOfState.clear();
     for (Group &g : m_stack)
-        g.format = g.dbFormat = -1;
+        g.format = g.dbFormat = g.symbol = -1;
 }
 
 } // namespace lumora

@@ -38,7 +38,9 @@ void RtfParser::OnText(QByteArrayView data)
     case Dest::Body:
         if (g.chr.hidden)
             return;
-        if (m_bytes.isEmpty() && AllPrintable(data))
+        if (CurrentSymbolFont().bytes)
+            AppendSymbolBytes(data);
+        else if (m_bytes.isEmpty() && AllPrintable(data))
             m_out.AppendPrintable(data, CurrentFormat());
         else if (m_bytes.isEmpty() && AllAscii(data))
             m_out.AppendAscii(data, CurrentFormat());
@@ -67,11 +69,28 @@ void RtfParser::OnByte(uchar b)
 {
     const char c = char(b);
     if (Top().dest == Dest::Body) {
-        if (!Top().chr.hidden)
+        if (Top().chr.hidden)
+            return;
+        if (CurrentSymbolFont().bytes)
+            AppendSymbolBytes(QByteArrayView(&c, 1));
+        else
             m_bytes.append(c);
     } else if (Top().dest == Dest::FontTable) {
         OnText(QByteArrayView(&c, 1));
     }
+}
+
+// Text in a symbol font: each byte is the code of what the font draws.
+void RtfParser::AppendSymbolBytes(QByteArrayView data)
+{
+    Flush();
+    const SymbolFont font = CurrentSymbolFont().font;
+    m_scratch.resize(0);
+    for (char b : data) {
+        const char16_t c = SymbolFontChar(font, uchar(b));
+        m_scratch.append(QChar(c ? c : char16_t(uchar(b))));
+    }
+    AppendText(m_scratch);
 }
 
 void RtfParser::Flush()
@@ -96,8 +115,14 @@ void RtfParser::EmitChar(char16_t c)
 void RtfParser::EmitUnicode(char16_t c)
 {
     const Group &g = Top();
-    if (g.dest == Dest::Body && !g.chr.hidden)
-        m_out.AppendUnicode(c, FormatOfChar(c));
+    if (g.dest != Dest::Body || g.chr.hidden)
+        return;
+    // Writers give a symbol font's codes as private-use U+F0xx.
+    const SymbolUse symbol = CurrentSymbolFont();
+    if (symbol.font != SymbolFont::None && (c >= 0xF020 || symbol.bytes))
+        if (const char16_t drawn = SymbolFontChar(symbol.font, c))
+            c = drawn;
+    m_out.AppendUnicode(c, FormatOfChar(c));
 }
 
 void RtfParser::EmitBreak()
@@ -160,6 +185,7 @@ void RtfParser::FinishFontName(FontEntry &f)
     DecodePendingName(f);
     f.name = f.name.trimmed();
     f.named = true;
+    f.symbol = SymbolFontOfName(f.name);
     FormatsChanged();
 }
 
