@@ -12,6 +12,8 @@ enum class RtfKw {
     Rtf, Ansicpg, Mac, Pc, Pca, Deff, Uc, U,
     // destinations
     Fonttbl, Colortbl, Pict, Shppict, Nonshppict, SkipDest,
+    // destinations the document does not keep, but notes
+    Footnote, Header, Footer, Annotation,
     // font and colour tables
     Fcharset, Cpg, Red, Green, Blue,
     // character format

@@ -228,6 +228,8 @@ void RtfParser::OnWord(const RtfToken &t)
 {
     Flush();
     const RtfKw kw = LookupRtfKeyword(t.name);
+    if (OnOmittedPart(kw))
+        return;
     if (m_star) {
         m_star = false;
         if (kw != RtfKw::Shppict) {
@@ -255,7 +257,28 @@ void RtfParser::OnWord(const RtfToken &t)
     case Dest::Picture:
         OnPictureWord(kw, t);
         break;
+    case Dest::Omitted:
+        break;
     }
+}
+
+// Footnotes, headers, footers and comments are not shown; their groups are
+// read past, noting the kinds that held anything (even empty ones are
+// written by some programs, and are no loss).
+bool RtfParser::OnOmittedPart(RtfKw kw)
+{
+    quint8 part = 0;
+    switch (kw) {
+    case RtfKw::Footnote: part = kOmittedFootnotes; break;
+    case RtfKw::Header: part = kOmittedHeaders; break;
+    case RtfKw::Footer: part = kOmittedFooters; break;
+    case RtfKw::Annotation: part = kOmittedComments; break;
+    default: return false;
+    }
+    m_star = false;
+    Top().dest = Dest::Omitted;
+    Top().omitPart = part;
+    return true;
 }
 
 // Destinations, document settings, breaks and characters.  False for words
@@ -312,44 +335,6 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     }
 }
 
-void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
-{
-    if (Top().dest == Dest::ColorTable) {
-        const int v = std::clamp(t.param, 0, 255);
-        if (kw == RtfKw::Red)
-            m_rgb[0] = v;
-        else if (kw == RtfKw::Green)
-            m_rgb[1] = v;
-        else if (kw == RtfKw::Blue)
-            m_rgb[2] = v;
-        return;
-    }
-    switch (kw) {
-    case RtfKw::F:
-        if (FontEntry *f = CurrentFontEntry(); f && !f->named)
-            FinishFontName(*f);
-        m_hasFontEntry = m_fonts.contains(t.param) || m_fonts.size() < kMaxFonts;
-        m_fontEntry = t.param;
-        if (m_hasFontEntry)
-            m_fonts[t.param] = FontEntry{};
-        FormatsChanged();
-        break;
-    case RtfKw::Fcharset:
-        if (FontEntry *f = CurrentFontEntry())
-            f->charset = t.param;
-        break;
-    case RtfKw::Cpg:
-        if (FontEntry *f = CurrentFontEntry())
-            f->codePage = std::max(0, t.param);
-        break;
-    case RtfKw::U:
-        OnUnicode(t);
-        break;
-    default:
-        break;
-    }
-}
-
 void RtfParser::OnPictureWord(RtfKw kw, const RtfToken &t)
 {
     const int p = t.param;
@@ -392,23 +377,6 @@ void RtfParser::OnSymbol(char c)
     case '\n': EmitBreak(); break;   // a backslash before a line break is \par
     default: break;                  // \: \| and the like mark index entries and formulas
     }
-}
-
-void RtfParser::OnUnicode(const RtfToken &t)
-{
-    if (!t.hasParam || t.param < -32768 || t.param > 65535)
-        return;   // not a character: let its fallback show
-    const char16_t u = char16_t(t.param < 0 ? t.param + 65536 : t.param);
-    if (Top().dest == Dest::FontTable) {
-        if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
-            DecodePendingName(*f);
-            if (f->name.size() < kMaxFontNameChars)
-                f->name.append(QChar(u));
-        }
-    } else {
-        EmitUnicode(u);
-    }
-    m_skipUnits = Top().uc;
 }
 
 } // namespace lumora

@@ -37,10 +37,17 @@ public:
     void SetYield(std::function<bool()> yield) { m_yield = std::move(yield); }
     // The document read; formats equal to the default face and size come
     // out without them (see CharFormat).
-    Document TakeDocument() { return m_out.Take(); }
+    Document TakeDocument()
+    {
+        Document d = m_out.Take();
+        d.omitted = m_omitted;
+        return d;
+    }
 
 private:
-    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture };
+    // Omitted: a part the document does not keep (footnote, header...),
+    // read only to note whether it holds anything.
+    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture, Omitted };
     struct CharState
     {
         int font = -1;   // RTF font number; -1: the \deff font
@@ -63,6 +70,7 @@ private:
         int dbFormat = -1;          // the same for double-byte characters
         bool dbFontHere = false;    // this group named the double-byte font
         qint8 symbol = -1;          // SymbolOfFont() of chr.font, -1: not yet known
+        quint8 omitPart = 0;        // the OmittedPart read past, with Dest::Omitted
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it
@@ -101,6 +109,7 @@ private:
     bool OnDoubleByteWord(RtfKw kw, const RtfToken &t);
     void OnTableWord(RtfKw kw, const RtfToken &t);
     void OnPictureWord(RtfKw kw, const RtfToken &t);
+    bool OnOmittedPart(RtfKw kw);
     void OnSymbol(char c);
     void OnText(QByteArrayView data);
     void OnByte(uchar b);
@@ -162,6 +171,7 @@ private:
     int m_nibble = -1;
     bool m_picTooBig = false;
 
+    quint8 m_omitted = 0;        // OmittedPart flags of parts that held something
     bool m_rootClosed = false;
     RtfContent::Mark m_mark;
 };

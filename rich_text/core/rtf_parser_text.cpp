@@ -62,6 +62,10 @@ void RtfParser::OnText(QByteArrayView data)
         break;
     case Dest::ColorTable: ColorText(data); break;
     case Dest::Picture: PictureHex(data); break;
+    case Dest::Omitted:
+        if (!(m_omitted & g.omitPart) && !data.trimmed().isEmpty())
+            m_omitted |= g.omitPart;
+        break;
     }
 }
 
@@ -75,7 +79,7 @@ void RtfParser::OnByte(uchar b)
             AppendSymbolBytes(QByteArrayView(&c, 1));
         else
             m_bytes.append(c);
-    } else if (Top().dest == Dest::FontTable) {
+    } else if (Top().dest == Dest::FontTable || Top().dest == Dest::Omitted) {
         OnText(QByteArrayView(&c, 1));
     }
 }
@@ -203,6 +207,65 @@ void RtfParser::ColorText(QByteArrayView data)
         }
         m_rgb[0] = m_rgb[1] = m_rgb[2] = -1;
     }
+}
+
+// ---- font and colour tables, characters by number -------------------
+
+void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
+{
+    if (Top().dest == Dest::ColorTable) {
+        const int v = std::clamp(t.param, 0, 255);
+        if (kw == RtfKw::Red)
+            m_rgb[0] = v;
+        else if (kw == RtfKw::Green)
+            m_rgb[1] = v;
+        else if (kw == RtfKw::Blue)
+            m_rgb[2] = v;
+        return;
+    }
+    switch (kw) {
+    case RtfKw::F:
+        if (FontEntry *f = CurrentFontEntry(); f && !f->named)
+            FinishFontName(*f);
+        m_hasFontEntry = m_fonts.contains(t.param) || m_fonts.size() < kMaxFonts;
+        m_fontEntry = t.param;
+        if (m_hasFontEntry)
+            m_fonts[t.param] = FontEntry{};
+        FormatsChanged();
+        break;
+    case RtfKw::Fcharset:
+        if (FontEntry *f = CurrentFontEntry())
+            f->charset = t.param;
+        break;
+    case RtfKw::Cpg:
+        if (FontEntry *f = CurrentFontEntry())
+            f->codePage = std::max(0, t.param);
+        break;
+    case RtfKw::U:
+        OnUnicode(t);
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfParser::OnUnicode(const RtfToken &t)
+{
+    if (!t.hasParam || t.param < -32768 || t.param > 65535)
+        return;   // not a character: let its fallback show
+    const char16_t u = char16_t(t.param < 0 ? t.param + 65536 : t.param);
+    if (Top().dest == Dest::FontTable) {
+        if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
+            DecodePendingName(*f);
+            if (f->name.size() < kMaxFontNameChars)
+                f->name.append(QChar(u));
+        }
+    } else if (Top().dest == Dest::Omitted) {
+        m_omitted |= Top().omitPart;
+    } else {
+        EmitUnicode(u);
+    }
+    m_skipUnits = Top().uc;
 }
 
 // ---- pictures -------------------------------------------------------------

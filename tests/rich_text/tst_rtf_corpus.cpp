@@ -1,3 +1,4 @@
+#include "document_io.h"
 #include "rtf_reader.h"
 #include "rtf_test_support.h"
 #include "rtf_writer.h"
@@ -62,6 +63,8 @@ private slots:
     void writers();
     void writerFormats_data();
     void writerFormats();
+    void omittedParts_data();
+    void omittedParts();
 
 private:
     static void Files();
@@ -161,6 +164,27 @@ void TstRtfCorpus::writerFormats()
         for (qsizetype i = at; i < at + fragment.size(); ++i)
             QCOMPARE(rtftest::Signature(d->formats.At(d->runs.FormatAt(int(i)))), look);
     }
+}
+
+void TstRtfCorpus::omittedParts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("footnote, headers, footer, comment") << "word2003-notes-and-headers"
+                                                        << "此文件中的脚注、页眉、页脚和批注未被读入，保存时不会包含它们。";
+    QTest::newRow("empty header and footer are no loss") << "libreoffice-empty-header" << "";
+    QTest::newRow("nothing left out") << "staroffice-char-styles" << "";
+}
+
+// The parts the document does not keep are named, once each, only where
+// they held something.
+void TstRtfCorpus::omittedParts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, notice);
+    Document doc;
+    QVERIFY(ReadRtf(FileBytes(kWriters + name + QStringLiteral(".rtf")), &doc, nullptr));
+    QCOMPARE(lumora::OmittedPartsNotice(doc.omitted), notice);
 }
 
 QTEST_GUILESS_MAIN(TstRtfCorpus)
