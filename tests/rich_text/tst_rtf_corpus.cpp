@@ -142,10 +142,8 @@ void TstRtfCorpus::writerFormats_data()
     QTest::newRow("deep bold") << "outlook-deep-reply" << "bold deep" << "Arial/12/0/b---";
     QTest::newRow("deep plain after bold") << "outlook-deep-reply" << "plain deep" << "Arial/12/0/----";
     QTest::newRow("chinese bold and 18 pt") << "libreoffice-chinese-bold" << "中文" << "SimSun/18/auto/b---";
-    QTest::newRow("latin bold beside it") << "libreoffice-chinese-bold" << "Bold" << "Liberation Serif/18/auto/b---";
     QTest::newRow("chinese in the paragraph's look") << "libreoffice-chinese-bold" << "普通" << "SimSun/12/auto/----";
     QTest::newRow("latin in the paragraph's look") << "libreoffice-chinese-bold" << "Plain" << "Liberation Serif/12/auto/----";
-    QTest::newRow("after the deep groups") << "outlook-deep-reply" << "End of" << "Arial/12/0/----";
 }
 
 // Each character of the fragment has the look, after open and after a save.
