@@ -43,13 +43,15 @@ bool ListsFolderUsable(const QString &folder, QString *error)
 // Loading, colouring and saving share every line with the editor's own:
 // the document files, the pass's computation and its application, the
 // writers.  No widget is made.
-bool ConvertDocument(const BatchJob &job, QString *error)
+bool ConvertDocument(const BatchJob &job, QString *error, QString *notice)
 {
     if (job.highlight && !ListsFolderUsable(job.lists, error))
         return false;
     Document doc;
     if (!ReadDocumentFile(job.input, &doc, error))
         return false;
+    if (notice)
+        *notice = OmittedPartsNotice(doc.omitted);
     if (job.highlight && !HighlightDocument(doc, job.lists)) {
         *error = EmptyTextNotice();
         return false;

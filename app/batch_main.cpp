@@ -95,8 +95,11 @@ int main(int argc, char *argv[])
     job.lists = parser.isSet(QStringLiteral("lists"))
                     ? names.Existing(lumora::EncodeArgument(parser.value(QStringLiteral("lists"))))
                     : QCoreApplication::applicationDirPath();
-    QString error;
-    if (!lumora::ConvertDocument(job, &error) || !names.Commit(&error)) {
+    QString error, notice;
+    const bool converted = lumora::ConvertDocument(job, &error, &notice) && names.Commit(&error);
+    if (!notice.isEmpty())
+        Print(stderr, QStringLiteral("lumora-batch: %1\n").arg(notice));
+    if (!converted) {
         Print(stderr, QStringLiteral("lumora-batch: %1\n").arg(names.Readable(error)));
         return 1;
     }

@@ -116,10 +116,10 @@ void DocumentCommands::open_Click()
     if (!m_dialog.ShowOpen() || m_dialog.FileName.isEmpty())
         return;
     const QString path = m_dialog.FileName;
-    QString error;
+    QString error, notice;
     bool rtf = false;
     QPointer<DocumentCommands> alive(this);
-    const bool loaded = Load(path, &error, &rtf);
+    const bool loaded = Load(path, &error, &rtf, &notice);
     if (!alive)
         return;
     if (m_closeWhenDone) {
@@ -136,13 +136,17 @@ void DocumentCommands::open_Click()
     curpath = path;
     m_curpathIsRtf = rtf;
     m_editor.SetModified(false);
+    // Footnotes and the like the editor does not keep: said once, now,
+    // before any save could drop them unnoticed.
+    if (!notice.isEmpty())
+        MsgBox(m_window, notice, kNotice);
 }
 
 // A long file goes in slice by slice; the window repaints meanwhile.  The
 // editing area is read-only while the text goes in, so the window keeps
 // answering (scrolling, looking); the menu waits.  A close of the window
 // gives the load up.
-bool DocumentCommands::Load(const QString &path, QString *error, bool *isRtf)
+bool DocumentCommands::Load(const QString &path, QString *error, bool *isRtf, QString *notice)
 {
     BusyCursor busy;
     QPointer<QWidget> alive(m_window);
@@ -158,7 +162,7 @@ bool DocumentCommands::Load(const QString &path, QString *error, bool *isRtf)
         const LoadProgress progress = [this, &feedback](int permille) {
             return feedback.Report(permille) && !m_closeWhenDone;
         };
-        loaded = m_editor.LoadFile(path, error, progress, isRtf);
+        loaded = m_editor.LoadFile(path, error, progress, isRtf, notice);
     }
     if (!alive)
         return false;   // gone some other way; nothing here may be touched

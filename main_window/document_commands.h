@@ -49,7 +49,7 @@ public:
 private:
     enum class Work { None, Busy, Loading };
 
-    bool Load(const QString &path, QString *error, bool *isRtf);
+    bool Load(const QString &path, QString *error, bool *isRtf, QString *notice);
     bool Write(const QString &path, bool asRtf);
     bool PlainTextMayLose();
 

@@ -137,7 +137,10 @@ public:
     // Loading by file name: RTF content as rich text, anything else as plain
     // text (*isRtf, if given, says which it was).  On failure returns false
     // with a Chinese reason naming the file, and the document stays as it was.
-    bool LoadFile(const QString &path, QString *error, const LoadProgress &progress = {}, bool *isRtf = nullptr);
+    // *notice, if given, gets what the user must be told about the file
+    // opened (the parts the document does not keep), else is emptied.
+    bool LoadFile(const QString &path, QString *error, const LoadProgress &progress = {}, bool *isRtf = nullptr,
+                  QString *notice = nullptr);
     // Writes the document as RTF, atomically.
     bool SaveFile(const QString &path, QString *error) const;
 

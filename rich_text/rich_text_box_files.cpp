@@ -233,7 +233,8 @@ bool RichTextBox::ShowDocument(Document doc, QString *error, const LoadProgress 
     return SetDocument(std::move(doc), progress);
 }
 
-bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgress &progress, bool *isRtf)
+bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgress &progress, bool *isRtf,
+                           QString *notice)
 {
     // The window repaints before reading starts and now and then while the
     // file is read and decoded.
@@ -249,6 +250,7 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
         return false;   // the file's bytes are let go before the editor fills
     if (yield && !yield())
         return false;
+    const quint8 omitted = doc.omitted;
     QString why;
     if (!ShowDocument(std::move(doc), &why, progress)) {
         if (error && !why.isEmpty())
@@ -257,6 +259,8 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
     }
     if (isRtf)
         *isRtf = rtf;
+    if (notice)
+        *notice = OmittedPartsNotice(omitted);
     return true;
 }
 

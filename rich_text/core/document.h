@@ -31,6 +31,15 @@ enum class Align : quint8 { Left, Center, Right, Justify };
 // can repaint; returning false abandons the work.
 using WorkYield = std::function<bool()>;
 
+// Parts of a file a document does not keep: read past when the file was
+// opened, so a save does not contain them.
+enum OmittedPart : quint8 {
+    kOmittedFootnotes = 1,
+    kOmittedHeaders = 2,
+    kOmittedFooters = 4,
+    kOmittedComments = 8,
+};
+
 // A whole document, without any widget: what the RTF and text readers
 // produce, what the writers and the batch converter work on, and what the
 // editing area keeps beside its display.
@@ -46,6 +55,7 @@ struct Document
     RunList runs;                         // runs.Length() == text.size()
     QVector<Picture> pictures;
     QVector<QPair<int, Align>> aligns;    // paragraph number -> alignment, rising, non-left only
+    quint8 omitted = 0;                   // OmittedPart flags of the file read
 
     // Plain text (CR LF breaks) in the default format.
     static Document FromText(QString crlfText);

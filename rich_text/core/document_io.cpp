@@ -5,6 +5,8 @@
 #include "rtf_writer.h"
 #include "text_codec.h"
 
+#include <QStringList>
+
 namespace lumora {
 
 bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield)
@@ -30,6 +32,25 @@ bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const 
         return false;
     }
     return true;
+}
+
+QString OmittedPartsNotice(quint8 omitted)
+{
+    QStringList kinds;
+    if (omitted & kOmittedFootnotes)
+        kinds << QStringLiteral("脚注");
+    if (omitted & kOmittedHeaders)
+        kinds << QStringLiteral("页眉");
+    if (omitted & kOmittedFooters)
+        kinds << QStringLiteral("页脚");
+    if (omitted & kOmittedComments)
+        kinds << QStringLiteral("批注");
+    if (kinds.isEmpty())
+        return QString();
+    QString list = kinds.takeLast();
+    if (!kinds.isEmpty())
+        list = kinds.join(QStringLiteral("、")) + QStringLiteral("和") + list;
+    return QStringLiteral("此文件中的%1未被读入，保存时不会包含它们。").arg(list);
 }
 
 bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QString *error)

@@ -15,6 +15,11 @@ bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const 
 // Reads a document file by name; the reason on failure names the file.
 bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield = {});
 
+// What the user is told after opening a file with parts the document does
+// not keep (Document::omitted): which kinds, and that a save will not
+// contain them.  Empty when nothing was left out.
+QString OmittedPartsNotice(quint8 omitted);
+
 // Writes a document atomically, as RTF or as a GBK text file (its plain
 // text and one CR LF more).
 bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QString *error);

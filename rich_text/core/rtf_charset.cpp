@@ -44,6 +44,7 @@ const char *ConverterName(int codePage)
     case 10000: return "macintosh";
     case 437: return "IBM437";
     case 850: return "IBM850";
+    case 866: return "IBM866";
     case 54936: return "GB18030";
     case 65001: return "UTF-8";
     default: break;
@@ -84,6 +85,8 @@ struct CodePageDecoder::Cache
         return it->second.isValid() ? &it->second : nullptr;
     }
 };
+
+bool CodePageKnown(int codePage) { return ConverterName(codePage) != nullptr; }
 
 CodePageDecoder::CodePageDecoder() : m_cache(std::make_unique<Cache>()) {}
 CodePageDecoder::~CodePageDecoder() = default;

@@ -12,6 +12,9 @@ namespace lumora {
 // names no code page of its own (the caller then falls back further).
 int CodePageOfCharset(int charset);
 
+// True for the code pages Decode reads as themselves.
+bool CodePageKnown(int codePage);
+
 // Decodes bytes of a Windows code page, appending to *out.  Unknown code
 // pages are read as 1252.  Undecodable bytes, and a lead byte the run ends
 // in, become U+FFFD.  Keeps one converter per code page, so one instance

@@ -70,18 +70,24 @@ void AddSkipped(Table &t)
     // styles, headers and footers, field instructions, object data, shape
     // internals, and the tables of newer writers.
     static const char *const skipped[] = {
-        "info", "stylesheet", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-        "footerr", "footerf", "footnote", "annotation", "fldinst", "objdata", "objclass",
+        "info", "stylesheet", "fldinst", "objdata", "objclass",
         "objname", "objalias", "objtime", "objsect", "objitem", "objtopic", "shpinst", "sp",
         "sn", "sv", "do", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn",
         "generator", "listtable", "listoverridetable", "rsidtbl", "revtbl", "themedata",
         "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "pgdsctbl", "filetbl",
         "userprops", "template", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "pn",
-        "pnseclvl", "atnid", "atnauthor", "atndate", "atnref", "atrfstart", "atrfend",
+        "pnseclvl", "atndate", "atnref", "atrfstart", "atrfend",
         "mmathPr", "defchp", "defpap", "fchars", "lchars", "pgptbl", "protusertbl",
         "wgrffmtfilter", "xmlopen", "xmlclose", "panose", "falt", "fname", "blipuid", "picprop",
         "expandedcolortbl", "listtables", "nesttableprops", "background", "nextfile",
         "keycode", "private", "passwordhash", "docvar", "ud",
+        // The text rendering of nested tables, for readers that cannot
+        // show them; we read the tables themselves.
+        "nonesttables",
+        // A list definition belongs in the list table; met in the body (a
+        // damaged file) its level texts and names are not text either.
+        "list", "listlevel", "leveltext", "levelnumbers", "listname", "listoverride",
+        "listpicture",
     };
     for (const char *s : skipped)
         t.emplace(s, RtfKw::SkipDest);
@@ -101,7 +107,9 @@ const Table &Keywords()
             {"green", RtfKw::Green}, {"blue", RtfKw::Blue}, {"plain", RtfKw::Plain}, {"b", RtfKw::B},
             {"i", RtfKw::I}, {"ulnone", RtfKw::Ulnone}, {"strike", RtfKw::Strike},
             {"striked", RtfKw::Strike}, {"v", RtfKw::V}, {"f", RtfKw::F}, {"fs", RtfKw::Fs},
-            {"cf", RtfKw::Cf}, {"par", RtfKw::Par}, {"pard", RtfKw::Pard}, {"line", RtfKw::Line},
+            {"cf", RtfKw::Cf}, {"af", RtfKw::Af}, {"afs", RtfKw::Afs}, {"ab", RtfKw::Ab},
+            {"ai", RtfKw::Ai}, {"loch", RtfKw::Loch}, {"hich", RtfKw::Hich}, {"dbch", RtfKw::Dbch},
+            {"rtlch", RtfKw::Rtlch}, {"ltrch", RtfKw::Ltrch}, {"par", RtfKw::Par}, {"pard", RtfKw::Pard}, {"line", RtfKw::Line},
             {"cell", RtfKw::Cell}, {"nestcell", RtfKw::Cell}, {"row", RtfKw::Row},
             {"nestrow", RtfKw::Row}, {"sect", RtfKw::Sect}, {"page", RtfKw::Sect},
             {"ql", RtfKw::Ql}, {"qc", RtfKw::Qc}, {"qr", RtfKw::Qr}, {"qj", RtfKw::Qj},
@@ -120,6 +128,17 @@ const Table &Keywords()
             {"wbmplanes", RtfKw::Wbmplanes}, {"wbmwidthbytes", RtfKw::Wbmwidthbytes},
         };
         for (const auto &w : words)
+            t[w.first] = w.second;
+        // Footnotes (endnotes too), headers, footers and comments, with the
+        // comment's author marks, which stand in the body.
+        const std::pair<const char *, RtfKw> notes[] = {
+            {"footnote", RtfKw::Footnote}, {"header", RtfKw::Header}, {"headerl", RtfKw::Header},
+            {"headerr", RtfKw::Header}, {"headerf", RtfKw::Header}, {"footer", RtfKw::Footer},
+            {"footerl", RtfKw::Footer}, {"footerr", RtfKw::Footer}, {"footerf", RtfKw::Footer},
+            {"annotation", RtfKw::Annotation}, {"atnid", RtfKw::Annotation},
+            {"atnauthor", RtfKw::Annotation},
+        };
+        for (const auto &w : notes)
             t[w.first] = w.second;
         static const char *const underlines[] = {
             "ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",

@@ -12,10 +12,14 @@ enum class RtfKw {
     Rtf, Ansicpg, Mac, Pc, Pca, Deff, Uc, U,
     // destinations
     Fonttbl, Colortbl, Pict, Shppict, Nonshppict, SkipDest,
+    // destinations the document does not keep, but notes
+    Footnote, Header, Footer, Annotation,
     // font and colour tables
     Fcharset, Cpg, Red, Green, Blue,
     // character format
     Plain, B, I, Ul, Ulnone, Strike, V, F, Fs, Cf,
+    // associated character properties and the character types they follow
+    Af, Afs, Ab, Ai, Loch, Hich, Dbch, Rtlch, Ltrch,
     // paragraphs and breaks
     Par, Pard, Line, Cell, Row, Sect, Ql, Qc, Qr, Qj,
     // characters

@@ -6,12 +6,6 @@
 
 namespace lumora {
 
-namespace {
-
-bool On(const RtfToken &t) { return !t.hasParam || t.param != 0; }
-
-} // namespace
-
 bool RtfParser::Parse(QString *error)
 {
     m_tok.SkipLeadingSpace();
@@ -42,6 +36,8 @@ bool RtfParser::Parse(QString *error)
     }
     Flush();
     // Groups the input never closed end here.
+    while (m_sharedDepth > 0)
+        CloseSharedGroup();
     while (m_stack.size() > 1)
         PopGroup();
     if (!m_rootClosed)
@@ -61,6 +57,12 @@ void RtfParser::OnToken(const RtfToken &t)
 {
     if (t.type != RtfTokenType::Word && !(t.type == RtfTokenType::Symbol && t.symbol == '*'))
         m_star = false;
+    // \* marks an ignorable destination only as the first thing in its
+    // group; StarWriter writes {\f0\i0\*\cs7 text}, whose text is shown.
+    const bool groupStart = m_groupStart;
+    m_groupStart = t.type == RtfTokenType::Open;
+    if (t.type == RtfTokenType::Symbol && t.symbol == '*' && !groupStart)
+        return;
     switch (t.type) {
     case RtfTokenType::Open: OpenGroup(); break;
     case RtfTokenType::Close: CloseGroup(); break;
@@ -85,22 +87,53 @@ void RtfParser::OnToken(const RtfToken &t)
 void RtfParser::OpenGroup()
 {
     Flush();
-    if (int(m_stack.size()) >= kMaxDepth || Top().dest == Dest::Picture) {
-        // Too deep to be a real document, or a picture's own sub-group.
+    if (Top().dest == Dest::Picture) {
+        // A picture's own sub-group.
         if (m_tok.SkipGroup() && m_rootClosed && m_stack.size() == 1)
             m_mark = m_out.Position();
+        m_groupStart = false;
+        return;
+    }
+    if (int(m_stack.size()) > kMaxDepth) {
+        // Past the cap (mail saved as RTF nests thousands deep) the deepest
+        // kept group stands for all deeper ones: memory stays bounded and
+        // their text is still read.  Closing one of them returns to the
+        // state the deepest kept group had.
+        if (m_sharedDepth++ == 0)
+            m_sharedBase = Top();
+        StartedHere(Top());
         return;
     }
     Group g = Top();
+    StartedHere(g);
+    m_stack.push_back(g);
+}
+
+// A new group owns nothing its parent opened.
+void RtfParser::StartedHere(Group &g)
+{
     g.tableOwner = false;
     g.pictOwner = false;
     g.shppictPictures = -1;
-    m_stack.push_back(g);
+    g.dbFontHere = false;
+}
+
+void RtfParser::CloseSharedGroup()
+{
+    const Group g = Top();
+    Top() = m_sharedBase;
+    if (--m_sharedDepth > 0)
+        StartedHere(Top());
+    EndGroup(g);
 }
 
 void RtfParser::CloseGroup()
 {
     Flush();
+    if (m_sharedDepth > 0) {
+        CloseSharedGroup();
+        return;
+    }
     if (m_stack.size() > 1) {
         PopGroup();
         if (m_rootClosed && m_stack.size() == 1)
@@ -195,6 +228,8 @@ void RtfParser::OnWord(const RtfToken &t)
 {
     Flush();
     const RtfKw kw = LookupRtfKeyword(t.name);
+    if (OnOmittedPart(kw))
+        return;
     if (m_star) {
         m_star = false;
         if (kw != RtfKw::Shppict) {
@@ -222,7 +257,28 @@ void RtfParser::OnWord(const RtfToken &t)
     case Dest::Picture:
         OnPictureWord(kw, t);
         break;
+    case Dest::Omitted:
+        break;
     }
+}
+
+// Footnotes, headers, footers and comments are not shown; their groups are
+// read past, noting the kinds that held anything (even empty ones are
+// written by some programs, and are no loss).
+bool RtfParser::OnOmittedPart(RtfKw kw)
+{
+    quint8 part = 0;
+    switch (kw) {
+    case RtfKw::Footnote: part = kOmittedFootnotes; break;
+    case RtfKw::Header: part = kOmittedHeaders; break;
+    case RtfKw::Footer: part = kOmittedFooters; break;
+    case RtfKw::Annotation: part = kOmittedComments; break;
+    default: return false;
+    }
+    m_star = false;
+    Top().dest = Dest::Omitted;
+    Top().omitPart = part;
+    return true;
 }
 
 // Destinations, document settings, breaks and characters.  False for words
@@ -279,63 +335,6 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
     }
 }
 
-void RtfParser::OnFormatWord(RtfKw kw, const RtfToken &t)
-{
-    CharState &c = Top().chr;
-    switch (kw) {
-    case RtfKw::Plain: c = CharState{}; break;
-    case RtfKw::B: c.bold = On(t); break;
-    case RtfKw::I: c.italic = On(t); break;
-    case RtfKw::Ul: c.underline = On(t); break;
-    case RtfKw::Ulnone: c.underline = false; break;
-    case RtfKw::Strike: c.strike = On(t); break;
-    case RtfKw::V: c.hidden = On(t); break;
-    case RtfKw::F: c.font = std::max(0, t.param); break;
-    case RtfKw::Fs: c.halfPoints = t.param > 0 ? std::min(t.param, 3276) : 24; break;
-    case RtfKw::Cf: c.color = std::max(0, t.param); break;
-    default: return;
-    }
-    Top().format = -1;
-}
-
-void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
-{
-    if (Top().dest == Dest::ColorTable) {
-        const int v = std::clamp(t.param, 0, 255);
-        if (kw == RtfKw::Red)
-            m_rgb[0] = v;
-        else if (kw == RtfKw::Green)
-            m_rgb[1] = v;
-        else if (kw == RtfKw::Blue)
-            m_rgb[2] = v;
-        return;
-    }
-    switch (kw) {
-    case RtfKw::F:
-        if (FontEntry *f = CurrentFontEntry(); f && !f->named)
-            FinishFontName(*f);
-        m_hasFontEntry = m_fonts.contains(t.param) || m_fonts.size() < kMaxFonts;
-        m_fontEntry = t.param;
-        if (m_hasFontEntry)
-            m_fonts[t.param] = FontEntry{};
-        FormatsChanged();
-        break;
-    case RtfKw::Fcharset:
-        if (FontEntry *f = CurrentFontEntry())
-            f->charset = t.param;
-        break;
-    case RtfKw::Cpg:
-        if (FontEntry *f = CurrentFontEntry())
-            f->codePage = std::max(0, t.param);
-        break;
-    case RtfKw::U:
-        OnUnicode(t);
-        break;
-    default:
-        break;
-    }
-}
-
 void RtfParser::OnPictureWord(RtfKw kw, const RtfToken &t)
 {
     const int p = t.param;
@@ -378,23 +377,6 @@ void RtfParser::OnSymbol(char c)
     case '\n': EmitBreak(); break;   // a backslash before a line break is \par
     default: break;                  // \: \| and the like mark index entries and formulas
     }
-}
-
-void RtfParser::OnUnicode(const RtfToken &t)
-{
-    if (!t.hasParam || t.param < -32768 || t.param > 65535)
-        return;   // not a character: let its fallback show
-    const char16_t u = char16_t(t.param < 0 ? t.param + 65536 : t.param);
-    if (Top().dest == Dest::FontTable) {
-        if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
-            DecodePendingName(*f);
-            if (f->name.size() < kMaxFontNameChars)
-                f->name.append(QChar(u));
-        }
-    } else {
-        EmitUnicode(u);
-    }
-    m_skipUnits = Top().uc;
 }
 
 } // namespace lumora

@@ -5,6 +5,7 @@
 #include "rtf_keywords.h"
 #include "rtf_pictures.h"
 #include "rtf_tokenizer.h"
+#include "symbol_fonts.h"
 
 #include <QHash>
 #include <functional>
@@ -14,8 +15,8 @@ namespace lumora {
 
 // Reads RTF tokens into an RtfContent.  One explicit stack of group states
 // (no recursion), so nesting depth costs memory only up to the cap; groups
-// nested deeper, and destinations we do not show, are stepped over by the
-// tokenizer's brace-counting skipper.
+// nested deeper share the deepest kept state.  Destinations we do not show
+// are stepped over by the tokenizer's brace-counting skipper.
 class RtfParser
 {
 public:
@@ -36,16 +37,28 @@ public:
     void SetYield(std::function<bool()> yield) { m_yield = std::move(yield); }
     // The document read; formats equal to the default face and size come
     // out without them (see CharFormat).
-    Document TakeDocument() { return m_out.Take(); }
+    Document TakeDocument()
+    {
+        Document d = m_out.Take();
+        d.omitted = m_omitted;
+        return d;
+    }
 
 private:
-    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture };
+    // Omitted: a part the document does not keep (footnote, header...),
+    // read only to note whether it holds anything.
+    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture, Omitted };
     struct CharState
     {
         int font = -1;   // RTF font number; -1: the \deff font
         int halfPoints = 24;
         int color = 0;
         bool bold = false, italic = false, underline = false, strike = false, hidden = false;
+        // Associated properties of double-byte text; unset: the regular ones.
+        bool assocDbch = false;   // \dbch is the last character type named
+        int dbFont = -1;
+        int dbHalfPoints = 0;
+        qint8 dbBold = -1, dbItalic = -1;
     };
     struct Group
     {
@@ -54,6 +67,10 @@ private:
         int uc = 1;
         Align align = Align::Left;
         int format = -1;            // CurrentFormat() of chr, -1: not yet known
+        int dbFormat = -1;          // the same for double-byte characters
+        bool dbFontHere = false;    // this group named the double-byte font
+        qint8 symbol = -1;          // SymbolOfFont() of chr.font, -1: not yet known
+        quint8 omitPart = 0;        // the OmittedPart read past, with Dest::Omitted
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it
@@ -65,11 +82,21 @@ private:
         QByteArray pending;   // name bytes not yet decoded
         QString name;
         bool named = false;   // the ';' has been seen
+        SymbolFont symbol = SymbolFont::None;
+    };
+    // The symbol font text is in; with its bytes (not only its private-use
+    // characters) meant as symbol codes.
+    struct SymbolUse
+    {
+        SymbolFont font = SymbolFont::None;
+        bool bytes = false;
     };
 
     Group &Top() { return m_stack.back(); }
     void OpenGroup();
     void CloseGroup();
+    static void StartedHere(Group &g);
+    void CloseSharedGroup();
     void PopGroup();
     void EndGroup(const Group &g);
     void SkipRestOfGroup();
@@ -79,22 +106,30 @@ private:
     void OnWord(const RtfToken &t);
     bool OnBodyWord(RtfKw kw, const RtfToken &t);
     void OnFormatWord(RtfKw kw, const RtfToken &t);
+    bool OnDoubleByteWord(RtfKw kw, const RtfToken &t);
     void OnTableWord(RtfKw kw, const RtfToken &t);
     void OnPictureWord(RtfKw kw, const RtfToken &t);
+    bool OnOmittedPart(RtfKw kw);
     void OnSymbol(char c);
     void OnText(QByteArrayView data);
     void OnByte(uchar b);
     void OnUnicode(const RtfToken &t);
+    SymbolUse CurrentSymbolFont();
+    void AppendSymbolBytes(QByteArrayView data);
 
     void Flush();
     void EmitChar(char16_t c);
     void EmitUnicode(char16_t c);
     void EmitBreak();
     int CurrentFormat();
+    static bool IsDoubleByteChar(char16_t c);
+    int FormatOfChar(char16_t c);
+    void AppendText(QStringView text);
     int ResolveFormat(const CharState &c);
     void FormatsChanged();
     int CodePageOfFont(int number) const;
     int NameCodePage(const FontEntry &f) const;
+    static int OwnCodePage(const FontEntry &f);
     FontEntry *CurrentFontEntry();
     void DecodePendingName(FontEntry &f);
     void FinishFontName(FontEntry &f);
@@ -121,6 +156,9 @@ private:
     QString m_scratch;
     int m_skipUnits = 0;         // fallback units left after a \u
     bool m_star = false;
+    bool m_groupStart = false;   // the last token was a '{'
+    int m_sharedDepth = 0;       // groups open beyond the cap, sharing the top state
+    Group m_sharedBase;          // the top state when the first of them opened
     // Format ids by character state, valid until the font or colour table
     // changes: a listing's thousands of {\cf1 ...} groups resolve a few
     // states, not one format per group.
@@ -133,6 +171,7 @@ private:
     int m_nibble = -1;
     bool m_picTooBig = false;
 
+    quint8 m_omitted = 0;        // OmittedPart flags of parts that held something
     bool m_rootClosed = false;
     RtfContent::Mark m_mark;
 };

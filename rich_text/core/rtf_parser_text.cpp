@@ -38,7 +38,9 @@ void RtfParser::OnText(QByteArrayView data)
     case Dest::Body:
         if (g.chr.hidden)
             return;
-        if (m_bytes.isEmpty() && AllPrintable(data))
+        if (CurrentSymbolFont().bytes)
+            AppendSymbolBytes(data);
+        else if (m_bytes.isEmpty() && AllPrintable(data))
             m_out.AppendPrintable(data, CurrentFormat());
         else if (m_bytes.isEmpty() && AllAscii(data))
             m_out.AppendAscii(data, CurrentFormat());
@@ -60,6 +62,10 @@ void RtfParser::OnText(QByteArrayView data)
         break;
     case Dest::ColorTable: ColorText(data); break;
     case Dest::Picture: PictureHex(data); break;
+    case Dest::Omitted:
+        if (!(m_omitted & g.omitPart) && !data.trimmed().isEmpty())
+            m_omitted |= g.omitPart;
+        break;
     }
 }
 
@@ -67,11 +73,28 @@ void RtfParser::OnByte(uchar b)
 {
     const char c = char(b);
     if (Top().dest == Dest::Body) {
-        if (!Top().chr.hidden)
+        if (Top().chr.hidden)
+            return;
+        if (CurrentSymbolFont().bytes)
+            AppendSymbolBytes(QByteArrayView(&c, 1));
+        else
             m_bytes.append(c);
-    } else if (Top().dest == Dest::FontTable) {
+    } else if (Top().dest == Dest::FontTable || Top().dest == Dest::Omitted) {
         OnText(QByteArrayView(&c, 1));
     }
+}
+
+// Text in a symbol font: each byte is the code of what the font draws.
+void RtfParser::AppendSymbolBytes(QByteArrayView data)
+{
+    Flush();
+    const SymbolFont font = CurrentSymbolFont().font;
+    m_scratch.resize(0);
+    for (char b : data) {
+        const char16_t c = SymbolFontChar(font, uchar(b));
+        m_scratch.append(QChar(c ? c : char16_t(uchar(b))));
+    }
+    AppendText(m_scratch);
 }
 
 void RtfParser::Flush()
@@ -81,14 +104,14 @@ void RtfParser::Flush()
     m_scratch.resize(0);
     m_decoder.Decode(CodePageOfFont(Top().chr.font), m_bytes, &m_scratch);
     m_bytes.resize(0);
-    m_out.Append(m_scratch, CurrentFormat());
+    AppendText(m_scratch);
 }
 
 void RtfParser::EmitChar(char16_t c)
 {
     const Group &g = Top();
     if (g.dest == Dest::Body && !g.chr.hidden)
-        m_out.Append(QChar(c), CurrentFormat());
+        m_out.Append(QChar(c), FormatOfChar(c));
 }
 
 // A character the file gave by number: controls too, so that what we
@@ -96,8 +119,14 @@ void RtfParser::EmitChar(char16_t c)
 void RtfParser::EmitUnicode(char16_t c)
 {
     const Group &g = Top();
-    if (g.dest == Dest::Body && !g.chr.hidden)
-        m_out.AppendUnicode(c, CurrentFormat());
+    if (g.dest != Dest::Body || g.chr.hidden)
+        return;
+    // Writers give a symbol font's codes as private-use U+F0xx.
+    const SymbolUse symbol = CurrentSymbolFont();
+    if (symbol.font != SymbolFont::None && (c >= 0xF020 || symbol.bytes))
+        if (const char16_t drawn = SymbolFontChar(symbol.font, c))
+            c = drawn;
+    m_out.AppendUnicode(c, FormatOfChar(c));
 }
 
 void RtfParser::EmitBreak()
@@ -107,68 +136,35 @@ void RtfParser::EmitBreak()
         m_out.ParagraphBreak(CurrentFormat(), g.align);
 }
 
-int RtfParser::CurrentFormat()
-{
-    Group &g = Top();
-    if (g.format < 0)
-        g.format = ResolveFormat(g.chr);
-    return g.format;
-}
-
-int RtfParser::ResolveFormat(const CharState &c)
-{
-    // Colour numbers past the table all mean "auto", so they share a key.
-    const quint64 key = quint64(quint32(c.font) + 1u) | quint64(std::min(c.color, kMaxColors)) << 32
-                        | quint64(c.halfPoints & 0xFFF) << 45 | quint64(c.bold) << 57 | quint64(c.italic) << 58
-                        | quint64(c.underline) << 59 | quint64(c.strike) << 60;
-    if (const auto it = m_formatOfState.constFind(key); it != m_formatOfState.constEnd())
-        return it.value();
-    CharFormat p;
-    auto it = m_fonts.constFind(c.font < 0 ? m_deff : c.font);
-    if (it != m_fonts.constEnd() && it->name != kDefaultFamily)
-        p.family = it->name;
-    p.halfPoints = c.halfPoints == kDefaultHalfPoints ? 0 : c.halfPoints;
-    p.color = c.color < m_colors.size() ? m_colors[c.color] : -1;
-    p.bold = c.bold;
-    p.italic = c.italic;
-    p.underline = c.underline;
-    p.strike = c.strike;
-    const int id = m_out.FormatId(p);
-    m_formatOfState.insert(key, id);
-    return id;
-}
-
-// The font or colour table changed under the formats already resolved.
-void RtfParser::FormatsChanged()
-{
-    m_formatOfState.clear();
-    for (Group &g : m_stack)
-        g.format = -1;
-}
-
-// The code page text in a font is written in: the font's charset, else its
-// \cpg, else the default font's, else the document's, else GBK.
+// The code page text in a font is written in: the font's own, else the
+// default font's, else the document's, else GBK.
 int RtfParser::CodePageOfFont(int number) const
 {
     for (int n : {number < 0 ? m_deff : number, m_deff}) {
         auto it = m_fonts.constFind(n);
         if (it == m_fonts.constEnd())
             continue;
-        if (const int cp = it->charset >= 0 ? CodePageOfCharset(it->charset) : 0)
+        if (const int cp = OwnCodePage(*it))
             return cp;
-        if (it->codePage > 0)
-            return it->codePage;
     }
     return m_docCodePage > 0 ? m_docCodePage : 936;
 }
 
 int RtfParser::NameCodePage(const FontEntry &f) const
 {
-    if (const int cp = f.charset >= 0 ? CodePageOfCharset(f.charset) : 0)
+    if (const int cp = OwnCodePage(f))
         return cp;
-    if (f.codePage > 0)
-        return f.codePage;
     return m_docCodePage > 0 ? m_docCodePage : 936;
+}
+
+// A font's \cpg names its code page outright and wins over the one its
+// \fcharset implies (writers pair \fcharset0 with the real \cpg); 0 when
+// the font says neither.
+int RtfParser::OwnCodePage(const FontEntry &f)
+{
+    if (f.codePage > 0 && CodePageKnown(f.codePage))
+        return f.codePage;
+    return f.charset >= 0 ? CodePageOfCharset(f.charset) : 0;
 }
 
 RtfParser::FontEntry *RtfParser::CurrentFontEntry()
@@ -193,6 +189,7 @@ void RtfParser::FinishFontName(FontEntry &f)
     DecodePendingName(f);
     f.name = f.name.trimmed();
     f.named = true;
+    f.symbol = SymbolFontOfName(f.name);
     FormatsChanged();
 }
 
@@ -210,6 +207,65 @@ void RtfParser::ColorText(QByteArrayView data)
         }
         m_rgb[0] = m_rgb[1] = m_rgb[2] = -1;
     }
+}
+
+// ---- font and colour tables, characters by number -------------------
+
+void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
+{
+    if (Top().dest == Dest::ColorTable) {
+        const int v = std::clamp(t.param, 0, 255);
+        if (kw == RtfKw::Red)
+            m_rgb[0] = v;
+        else if (kw == RtfKw::Green)
+            m_rgb[1] = v;
+        else if (kw == RtfKw::Blue)
+            m_rgb[2] = v;
+        return;
+    }
+    switch (kw) {
+    case RtfKw::F:
+        if (FontEntry *f = CurrentFontEntry(); f && !f->named)
+            FinishFontName(*f);
+        m_hasFontEntry = m_fonts.contains(t.param) || m_fonts.size() < kMaxFonts;
+        m_fontEntry = t.param;
+        if (m_hasFontEntry)
+            m_fonts[t.param] = FontEntry{};
+        FormatsChanged();
+        break;
+    case RtfKw::Fcharset:
+        if (FontEntry *f = CurrentFontEntry())
+            f->charset = t.param;
+        break;
+    case RtfKw::Cpg:
+        if (FontEntry *f = CurrentFontEntry())
+            f->codePage = std::max(0, t.param);
+        break;
+    case RtfKw::U:
+        OnUnicode(t);
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfParser::OnUnicode(const RtfToken &t)
+{
+    if (!t.hasParam || t.param < -32768 || t.param > 65535)
+        return;   // not a character: let its fallback show
+    const char16_t u = char16_t(t.param < 0 ? t.param + 65536 : t.param);
+    if (Top().dest == Dest::FontTable) {
+        if (FontEntry *f = CurrentFontEntry(); f && !f->named) {
+            DecodePendingName(*f);
+            if (f->name.size() < kMaxFontNameChars)
+                f->name.append(QChar(u));
+        }
+    } else if (Top().dest == Dest::Omitted) {
+        m_omitted |= Top().omitPart;
+    } else {
+        EmitUnicode(u);
+    }
+    m_skipUnits = Top().uc;
 }
 
 // ---- pictures -------------------------------------------------------------

@@ -93,6 +93,7 @@ private slots:
     void usage_data();
     void usage();
     void namesThatAreNotUtf8();
+    void tellsWhatWasLeftOut();
 };
 
 void TstBatch::textToRtfAndBack()
@@ -236,6 +237,19 @@ void TstBatch::namesThatAreNotUtf8()
 
     QCOMPARE(RunWithBytes({at + "in\xff.txt", at + "no such folder\xff/x.txt"}), 1);
     QCOMPARE(RawNames(dir.path).size(), 4);   // no stand-in left behind
+}
+
+// Parts of the input the document does not keep are named on stderr; the
+// conversion still counts as done.
+void TstBatch::tellsWhatWasLeftOut()
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in.rtf"));
+    QVERIFY(WriteAll(in, "{\\rtf1 Text{\\*\\annotation Check.}{\\footerr Page}\\par}"));
+    const ProgramRun run = Batch({in, dir.filePath(QStringLiteral("out.txt"))});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QStringLiteral("lumora-batch: 此文件中的页脚和批注未被读入，保存时不会包含它们。\n"));
+    QCOMPARE(ReadAll(dir.filePath(QStringLiteral("out.txt"))), QByteArray("Text\r\n\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TstBatch)

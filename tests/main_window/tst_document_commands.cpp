@@ -46,6 +46,7 @@ private slots:
     void closeAsksAboutChanges();
     void openAsksAboutChanges_data();
     void openAsksAboutChanges();
+    void openTellsWhatWasLeftOut();
     void newForgetsTheOpenedFile();
     void saveRepaintsUnderTheBusyPointer();
     void saveAsLeavesTitleAndCurpath();
@@ -291,6 +292,23 @@ void TstDocumentCommands::openAsksAboutChanges()
     // A document just opened holds no changes.
     QCOMPARE(m_form->close(), text == QLatin1String("other"));
     QCOMPARE(boxes.shown.size(), text == QLatin1String("other") ? 1 : 2);
+}
+
+// A file with parts the editor does not keep: told once, after it is open.
+void TstDocumentCommands::openTellsWhatWasLeftOut()
+{
+    const QString path = Path(QStringLiteral("notes.rtf"));
+    QVERIFY(WriteAll(path, "{\\rtf1 Body{\\footnote See p. 2.}{\\header Title}\\par}"));
+    m_dialogs->open = ScriptedDialogs::Choose(path);
+    MessageBoxes boxes;
+    Trigger("open");
+    QCOMPARE(m_box->Text(), QStringLiteral("Body\r\n"));
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("此文件中的脚注和页眉未被读入，保存时不会包含它们。"));
+    QCOMPARE(boxes.shown[0].buttons, MsgButtons::Ok);
+    // Saving asks nothing more.
+    Trigger("save");
+    QCOMPARE(boxes.shown.size(), 1);
 }
 
 // Open, New, Save: the new document does not go over the opened file.
