@@ -96,6 +96,38 @@ QByteArray Head(QFile &f)
     return head;
 }
 
+// Reads f to its end, at most cap bytes.  The size stat gave is only a hint:
+// kernel files say 0 and a log may grow while it is read.  With yield, it is
+// called after every piece; false when it abandons the read.
+bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const std::function<bool()> &yield, QByteArray *out)
+{
+    constexpr qint64 kPiece = 8 * 1024 * 1024;
+    QByteArray data;
+    qint64 got = 0;
+    qint64 sinceYield = 0;
+    for (;;) {
+        if (got == data.size()) {
+            const qint64 size = std::min(cap, std::max({sizeHint + 1, got * 2, qint64(64 * 1024)}));
+            if (size <= got)
+                break;
+            data.resize(size);
+        }
+        const qint64 n = f.read(data.data() + got, std::min(kPiece, data.size() - got));
+        if (n <= 0)
+            break;
+        got += n;
+        sinceYield += n;
+        if (yield && sinceYield >= kPiece) {
+            sinceYield = 0;
+            if (!yield())
+                return false;
+        }
+    }
+    data.truncate(got);
+    *out = std::move(data);
+    return true;
+}
+
 } // namespace
 
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield)
@@ -121,25 +153,13 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return fail(OpenReason(QFileInfo(path)));
-    const qint64 limit = ps.st.st_size > kMaxDocumentFileBytes ? ReadLimit(Head(f)) : kMaxDocumentFileBytes;
+    const qint64 limit = ReadLimit(Head(f));
     if (ps.st.st_size > limit)
         return fail(TooLargeReason(limit));
-    // One byte more than the file holds tells a file that grew meanwhile.
-    const qint64 want = std::min(f.size(), limit) + 1;
-    constexpr qint64 kPiece = 8 * 1024 * 1024;
     QByteArray data;
-    if (!yield || want <= kPiece) {
-        data = f.read(want);
-    } else {
-        data.resize(want);
-        qint64 got = 0;
-        for (qint64 n = 1; got < want && n > 0; got += std::max<qint64>(n, 0)) {
-            n = f.read(data.data() + got, std::min(kPiece, want - got));
-            if (n > 0 && !yield())
-                return false;
-        }
-        data.truncate(got);
-    }
+    // One byte more than the limit tells a file that is too large.
+    if (!ReadToEnd(f, ps.st.st_size, limit + 1, yield, &data))
+        return false;
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
     if (const qint64 read = ReadLimit(data.left(4096)); data.size() > read)

@@ -10,10 +10,11 @@ namespace lumora {
 
 // Reads a whole regular file of at most kMaxDocumentFileBytes, or of at most
 // kMaxRtfFileBytes when it is RTF (larger ones are refused before they are
-// read).  On failure returns false and sets
-// *error to a Chinese sentence that names the file and the reason.
-// With yield, a large file is read in pieces with a yield after each (a
-// false from it abandons the read: false, with no reason).
+// read).  The file is read to its end whatever size it reported: kernel
+// files report 0, and a log may grow while it is read.  On failure returns
+// false and sets *error to a Chinese sentence that names the file and the
+// reason.  With yield, a large file is read in pieces with a yield after each
+// (a false from it abandons the read: false, with no reason).
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield = {});
 
 // Writes a whole file atomically: the data goes to a temporary file beside

@@ -36,6 +36,8 @@ private slots:
     void refusesWhatCouldNotBeOpenedAgain_data();
     void refusesWhatCouldNotBeOpenedAgain();
     void bigRtfIsRefusedBeforeReading();
+    void readsToTheEndWhateverTheSizeSaid_data();
+    void readsToTheEndWhateverTheSizeSaid();
 };
 
 void TstDocumentFiles::badPaths_data()
@@ -168,6 +170,40 @@ void TstDocumentFiles::bigRtfIsRefusedBeforeReading()
     QVERIFY(!ReadFileBytes(path, &bytes, &error));
     QVERIFY2(error.contains(QStringLiteral("文件太大")), qPrintable(error));
     QVERIFY(bytes.isEmpty());
+}
+
+// A kernel file says it is empty; a log grows while it is read.  Both are
+// read to their end.
+void TstDocumentFiles::readsToTheEndWhateverTheSizeSaid_data()
+{
+    QTest::addColumn<bool>("growing");
+    QTest::newRow("/proc/self/maps, size 0") << false;
+    QTest::newRow("file that grows while read") << true;
+}
+
+void TstDocumentFiles::readsToTheEndWhateverTheSizeSaid()
+{
+    QFETCH(bool, growing);
+    QTemporaryDir dir;
+    QString path = QStringLiteral("/proc/self/maps");
+    const QByteArray start(9 * 1024 * 1024, 'x');   // more than one piece: the read yields in between
+    std::function<bool()> yield;
+    if (growing) {
+        path = dir.filePath(QStringLiteral("log.txt"));
+        QVERIFY(WriteAll(path, start));
+        yield = [&, added = false]() mutable {
+            QFile f(path);
+            added = added || (f.open(QIODevice::Append) && f.write("the end\n") == 8);
+            return added;
+        };
+    }
+    QByteArray bytes;
+    QString error;
+    QVERIFY2(ReadFileBytes(path, &bytes, &error, yield), qPrintable(error));
+    if (growing)
+        QCOMPARE(bytes.mid(start.size()), QByteArray("the end\n"));
+    else
+        QVERIFY2(bytes.contains("[stack]") && bytes.endsWith('\n'), bytes.constData());
 }
 
 #include "tst_document_files.moc"
