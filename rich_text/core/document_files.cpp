@@ -1,5 +1,6 @@
 #include "document_files.h"
 
+#include "file_paths.h"
 #include "rtf_reader.h"
 
 #include <QFile>
@@ -16,45 +17,6 @@ namespace lumora {
 namespace {
 
 const char kPipeReason[] = "这是管道或套接字，写入要等另一端的程序读取，不能保存到这里";
-
-// What stat() says about a path; err is its errno when the path gives no file.
-struct PathState
-{
-    bool exists = false;
-    int err = 0;
-    struct stat st = {};
-};
-
-PathState Stat(const QString &path)
-{
-    PathState s;
-    errno = 0;
-    s.exists = ::stat(QFile::encodeName(path).constData(), &s.st) == 0;
-    s.err = s.exists ? 0 : errno;
-    return s;
-}
-
-// Reasons the path itself gives before any folder or file is looked at;
-// empty for the others.
-QString PathReason(int err)
-{
-    if (err == ENAMETOOLONG)
-        return QStringLiteral("文件名或路径太长");
-    if (err == ELOOP)
-        return QStringLiteral("路径中的符号链接绕成了一个圈，找不到真正的文件");
-    return QString();
-}
-
-QString OpenReason(const QFileInfo &fi)
-{
-    if (!fi.exists())
-        return QStringLiteral("文件不存在");
-    if (fi.isDir())
-        return QStringLiteral("这是一个文件夹，不是文件");
-    if (!fi.isReadable())
-        return QStringLiteral("没有读取这个文件的权限");
-    return QStringLiteral("无法打开文件");
-}
 
 QString SaveReason(const QString &path, QFileDevice::FileError err, int savedErrno)
 {
@@ -137,28 +99,19 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
             *error = QStringLiteral("无法打开文件“%1”：%2。").arg(path, reason);
         return false;
     };
-    if (path.isEmpty())
-        return fail(QStringLiteral("没有给出文件名"));
-    const PathState ps = Stat(path);
-    if (!ps.exists) {
-        const QString why = PathReason(ps.err);
-        return fail(why.isEmpty() ? OpenReason(QFileInfo(path)) : why);
-    }
-    if (S_ISDIR(ps.st.st_mode))
-        return fail(OpenReason(QFileInfo(path)));
-    if (!S_ISREG(ps.st.st_mode))
-        return fail(QStringLiteral("这不是普通文件（可能是设备或管道）"));
-    if (ps.st.st_size > kMaxRtfFileBytes)
+    QFile f;
+    struct stat st;
+    QString why;
+    if (!OpenForReading(path, &f, &st, &why))
+        return fail(why);
+    if (st.st_size > kMaxRtfFileBytes)
         return fail(TooLargeReason(kMaxRtfFileBytes));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(OpenReason(QFileInfo(path)));
     const qint64 limit = ReadLimit(Head(f));
-    if (ps.st.st_size > limit)
+    if (st.st_size > limit)
         return fail(TooLargeReason(limit));
     QByteArray data;
     // One byte more than the limit tells a file that is too large.
-    if (!ReadToEnd(f, ps.st.st_size, limit + 1, yield, &data))
+    if (!ReadToEnd(f, st.st_size, limit + 1, yield, &data))
         return false;
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
