@@ -1,6 +1,7 @@
 #include "document_files.h"
 
 #include "file_paths.h"
+#include "file_writes.h"
 #include "rtf_reader.h"
 
 #include <QFile>
@@ -15,34 +16,6 @@
 namespace lumora {
 
 namespace {
-
-const char kPipeReason[] = "这是管道或套接字，写入要等另一端的程序读取，不能保存到这里";
-
-QString SaveReason(const QString &path, QFileDevice::FileError err, int savedErrno)
-{
-    const QString fromPath = PathReason(savedErrno);
-    if (!fromPath.isEmpty())
-        return fromPath;
-    if (savedErrno == ENXIO)
-        return QString::fromUtf8(kPipeReason);
-    const QFileInfo fi(path);
-    if (fi.isDir())
-        return QStringLiteral("同名的文件夹已经存在，不能保存为文件");
-    const QFileInfo dir(fi.absolutePath());
-    if (!dir.exists())
-        return QStringLiteral("所在的文件夹不存在");
-    if (savedErrno == ENOSPC || savedErrno == EDQUOT)
-        return QStringLiteral("磁盘空间不足");
-    if (savedErrno == EROFS)
-        return QStringLiteral("所在的磁盘是只读的，没有写入权限");
-    if (err == QFileDevice::PermissionsError || savedErrno == EACCES || savedErrno == EPERM)
-        return QStringLiteral("没有写入权限");
-    if (savedErrno == EAGAIN)
-        return QStringLiteral("设备现在不能写入");
-    if (err == QFileDevice::WriteError || err == QFileDevice::ResourceError)
-        return QStringLiteral("写入失败（磁盘可能已满）");
-    return QStringLiteral("无法创建文件");
-}
 
 // The most this program reads of a file whose content starts with `head`.
 qint64 ReadLimit(const QByteArray &head)
@@ -121,88 +94,6 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
     return true;
 }
 
-namespace {
-
-// A device cannot be replaced by a renamed temporary file (that would
-// replace the device node itself); it is written in place.  Opened without
-// waiting: a device that is not ready is refused, not waited for.
-bool WriteToDevice(const QString &path, const QByteArray &data, QString *reason)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        *reason = SaveReason(path, QFileDevice::OpenError, errno);
-        return false;
-    }
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode);
-    if (!ok)
-        *reason = QString::fromUtf8(kPipeReason);   // it became one since it was looked at
-    const char *p = data.constData();
-    qint64 left = data.size();
-    while (ok && left > 0) {
-        errno = 0;
-        const ssize_t n = ::write(fd, p, size_t(std::min<qint64>(left, qint64(1) << 30)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *reason = SaveReason(path, QFileDevice::WriteError, errno);
-            ok = false;
-        } else {
-            p += n;
-            left -= n;
-        }
-    }
-    if (::close(fd) != 0 && ok) {
-        *reason = SaveReason(path, QFileDevice::WriteError, errno);
-        ok = false;
-    }
-    return ok;
-}
-
-// The new file takes the old one's owner, group and mode where this process
-// may set them: only root gives a file away, and others only to a group
-// they belong to.
-void KeepOwnerAndMode(int fd, const struct stat &old)
-{
-    if (fd < 0)
-        return;
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0) {
-        // Stays this process's own, as a new file would.
-    }
-    // After the owner: changing it clears the set-user-ID and set-group-ID bits.
-    if (::fchmod(fd, old.st_mode & 07777) != 0) {
-        // QSaveFile has copied the permission bits already.
-    }
-}
-
-bool WriteReplacing(const QString &path, const QByteArray &data, const PathState &old, QString *reason)
-{
-    QSaveFile f(path);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly)) {
-        *reason = SaveReason(path, f.error(), errno);
-        return false;
-    }
-    if (old.exists)
-        KeepOwnerAndMode(f.handle(), old.st);
-    errno = 0;
-    if (f.write(data) != data.size()) {
-        const int e = errno;
-        const auto err = f.error();
-        f.cancelWriting();
-        *reason = SaveReason(path, err, e);
-        return false;
-    }
-    errno = 0;
-    if (!f.commit()) {
-        *reason = SaveReason(path, f.error(), errno);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error)
 {
     QString reason;
@@ -231,7 +122,19 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
     }
     if (ps.exists && !S_ISREG(ps.st.st_mode))
         return WriteToDevice(path, data, &reason) || fail("");
-    return WriteReplacing(path, data, ps, &reason) || fail(kept);
+    if (!ps.exists || !MustWriteInPlace(path, ps.st))
+        return WriteReplacing(path, data, ps.exists ? &ps.st : nullptr, &reason) || fail(kept);
+    switch (WriteInPlace(path, data, &reason)) {
+    case InPlaceResult::Written:
+        return true;
+    case InPlaceResult::Untouched:
+        return fail(kept);
+    case InPlaceResult::Restored:
+        return fail("新内容没能完整写入，原来的内容已经写回。");
+    case InPlaceResult::Damaged:
+        break;
+    }
+    return fail("新内容没能完整写入，原来的内容也没能写回，文件现在可能不完整：请另存为别的文件。");
 }
 
 bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *error, qint64 limit)

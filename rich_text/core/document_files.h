@@ -20,10 +20,14 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
 // Writes a whole file atomically: the data goes to a temporary file beside
 // it that replaces the old file only once everything is written, so a failed
 // save leaves the old file whole; the new file keeps the old one's owner,
-// group and mode where this process may set them.  A device is written in
-// place without waiting on it; a pipe or socket is refused (nobody may be
-// reading it), and so is a symbolic link that loops.  Returns true only when
-// every byte was written.  On failure sets *error as above.
+// group, mode and extended attributes where this process may set them.  A
+// file with other names (hard links), or in a folder that refuses the
+// replacement, is written in place instead: its old content is written back
+// if the new cannot be written whole, and the message says which happened.
+// A device is written in place without waiting on it; a pipe or socket is
+// refused (nobody may be reading it), and so is a symbolic link that loops.
+// Returns true only when every byte was written.  On failure sets *error as
+// above.
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error);
 
 // Writes a document file (RTF or text) as WriteFileAtomically does, but only

@@ -9,6 +9,9 @@
 #include <chrono>
 #include <fcntl.h>
 #include <future>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +23,17 @@ namespace {
 QByteArray Native(const QString &path)
 {
     return QFile::encodeName(path);
+}
+
+// An access control list granting user 65534 reading, as the kernel stores it.
+const QByteArray kAcl = QByteArray::fromHex("0200000001000600ffffffff02000400feff000004000400ffffffff"
+                                            "10000400ffffffff20000400ffffffff");
+
+QByteArray Attribute(const QString &path, const char *name)
+{
+    QByteArray value(256, '\0');
+    const ssize_t n = ::getxattr(Native(path).constData(), name, value.data(), size_t(value.size()));
+    return n < 0 ? QByteArray("(none)") : value.left(n);
 }
 
 } // namespace
@@ -38,6 +52,9 @@ private slots:
     void bigRtfIsRefusedBeforeReading();
     void readsToTheEndWhateverTheSizeSaid_data();
     void readsToTheEndWhateverTheSizeSaid();
+    void saveKeepsTheFileItself_data();
+    void saveKeepsTheFileItself();
+    void failedInPlaceWriteRestoresTheOldContent();
 };
 
 void TstDocumentFiles::badPaths_data()
@@ -204,6 +221,85 @@ void TstDocumentFiles::readsToTheEndWhateverTheSizeSaid()
         QCOMPARE(bytes.mid(start.size()), QByteArray("the end\n"));
     else
         QVERIFY2(bytes.contains("[stack]") && bytes.endsWith('\n'), bytes.constData());
+}
+
+// What the file is besides its content stays: its attributes, its other
+// names, and the file itself where only the folder refuses a new one.
+void TstDocumentFiles::saveKeepsTheFileItself_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("user attribute") << "user.test";
+    QTest::newRow("access control list") << "system.posix_acl_access";
+    QTest::newRow("second hard link") << "link";
+    QTest::newRow("writable file, folder closed to the user") << "closed folder";
+}
+
+void TstDocumentFiles::saveKeepsTheFileItself()
+{
+    QFETCH(QString, kind);
+    // Under the build tree: /tmp may be a tmpfs without user attributes.
+    QTemporaryDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/save-XXXXXX"));
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    QVERIFY(WriteAll(path, "old"));
+    const QByteArray attr = kind.toLatin1();
+    const QByteArray value = kind == QLatin1String("user.test") ? QByteArray("kept") : kAcl;
+    if (kind.contains(QLatin1Char('.'))
+        && ::setxattr(Native(path).constData(), attr.constData(), value.constData(), size_t(value.size()), 0) != 0)
+        QSKIP("the file system here keeps no such attribute");
+    if (kind == QLatin1String("link"))
+        QCOMPARE(::link(Native(path).constData(), Native(other).constData()), 0);
+    struct stat before;
+    QCOMPARE(::stat(Native(path).constData(), &before), 0);
+    const bool closed = kind == QLatin1String("closed folder");
+    // Root passes any folder's permissions: the save runs as nobody then.
+    const bool asNobody = closed && ::geteuid() == 0;
+    if (closed) {
+        QCOMPARE(::chmod(Native(path).constData(), 0666), 0);
+        QCOMPARE(::chmod(Native(dir.path()).constData(), 0555), 0);
+    }
+    QVERIFY(!asNobody || ::seteuid(65534) == 0);
+    QString error;
+    const bool saved = WriteFileAtomically(path, "new", &error);
+    QVERIFY(!asNobody || ::seteuid(0) == 0);
+    if (closed)
+        QCOMPARE(::chmod(Native(dir.path()).constData(), 0755), 0);
+    QVERIFY2(saved, qPrintable(error));
+    QCOMPARE(ReadAll(path), QByteArray("new"));
+    if (kind.contains(QLatin1Char('.')))
+        QCOMPARE(Attribute(path, attr.constData()), value);
+    struct stat after;
+    QCOMPARE(::stat(Native(path).constData(), &after), 0);
+    if (!kind.contains(QLatin1Char('.'))) {
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_nlink, before.st_nlink);
+    }
+    if (kind == QLatin1String("link"))
+        QCOMPARE(ReadAll(other), QByteArray("new"));
+}
+
+// Written in place (a second name keeps the file from being replaced), the
+// save runs into the file size limit halfway: the old content goes back and
+// the message says so.
+void TstDocumentFiles::failedInPlaceWriteRestoresTheOldContent()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    QVERIFY(WriteAll(path, "old content"));
+    QCOMPARE(::link(Native(path).constData(), Native(dir.filePath(QStringLiteral("other.txt"))).constData()), 0);
+    struct rlimit was;
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = was;
+    small.rlim_cur = 64 * 1024;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool saved = WriteFileAtomically(path, QByteArray(256 * 1024, 'n'), &error);
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, oldSignal);
+    QVERIFY(!saved);
+    QCOMPARE(ReadAll(path), QByteArray("old content"));
+    QVERIFY2(error.contains(QStringLiteral("原来的内容已经写回")), qPrintable(error));
 }
 
 #include "tst_document_files.moc"
