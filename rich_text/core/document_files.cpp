@@ -122,6 +122,10 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
     }
     if (ps.exists && !S_ISREG(ps.st.st_mode))
         return WriteToDevice(path, data, &reason) || fail("");
+    if (!ps.exists && !QtReaches(path)) {
+        reason = QStringLiteral("文件名中有不是 UTF-8 的字节，不能用它新建文件");
+        return fail(kept);
+    }
     if (!ps.exists || !MustWriteInPlace(path, ps.st))
         return WriteReplacing(path, data, ps.exists ? &ps.st : nullptr, &reason) || fail(kept);
     switch (WriteInPlace(path, data, &reason)) {

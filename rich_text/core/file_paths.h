@@ -11,6 +11,20 @@ class QFileInfo;
 
 namespace lumora {
 
+// A file name or command-line argument as text: UTF-8 where its bytes are
+// valid UTF-8, and every other byte b as the lone surrogate U+DC00 + b,
+// which valid text never holds, so that EncodeArgument gives back exactly the
+// bytes given.  Qt 6 spells every file name as UTF-8 and cannot reach the
+// others; the functions here take paths in this form.
+QString DecodeArgument(const QByteArray &bytes);
+QByteArray EncodeArgument(const QString &argument);
+
+// Whether Qt's own file functions reach the file the path names.
+bool QtReaches(const QString &path);
+
+// The path as Qt would show it: U+FFFD for each byte that is not UTF-8.
+QString ShownPath(const QString &path);
+
 // What stat() says about a path; err is its errno when the path gives no file.
 struct PathState
 {

@@ -116,7 +116,7 @@ bool Carried(const QByteArray &name)
 // go to the new file; a file system without them simply has none to copy.
 void CopyExtendedAttributes(const QString &from, int fd)
 {
-    const QByteArray src = QFile::encodeName(from);
+    const QByteArray src = EncodeArgument(from);
     QByteArray names(qsizetype(std::max<ssize_t>(::listxattr(src.constData(), nullptr, 0), 0)), '\0');
     const ssize_t listed = names.isEmpty() ? 0 : ::listxattr(src.constData(), names.data(), size_t(names.size()));
     for (const QByteArray &name : names.left(std::max<ssize_t>(listed, 0)).split('\0')) {
@@ -134,7 +134,7 @@ void CopyExtendedAttributes(const QString &from, int fd)
 
 bool WriteToDevice(const QString &path, const QByteArray &data, QString *reason)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(EncodeArgument(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         *reason = SaveReason(path, QFileDevice::OpenError, errno);
         return false;
@@ -196,10 +196,11 @@ bool WriteReplacing(const QString &path, const QByteArray &data, const struct st
 
 bool MustWriteInPlace(const QString &path, const struct stat &old)
 {
-    if (old.st_nlink > 1)
+    // QSaveFile could only write a file of a different name.
+    if (old.st_nlink > 1 || !QtReaches(path))
         return true;
     // QSaveFile replaces the file a link points to, in that file's folder.
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
+    const QByteArray folder = EncodeArgument(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
     if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
         return errno == EACCES;
     // In a sticky folder (such as /tmp) only the owner of the file or of the
@@ -212,7 +213,7 @@ bool MustWriteInPlace(const QString &path, const struct stat &old)
 
 InPlaceResult WriteInPlace(const QString &path, const QByteArray &data, QString *reason)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = EncodeArgument(path);
     int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     const bool readable = fd >= 0;
     if (!readable)

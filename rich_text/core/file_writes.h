@@ -27,8 +27,9 @@ bool WriteToDevice(const QString &path, const QByteArray &data, QString *reason)
 bool WriteReplacing(const QString &path, const QByteArray &data, const struct stat *old, QString *reason);
 
 // Whether the old file must be written in place rather than replaced: it
-// has other names (a replacement would split them), or its folder lets this
-// process neither create the temporary file nor rename it over the old one.
+// has other names (a replacement would split them), its name is not one Qt
+// can spell (see DecodeArgument), or its folder lets this process neither
+// create the temporary file nor rename it over the old one.
 bool MustWriteInPlace(const QString &path, const struct stat &old);
 
 enum class InPlaceResult { Written, Untouched, Restored, Damaged };

@@ -2,6 +2,7 @@
 // used, targets that must not be waited on, and what a save keeps of the
 // file it replaces.
 #include "document_files.h"
+#include "file_paths.h"
 #include "rtf_reader.h"
 #include "../support/test_files.h"
 
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <future>
 #include <csignal>
+#include <dirent.h>
 #include <sys/resource.h>
 #include <sys/xattr.h>
 #include <sys/stat.h>
@@ -55,6 +57,7 @@ private slots:
     void saveKeepsTheFileItself_data();
     void saveKeepsTheFileItself();
     void failedInPlaceWriteRestoresTheOldContent();
+    void nameThatIsNotUtf8();
 };
 
 void TstDocumentFiles::badPaths_data()
@@ -303,6 +306,32 @@ void TstDocumentFiles::failedInPlaceWriteRestoresTheOldContent()
     QVERIFY(!saved);
     QCOMPARE(ReadAll(path), QByteArray("old content"));
     QVERIFY2(error.contains(QStringLiteral("原来的内容已经写回")), qPrintable(error));
+}
+
+
+// A GBK name (测试.txt) is read and saved as that very file; nothing is
+// written under the name Qt would make of it.
+void TstDocumentFiles::nameThatIsNotUtf8()
+{
+    QTemporaryDir dir;
+    const QByteArray native = Native(dir.path()) + "/\xB2\xE2\xCA\xD4.txt";
+    const QString path = DecodeArgument(native);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, "old", 3) == 3 && ::close(fd) == 0);
+    QByteArray bytes;
+    QString error;
+    QVERIFY2(ReadFileBytes(path, &bytes, &error), qPrintable(error));
+    QCOMPARE(bytes, QByteArray("old"));
+    QVERIFY2(WriteFileAtomically(path, "new", &error), qPrintable(error));
+    QByteArray names;
+    DIR *d = ::opendir(Native(dir.path()).constData());
+    while (const dirent *e = ::readdir(d))
+        names += QByteArray(e->d_name) + ' ';
+    ::closedir(d);
+    QCOMPARE(names.split(' ').size(), 4);   // ".", ".." and the one file, then the end
+    QVERIFY(ReadFileBytes(path, &bytes, &error));
+    QCOMPARE(bytes, QByteArray("new"));
+    QCOMPARE(::unlink(native.constData()), 0);   // QTemporaryDir would not see it
 }
 
 #include "tst_document_files.moc"
