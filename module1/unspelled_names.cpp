@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <dirent.h>
@@ -256,6 +257,8 @@ void ChooseUnspelledNames(QFileDialog &dialog, UnspelledNames &names)
         view->viewport()->installEventFilter(opener);
     }
     QObject::connect(&dialog, &QFileDialog::filterSelected, &names, &UnspelledNames::Refresh);
+    // Once shown, under the file type and folder the dialog was given.
+    QTimer::singleShot(0, &names, &UnspelledNames::Refresh);
 }
 
 } // namespace lumora
