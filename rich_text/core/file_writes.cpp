@@ -199,8 +199,12 @@ bool MustWriteInPlace(const QString &path, const struct stat &old)
     // QSaveFile could only write a file of a different name.
     if (old.st_nlink > 1 || !QtReaches(path))
         return true;
-    // QSaveFile replaces the file a link points to, in that file's folder.
-    const QByteArray folder = EncodeArgument(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
+    // QSaveFile replaces the file a link points to, in that file's folder;
+    // a link to a name Qt cannot spell would have it write another file.
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty() || !QFileInfo::exists(target))
+        return true;
+    const QByteArray folder = EncodeArgument(QFileInfo(target).absolutePath());
     if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
         return errno == EACCES;
     // In a sticky folder (such as /tmp) only the owner of the file or of the

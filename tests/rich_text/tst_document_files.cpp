@@ -331,6 +331,12 @@ void TstDocumentFiles::nameThatIsNotUtf8()
     QCOMPARE(names.split(' ').size(), 4);   // ".", ".." and the one file, then the end
     QVERIFY(ReadFileBytes(path, &bytes, &error));
     QCOMPARE(bytes, QByteArray("new"));
+    // Through a link with a plain name, the same file is saved.
+    QVERIFY(::symlink(native.constData(), Native(dir.filePath(QStringLiteral("link.txt"))).constData()) == 0);
+    QVERIFY2(WriteFileAtomically(dir.filePath(QStringLiteral("link.txt")), "linked", &error), qPrintable(error));
+    QVERIFY(ReadFileBytes(path, &bytes, &error));
+    QCOMPARE(bytes, QByteArray("linked"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("link.txt")});
     QCOMPARE(::unlink(native.constData()), 0);   // QTemporaryDir would not see it
 }
 
