@@ -14,60 +14,12 @@ namespace lumora {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at bytes[i], or 0.
-int Utf8Length(const QByteArray &bytes, qsizetype i)
-{
-    const auto at = [&](qsizetype k) { return k < bytes.size() ? uchar(bytes[k]) : 0; };
-    const uchar b = at(i);
-    if (b < 0x80)
-        return 1;
-    int n = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
-    // No overlong forms, no surrogates, nothing above U+10FFFF.
-    const uchar lo = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
-    const uchar hi = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
-    for (int k = 1; k < n; ++k)
-        if (at(i + k) < (k == 1 ? lo : 0x80) || at(i + k) > (k == 1 ? hi : 0xBF))
-            n = 0;
-    return n;
-}
-
 bool QtSpells(const QByteArray &name)
 {
     return QFile::encodeName(QFile::decodeName(name)) == name;
 }
 
 } // namespace
-
-QString DecodeArgument(const QByteArray &bytes)
-{
-    QString out;
-    for (qsizetype i = 0; i < bytes.size();) {
-        const int n = Utf8Length(bytes, i);
-        if (n > 0)
-            out += QString::fromUtf8(bytes.constData() + i, n);
-        else
-            out += QChar(0xDC00 + uchar(bytes[i]));
-        i += n > 0 ? n : 1;
-    }
-    return out;
-}
-
-QByteArray EncodeArgument(const QString &argument)
-{
-    QByteArray out;
-    for (qsizetype i = 0; i < argument.size(); ++i) {
-        const QChar c = argument[i];
-        if (c.isHighSurrogate() && i + 1 < argument.size() && argument[i + 1].isLowSurrogate()) {
-            out += argument.mid(i, 2).toUtf8();
-            ++i;
-        } else if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF) {
-            out += char(c.unicode() - 0xDC00);
-        } else {
-            out += QString(c).toUtf8();
-        }
-    }
-    return out;
-}
 
 SystemNames::~SystemNames()
 {

@@ -1,16 +1,12 @@
 #pragma once
 
+#include "file_paths.h"   // DecodeArgument, EncodeArgument
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 namespace lumora {
-
-// A command-line argument as text: UTF-8 where its bytes are valid UTF-8,
-// and every other byte b as the lone surrogate U+DC00 + b, which valid text
-// never holds, so that EncodeArgument gives back exactly the bytes given.
-QString DecodeArgument(const QByteArray &bytes);
-QByteArray EncodeArgument(const QString &argument);
 
 // File names on the command line are the system's bytes, which need not be
 // UTF-8.  Qt 6 reads and writes every file name as UTF-8, so "bad\xff.rtf"

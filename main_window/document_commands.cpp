@@ -2,6 +2,7 @@
 
 #include "common_dialog.h"
 #include "document_files.h"
+#include "file_paths.h"
 #include "message_box.h"
 #include "progress_feedback.h"
 #include "rich_text_box.h"
@@ -132,7 +133,7 @@ void DocumentCommands::open_Click()
         MsgBox(m_window, error, kNotice);
         return;
     }
-    m_window->setWindowTitle(kTitlePrefix + path);
+    m_window->setWindowTitle(kTitlePrefix + ShownPath(path));
     curpath = path;
     m_curpathIsRtf = rtf;
     m_editor.SetModified(false);

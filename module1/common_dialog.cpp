@@ -3,6 +3,9 @@
 #include "file_dialog_look.h"
 #include "font_dialog.h"
 #include "message_box.h"
+#include "unspelled_names.h"
+
+#include <QAbstractItemView>
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -84,6 +87,11 @@ private:
         if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
             return false;
         dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().constFirst());
+        if (const auto *names = dynamic_cast<const UnspelledNames *>(fd.proxyModel())) {
+            const auto *list = fd.findChild<QAbstractItemView *>(QStringLiteral("listView"));
+            const QModelIndexList rows = list ? list->selectionModel()->selectedRows() : QModelIndexList();
+            dlg.FileName = names->PathFor(dlg.FileName, rows.size() == 1 ? rows[0] : QModelIndex());
+        }
         // The entry chosen stays for the next use; a choice that cannot be
         // told (never seen) leaves the earlier one rather than guessing.
         if (const int chosen = ChosenEntry(entries, filters, fd.selectedNameFilter()); chosen >= 0)

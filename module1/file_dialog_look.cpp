@@ -1,5 +1,7 @@
 #include "file_dialog_look.h"
 
+#include "unspelled_names.h"
+
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -21,22 +23,22 @@ const QSize kDialogSize(860, 520);
 // Qt's file list writes sizes and dates with QLocale::system(), which follows
 // the environment (often C, that is English) rather than the locale the
 // program set; this writes them with the program's default locale.
-class LocaleFileColumns : public QIdentityProxyModel
+class LocaleFileColumns : public UnspelledNames
 {
 public:
-    using QIdentityProxyModel::QIdentityProxyModel;
+    using UnspelledNames::UnspelledNames;
 
     QVariant data(const QModelIndex &index, int role) const override
     {
         const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
-        if (role != Qt::DisplayRole || !files || !index.isValid())
-            return QIdentityProxyModel::data(index, role);
+        if (role != Qt::DisplayRole || !files || !index.isValid() || IsUnspelled(index))
+            return UnspelledNames::data(index, role);
         const QModelIndex source = mapToSource(index);
         if (index.column() == kSizeColumn && !files->isDir(source))
             return QLocale().formattedDataSize(files->size(source));
         if (index.column() == kDateColumn)
             return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
-        return QIdentityProxyModel::data(index, role);
+        return UnspelledNames::data(index, role);
     }
 };
 
@@ -44,7 +46,9 @@ public:
 
 void FitFileDialog(QFileDialog &dialog)
 {
-    dialog.setProxyModel(new LocaleFileColumns(&dialog));
+    auto *files = new LocaleFileColumns(&dialog);
+    dialog.setProxyModel(files);
+    ChooseUnspelledNames(dialog, *files);
     dialog.setViewMode(QFileDialog::Detail);
     // Names take what the other columns leave; those are as wide as their
     // widest visible text, so nothing in them is cut short.

@@ -1,6 +1,10 @@
 #include "pictures.h"
 
+#include "file_paths.h"
+
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QAbstractTextDocumentLayout>
 #include <QImageReader>
 #include <QPainter>
@@ -82,8 +86,21 @@ void InsertPicture(QTextCursor &cursor, const QImage &image)
 
 QImage ReadPictureFile(const QString &path, QString *error)
 {
+    const auto fail = [&](const QString &reason) {
+        if (error)
+            *error = QCoreApplication::translate("lumora", "无法读取图片文件“%1”：%2").arg(path, reason);
+        return QImage();
+    };
+    // Looked at before anything opens it: a pipe would hold the window
+    // until somebody wrote to it.
+    QFile file;
+    struct stat st;
+    QString reason;
+    if (!OpenForReading(path, &file, &st, &reason))
+        return fail(reason);
     QImageReader::setAllocationLimit(kPictureAllocationLimitMb);
-    QImageReader reader(path);
+    // The name's ending is only a hint; the content decides.
+    QImageReader reader(&file, QFileInfo(path).suffix().toLower().toLatin1());
     QImage best;
     if (reader.canRead()) {
         // ICO files hold several images; the largest is the one to show.
@@ -96,13 +113,7 @@ QImage ReadPictureFile(const QString &path, QString *error)
                 best = img;
         }
     }
-    if (best.isNull() && error) {
-        *error = QCoreApplication::translate("lumora", "无法读取图片文件“%1”：%2")
-                     .arg(path, reader.error() == QImageReader::FileNotFoundError
-                                    ? QStringLiteral("文件不存在或无法打开")
-                                    : QStringLiteral("不是可以识别的图片"));
-    }
-    return best;
+    return best.isNull() ? fail(QStringLiteral("不是可以识别的图片")) : best;
 }
 
 } // namespace lumora

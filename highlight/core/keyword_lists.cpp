@@ -1,5 +1,7 @@
 #include "keyword_lists.h"
 
+#include "file_paths.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -37,10 +39,10 @@ KeywordList LoadKeywordList(const QString &folder, const QString &fileName)
             created.close();
     }
     // Only a regular file is read: a FIFO or device could block or never end.
-    if (!QFileInfo(path).isFile())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    struct stat st;
+    QString why;
+    if (!OpenForReading(path, &file, &st, &why))
         return {};
     const QByteArray bytes = file.readAll();
     file.close();

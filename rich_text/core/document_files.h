@@ -10,19 +10,24 @@ namespace lumora {
 
 // Reads a whole regular file of at most kMaxDocumentFileBytes, or of at most
 // kMaxRtfFileBytes when it is RTF (larger ones are refused before they are
-// read).  On failure returns false and sets
-// *error to a Chinese sentence that names the file and the reason.
-// With yield, a large file is read in pieces with a yield after each (a
-// false from it abandons the read: false, with no reason).
+// read).  The file is read to its end whatever size it reported: kernel
+// files report 0, and a log may grow while it is read.  On failure returns
+// false and sets *error to a Chinese sentence that names the file and the
+// reason.  With yield, a large file is read in pieces with a yield after each
+// (a false from it abandons the read: false, with no reason).
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield = {});
 
 // Writes a whole file atomically: the data goes to a temporary file beside
 // it that replaces the old file only once everything is written, so a failed
 // save leaves the old file whole; the new file keeps the old one's owner,
-// group and mode where this process may set them.  A device is written in
-// place without waiting on it; a pipe or socket is refused (nobody may be
-// reading it), and so is a symbolic link that loops.  Returns true only when
-// every byte was written.  On failure sets *error as above.
+// group, mode and extended attributes where this process may set them.  A
+// file with other names (hard links), or in a folder that refuses the
+// replacement, is written in place instead: its old content is written back
+// if the new cannot be written whole, and the message says which happened.
+// A device is written in place without waiting on it; a pipe or socket is
+// refused (nobody may be reading it), and so is a symbolic link that loops.
+// Returns true only when every byte was written.  On failure sets *error as
+// above.
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error);
 
 // Writes a document file (RTF or text) as WriteFileAtomically does, but only

@@ -26,7 +26,9 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 
 using namespace lumora;
 using namespace lumora::testing;
@@ -253,6 +255,8 @@ private slots:
     void openThenSave_data();
     void openThenSave();
     void fileDialogReadsInChinese();
+    void opensNameThatIsNotUtf8_data();
+    void opensNameThatIsNotUtf8();
     void newAsks_data();
     void newAsks();
     void closeAsks_data();
@@ -389,6 +393,52 @@ void TstRealWidgets::openThenSave()
     m_box->SetSelText(QStringLiteral("新"));
     Trigger("save");   // no dialog expected; the text file stays one
     QCOMPARE(ReadAll(Path(file)), QStringEncoder("GB18030").encode(QStringLiteral("新笔记\r\n")));
+}
+
+// A name in GBK (测试.txt) is no UTF-8: the list shows it with replacement
+// characters, and choosing it opens that very file, not its look-alike.
+void TstRealWidgets::opensNameThatIsNotUtf8_data()
+{
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("selected, then Enter") << false;
+    QTest::newRow("double click") << true;
+}
+
+void TstRealWidgets::opensNameThatIsNotUtf8()
+{
+    QFETCH(bool, doubleClick);
+    // Qt's own removal of the folder would not see these names either.
+    auto removeThem = qScopeGuard([&] {
+        for (const char *name : {"/\xB2\xE2\xCA\xD4.txt", "/\xB2\xE2.txt"})
+            ::unlink(QFile::encodeName(m_dir->path()) + name);
+    });
+    const auto write = [&](const QByteArray &name, const QString &text) {
+        const QByteArray bytes = QStringEncoder("GB18030").encode(text);
+        const int fd = ::open(QFile::encodeName(m_dir->path()) + "/" + name, O_WRONLY | O_CREAT | O_EXCL, 0644);
+        const bool ok = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+        return ::close(fd) == 0 && ok;
+    };
+    QVERIFY(write("\xB2\xE2\xCA\xD4.txt", QStringLiteral("测试内容")));
+    QVERIFY(write("\xB2\xE2.txt", QStringLiteral("别的")));
+    const QString shown = QString(4, QChar::ReplacementCharacter) + QStringLiteral(".txt");
+    const QString dir = m_dir->path();
+    m_answers.Expect("QFileDialog", AnswerFile({kTextEntry, QString(), true, [&](QFileDialog *fd) {
+                                                    fd->setDirectory(dir);
+                                                    if (!ListedNames(fd, shown).contains(shown))
+                                                        return QStringLiteral("the name is not listed");
+                                                    auto *view = fd->findChild<QTreeView *>();
+                                                    const QModelIndexList hits = view->model()->match(
+                                                        view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole, shown);
+                                                    const QPoint at = view->visualRect(hits.value(0)).center();
+                                                    if (doubleClick)
+                                                        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+                                                    else
+                                                        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+                                                    return QString();
+                                                }}));
+    Trigger("open");
+    QCOMPARE(m_box->Text(), QStringLiteral("测试内容"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Tesvar论坛专用记事本 - ") + dir + QLatin1Char('/') + shown);
 }
 
 // Sizes and dates in the Chinese way, folders called folders, and every

@@ -20,6 +20,11 @@
 #include <QTextLayout>
 #include <QtEndian>
 #include <QtTest>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace lumora;
 using namespace lumora::testing;
@@ -357,7 +362,9 @@ void TstEditCommands::insertPictureRefused_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("name");
-    QTest::newRow("corrupt bmp") << QByteArray("BM\x10\x00\x00\x00garbage-not-a-bitmap", 26) << "bad.bmp";
+    QTest::addColumn<QString>("reason");
+    const QString bad = QStringLiteral("不是可以识别的图片");
+    QTest::newRow("corrupt bmp") << QByteArray("BM\x10\x00\x00\x00garbage-not-a-bitmap", 26) << "bad.bmp" << bad;
     QTest::newRow("huge bmp header") << [] {
         QByteArray b("BM");
         Put<quint32>(b, 54);
@@ -371,19 +378,40 @@ void TstEditCommands::insertPictureRefused_data()
         for (int i = 0; i < 6; ++i)
             Put<quint32>(b, 0);
         return b;
-    }() << "huge.bmp";
-    QTest::newRow("text named ico") << QByteArray("just some text\r\n") << "note.ico";
-    QTest::newRow("empty file") << QByteArray() << "empty.bmp";
-    QTest::newRow("missing file") << QByteArray() << "";
+    }() << "huge.bmp" << bad;
+    QTest::newRow("text named ico") << QByteArray("just some text\r\n") << "note.ico" << bad;
+    QTest::newRow("empty file") << QByteArray() << "empty.bmp" << bad;
+    QTest::newRow("missing file") << QByteArray() << "" << "文件不存在";
+    // Refused as Open refuses it, without waiting for a writer.
+    QTest::newRow("pipe") << QByteArray() << "pipe.bmp" << "这不是普通文件";
 }
 
 void TstEditCommands::insertPictureRefused()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     const QString path = name.isEmpty() ? Path(QStringLiteral("gone.bmp")) : Path(name);
-    if (!name.isEmpty())
+    const bool pipe = name == QLatin1String("pipe.bmp");
+    if (pipe)
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (!name.isEmpty())
         QVERIFY(WriteAll(path, content));
+    // A reader stuck on the pipe gets its end of file after a while, so a
+    // failure does not hang the run.
+    std::atomic<bool> done = false;
+    std::thread unblock([&] {
+        for (int ms = 0; !done; ms += 50) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            const int fd = pipe && ms > 3000 ? ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK) : -1;
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    auto finish = qScopeGuard([&] {
+        done = true;
+        unblock.join();
+    });
     m_box->SetSelText(QStringLiteral("keep me"));
     m_box->Select(0, 4);
     const int undoSteps = m_box->document()->availableUndoSteps();
@@ -394,7 +422,8 @@ void TstEditCommands::insertPictureRefused()
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(boxes.shown[0].title, QStringLiteral("提示"));
     QCOMPARE(boxes.shown[0].buttons, MsgButtons::Ok);
-    QVERIFY2(boxes.shown[0].text.contains(QFileInfo(path).fileName()), qPrintable(boxes.shown[0].text));
+    QVERIFY2(boxes.shown[0].text.contains(QFileInfo(path).fileName()) && boxes.shown[0].text.contains(reason),
+             qPrintable(boxes.shown[0].text));
     QCOMPARE(m_box->Text(), QStringLiteral("keep me"));
     QCOMPARE(m_box->SelLength(), 4);
     QCOMPARE(m_box->document()->availableUndoSteps(), undoSteps);

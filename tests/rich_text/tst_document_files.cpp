@@ -2,6 +2,7 @@
 // used, targets that must not be waited on, and what a save keeps of the
 // file it replaces.
 #include "document_files.h"
+#include "file_paths.h"
 #include "rtf_reader.h"
 #include "../support/test_files.h"
 
@@ -9,6 +10,10 @@
 #include <chrono>
 #include <fcntl.h>
 #include <future>
+#include <csignal>
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +25,17 @@ namespace {
 QByteArray Native(const QString &path)
 {
     return QFile::encodeName(path);
+}
+
+// An access control list granting user 65534 reading, as the kernel stores it.
+const QByteArray kAcl = QByteArray::fromHex("0200000001000600ffffffff02000400feff000004000400ffffffff"
+                                            "10000400ffffffff20000400ffffffff");
+
+QByteArray Attribute(const QString &path, const char *name)
+{
+    QByteArray value(256, '\0');
+    const ssize_t n = ::getxattr(Native(path).constData(), name, value.data(), size_t(value.size()));
+    return n < 0 ? QByteArray("(none)") : value.left(n);
 }
 
 } // namespace
@@ -36,6 +52,12 @@ private slots:
     void refusesWhatCouldNotBeOpenedAgain_data();
     void refusesWhatCouldNotBeOpenedAgain();
     void bigRtfIsRefusedBeforeReading();
+    void readsToTheEndWhateverTheSizeSaid_data();
+    void readsToTheEndWhateverTheSizeSaid();
+    void saveKeepsTheFileItself_data();
+    void saveKeepsTheFileItself();
+    void failedInPlaceWriteRestoresTheOldContent();
+    void nameThatIsNotUtf8();
 };
 
 void TstDocumentFiles::badPaths_data()
@@ -168,6 +190,154 @@ void TstDocumentFiles::bigRtfIsRefusedBeforeReading()
     QVERIFY(!ReadFileBytes(path, &bytes, &error));
     QVERIFY2(error.contains(QStringLiteral("文件太大")), qPrintable(error));
     QVERIFY(bytes.isEmpty());
+}
+
+// A kernel file says it is empty; a log grows while it is read.  Both are
+// read to their end.
+void TstDocumentFiles::readsToTheEndWhateverTheSizeSaid_data()
+{
+    QTest::addColumn<bool>("growing");
+    QTest::newRow("/proc/self/maps, size 0") << false;
+    QTest::newRow("file that grows while read") << true;
+}
+
+void TstDocumentFiles::readsToTheEndWhateverTheSizeSaid()
+{
+    QFETCH(bool, growing);
+    QTemporaryDir dir;
+    QString path = QStringLiteral("/proc/self/maps");
+    const QByteArray start(9 * 1024 * 1024, 'x');   // more than one piece: the read yields in between
+    std::function<bool()> yield;
+    if (growing) {
+        path = dir.filePath(QStringLiteral("log.txt"));
+        QVERIFY(WriteAll(path, start));
+        yield = [&, added = false]() mutable {
+            QFile f(path);
+            added = added || (f.open(QIODevice::Append) && f.write("the end\n") == 8);
+            return added;
+        };
+    }
+    QByteArray bytes;
+    QString error;
+    QVERIFY2(ReadFileBytes(path, &bytes, &error, yield), qPrintable(error));
+    if (growing)
+        QCOMPARE(bytes.mid(start.size()), QByteArray("the end\n"));
+    else
+        QVERIFY2(bytes.contains("[stack]") && bytes.endsWith('\n'), bytes.constData());
+}
+
+// What the file is besides its content stays: its attributes, its other
+// names, and the file itself where only the folder refuses a new one.
+void TstDocumentFiles::saveKeepsTheFileItself_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("user attribute") << "user.test";
+    QTest::newRow("access control list") << "system.posix_acl_access";
+    QTest::newRow("second hard link") << "link";
+    QTest::newRow("writable file, folder closed to the user") << "closed folder";
+    QTest::newRow("another's writable file in a sticky folder") << "sticky folder";
+}
+
+void TstDocumentFiles::saveKeepsTheFileItself()
+{
+    QFETCH(QString, kind);
+    // Under the build tree: /tmp may be a tmpfs without user attributes.
+    QTemporaryDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/save-XXXXXX"));
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    QVERIFY(WriteAll(path, "old"));
+    const QByteArray attr = kind.toLatin1();
+    const QByteArray value = kind == QLatin1String("user.test") ? QByteArray("kept") : kAcl;
+    if (kind.contains(QLatin1Char('.'))
+        && ::setxattr(Native(path).constData(), attr.constData(), value.constData(), size_t(value.size()), 0) != 0)
+        QSKIP("the file system here keeps no such attribute");
+    if (kind == QLatin1String("link"))
+        QCOMPARE(::link(Native(path).constData(), Native(other).constData()), 0);
+    struct stat before;
+    QCOMPARE(::stat(Native(path).constData(), &before), 0);
+    const bool closed = kind.endsWith(QLatin1String("folder"));
+    // Root passes any folder's permissions: the save runs as nobody then.
+    const bool asNobody = closed && ::geteuid() == 0;
+    if (kind == QLatin1String("sticky folder") && !asNobody)
+        QSKIP("needs a file of another user: run as root");
+    if (closed) {
+        QCOMPARE(::chmod(Native(path).constData(), 0666), 0);
+        QCOMPARE(::chmod(Native(dir.path()).constData(), kind.startsWith(QLatin1String("sticky")) ? 01777 : 0555), 0);
+    }
+    QVERIFY(!asNobody || ::seteuid(65534) == 0);
+    QString error;
+    const bool saved = WriteFileAtomically(path, "new", &error);
+    QVERIFY(!asNobody || ::seteuid(0) == 0);
+    if (closed)
+        QCOMPARE(::chmod(Native(dir.path()).constData(), 0755), 0);
+    QVERIFY2(saved, qPrintable(error));
+    QCOMPARE(ReadAll(path), QByteArray("new"));
+    if (kind.contains(QLatin1Char('.')))
+        QCOMPARE(Attribute(path, attr.constData()), value);
+    struct stat after;
+    QCOMPARE(::stat(Native(path).constData(), &after), 0);
+    if (!kind.contains(QLatin1Char('.'))) {
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_nlink, before.st_nlink);
+    }
+    if (kind == QLatin1String("link"))
+        QCOMPARE(ReadAll(other), QByteArray("new"));
+}
+
+// Written in place (a second name keeps the file from being replaced), the
+// save runs into the file size limit halfway: the old content goes back and
+// the message says so.
+void TstDocumentFiles::failedInPlaceWriteRestoresTheOldContent()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    QVERIFY(WriteAll(path, "old content"));
+    QCOMPARE(::link(Native(path).constData(), Native(dir.filePath(QStringLiteral("other.txt"))).constData()), 0);
+    struct rlimit was;
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = was;
+    small.rlim_cur = 64 * 1024;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool saved = WriteFileAtomically(path, QByteArray(256 * 1024, 'n'), &error);
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, oldSignal);
+    QVERIFY(!saved);
+    QCOMPARE(ReadAll(path), QByteArray("old content"));
+    QVERIFY2(error.contains(QStringLiteral("原来的内容已经写回")), qPrintable(error));
+}
+
+
+// A GBK name (测试.txt) is read and saved as that very file; nothing is
+// written under the name Qt would make of it.
+void TstDocumentFiles::nameThatIsNotUtf8()
+{
+    QTemporaryDir dir;
+    const QByteArray native = Native(dir.path()) + "/\xB2\xE2\xCA\xD4.txt";
+    const QString path = DecodeArgument(native);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, "old", 3) == 3 && ::close(fd) == 0);
+    QByteArray bytes;
+    QString error;
+    QVERIFY2(ReadFileBytes(path, &bytes, &error), qPrintable(error));
+    QCOMPARE(bytes, QByteArray("old"));
+    QVERIFY2(WriteFileAtomically(path, "new", &error), qPrintable(error));
+    QByteArray names;
+    DIR *d = ::opendir(Native(dir.path()).constData());
+    while (const dirent *e = ::readdir(d))
+        names += QByteArray(e->d_name) + ' ';
+    ::closedir(d);
+    QCOMPARE(names.split(' ').size(), 4);   // ".", ".." and the one file, then the end
+    QVERIFY(ReadFileBytes(path, &bytes, &error));
+    QCOMPARE(bytes, QByteArray("new"));
+    // Through a link with a plain name, the same file is saved.
+    QVERIFY(::symlink(native.constData(), Native(dir.filePath(QStringLiteral("link.txt"))).constData()) == 0);
+    QVERIFY2(WriteFileAtomically(dir.filePath(QStringLiteral("link.txt")), "linked", &error), qPrintable(error));
+    QVERIFY(ReadFileBytes(path, &bytes, &error));
+    QCOMPARE(bytes, QByteArray("linked"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("link.txt")});
+    QCOMPARE(::unlink(native.constData()), 0);   // QTemporaryDir would not see it
 }
 
 #include "tst_document_files.moc"
