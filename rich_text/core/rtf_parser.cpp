@@ -85,8 +85,8 @@ void RtfParser::OnToken(const RtfToken &t)
 void RtfParser::OpenGroup()
 {
     Flush();
-    if (int(m_stack.size()) >= kMaxDepth || Top().dest == Dest::Picture) {
-        // Too deep to be a real document, or a picture's own sub-group.
+    if (int(m_stack.size()) >= kMaxDepth) {
+        // Too deep to be a real document.
         if (m_tok.SkipGroup() && m_rootClosed && m_stack.size() == 1)
             m_mark = m_out.Position();
         return;
@@ -95,6 +95,7 @@ void RtfParser::OpenGroup()
     g.tableOwner = false;
     g.pictOwner = false;
     g.shppictPictures = -1;
+    g.shapePictures = -1;
     m_stack.push_back(g);
 }
 
@@ -195,6 +196,8 @@ void RtfParser::OnWord(const RtfToken &t)
 {
     Flush();
     const RtfKw kw = LookupRtfKeyword(t.name);
+    if (OnShapeWord(kw))
+        return;
     if (m_star) {
         m_star = false;
         if (kw != RtfKw::Shppict) {
@@ -221,6 +224,9 @@ void RtfParser::OnWord(const RtfToken &t)
         break;
     case Dest::Picture:
         OnPictureWord(kw, t);
+        break;
+    case Dest::Shape:
+    case Dest::ShapeName:
         break;
     }
 }
@@ -333,29 +339,6 @@ void RtfParser::OnTableWord(RtfKw kw, const RtfToken &t)
         break;
     default:
         break;
-    }
-}
-
-void RtfParser::OnPictureWord(RtfKw kw, const RtfToken &t)
-{
-    const int p = t.param;
-    switch (kw) {
-    case RtfKw::Pngblip: m_pic.kind = RtfPictureInfo::Png; break;
-    case RtfKw::Jpegblip: m_pic.kind = RtfPictureInfo::Jpeg; break;
-    case RtfKw::Dibitmap: m_pic.kind = RtfPictureInfo::Dib; break;
-    case RtfKw::Wbitmap: m_pic.kind = RtfPictureInfo::Wbitmap; break;
-    case RtfKw::Wmetafile: m_pic.kind = RtfPictureInfo::Wmf; break;
-    case RtfKw::OtherPict: m_pic.kind = RtfPictureInfo::Other; break;
-    case RtfKw::Picw: m_pic.picw = p; break;
-    case RtfKw::Pich: m_pic.pich = p; break;
-    case RtfKw::Picwgoal: m_pic.goalw = p; break;
-    case RtfKw::Pichgoal: m_pic.goalh = p; break;
-    case RtfKw::Picscalex: m_pic.scalex = p; break;
-    case RtfKw::Picscaley: m_pic.scaley = p; break;
-    case RtfKw::Wbmbitspixel: m_pic.bitsPixel = p; break;
-    case RtfKw::Wbmplanes: m_pic.planes = p; break;
-    case RtfKw::Wbmwidthbytes: m_pic.widthBytes = p; break;
-    default: break;
     }
 }
 

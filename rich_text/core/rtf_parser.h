@@ -39,7 +39,8 @@ public:
     Document TakeDocument() { return m_out.Take(); }
 
 private:
-    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture };
+    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture,
+                              Shape, ShapeName };   // a shape's properties, a property's name
     struct CharState
     {
         int font = -1;   // RTF font number; -1: the \deff font
@@ -57,6 +58,7 @@ private:
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it
+        int shapePictures = -1;     // a \shp: pictures before it
     };
     struct FontEntry
     {
@@ -81,6 +83,7 @@ private:
     void OnFormatWord(RtfKw kw, const RtfToken &t);
     void OnTableWord(RtfKw kw, const RtfToken &t);
     void OnPictureWord(RtfKw kw, const RtfToken &t);
+    bool OnShapeWord(RtfKw kw);
     void OnSymbol(char c);
     void OnText(QByteArrayView data);
     void OnByte(uchar b);
@@ -132,6 +135,7 @@ private:
     QByteArray m_picData;
     int m_nibble = -1;
     bool m_picTooBig = false;
+    QByteArray m_shapeProperty;  // the name of the shape property being read
 
     bool m_rootClosed = false;
     RtfContent::Mark m_mark;
