@@ -9,16 +9,21 @@ namespace lumora {
 void RtfParser::OnPictureWord(RtfKw kw, const RtfToken &t)
 {
     const int p = t.param;
-    const int number = t.hasParam ? p : -1;
+    // The last kind named counts, with its own number (kinds without one
+    // take none from an earlier word).
+    const auto kind = [&](Picture::Kind k, bool numbered) {
+        m_pic.kind = k;
+        m_pic.kindParam = numbered && t.hasParam ? p : -1;
+    };
     switch (kw) {
-    case RtfKw::Pngblip: m_pic.kind = Picture::Png; break;
-    case RtfKw::Jpegblip: m_pic.kind = Picture::Jpeg; break;
-    case RtfKw::Dibitmap: m_pic.kind = Picture::Dib; m_pic.kindParam = number; break;
-    case RtfKw::Wbitmap: m_pic.kind = Picture::Wbitmap; m_pic.kindParam = number; break;
-    case RtfKw::Wmetafile: m_pic.kind = Picture::Wmf; m_pic.kindParam = number; break;
-    case RtfKw::Emfblip: m_pic.kind = Picture::Emf; break;
-    case RtfKw::Macpict: m_pic.kind = Picture::Macpict; break;
-    case RtfKw::Pmmetafile: m_pic.kind = Picture::Pmmetafile; m_pic.kindParam = number; break;
+    case RtfKw::Pngblip: kind(Picture::Png, false); break;
+    case RtfKw::Jpegblip: kind(Picture::Jpeg, false); break;
+    case RtfKw::Dibitmap: kind(Picture::Dib, true); break;
+    case RtfKw::Wbitmap: kind(Picture::Wbitmap, true); break;
+    case RtfKw::Wmetafile: kind(Picture::Wmf, true); break;
+    case RtfKw::Emfblip: kind(Picture::Emf, false); break;
+    case RtfKw::Macpict: kind(Picture::Macpict, false); break;
+    case RtfKw::Pmmetafile: kind(Picture::Pmmetafile, true); break;
     case RtfKw::Picw: m_pic.picw = p; break;
     case RtfKw::Pich: m_pic.pich = p; break;
     case RtfKw::Picwgoal: m_pic.goalw = p; break;
@@ -51,6 +56,7 @@ bool RtfParser::OnShapeWord(RtfKw kw)
             return false;
         m_star = false;
         g.dest = Dest::Shape;
+        m_shapeProperty.clear();
         return true;
     case RtfKw::Shprslt:
         m_star = false;
