@@ -114,7 +114,8 @@ const Table &Keywords()
             {"dibitmap", RtfKw::Dibitmap}, {"wbitmap", RtfKw::Wbitmap},
             {"wmetafile", RtfKw::Wmetafile}, {"emfblip", RtfKw::Emfblip},
             {"macpict", RtfKw::Macpict}, {"pmmetafile", RtfKw::Pmmetafile},
-            // Skipped, like the other destinations, except within a shape.
+            // Shapes: their property groups are skipped like other
+            // destinations, except within a shape's instructions.
             {"shp", RtfKw::Shp}, {"shpgrp", RtfKw::Shp}, {"shpinst", RtfKw::Shpinst},
             {"shprslt", RtfKw::Shprslt}, {"sp", RtfKw::Sp}, {"sn", RtfKw::Sn}, {"sv", RtfKw::Sv},
             {"picw", RtfKw::Picw}, {"pich", RtfKw::Pich}, {"picwgoal", RtfKw::Picwgoal},
