@@ -1,6 +1,7 @@
 // Bytes to document: the reader must never crash, hang or run away with
 // memory; a document read from any input, written and read again, comes
-// back equal (text, each character's look, pictures' sizes, alignment);
+// back equal (text, each character's look, alignment, and pictures where
+// they were, with the same sizes, data and kinds);
 // and the real editing area loads the input, shown and laid out, since
 // font and layout faults only show there.
 #include "document.h"
@@ -28,6 +29,9 @@ bool SameLook(const lumora::Document &a, int fa, const lumora::Document &b, int 
         const lumora::Picture &p = a.pictures[x.picture], &q = b.pictures[y.picture];
         if (std::lround(p.width * 15) != std::lround(q.width * 15)
             || std::lround(p.height * 15) != std::lround(q.height * 15) || p.image.size() != q.image.size())
+            return false;
+        // Read data goes back as it came, in its kind.
+        if (!p.data.isEmpty() && (p.data != q.data || p.kind != q.kind || p.kindParam != q.kindParam))
             return false;
         x.picture = y.picture = 0;
     }

@@ -45,6 +45,8 @@ public:
         const QImage img = Image(format.toImageFormat());
         if (!img.isNull())
             painter->drawImage(rect, img);
+        else
+            DrawPictureBox(painter, rect);
     }
 
 private:
@@ -57,6 +59,18 @@ private:
 };
 
 } // namespace
+
+void DrawPictureBox(QPainter *painter, const QRectF &rect)
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->fillRect(rect, kPictureBoxFill);
+    painter->setPen(QPen(kPictureBoxFrame, 0));
+    painter->setBrush(Qt::NoBrush);
+    // The frame lies inside the picture's own rectangle.
+    painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
 
 void RegisterPictureDrawing(QTextDocument *doc)
 {

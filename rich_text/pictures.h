@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QString>
 
+class QPainter;
+class QRectF;
 class QTextCursor;
 class QTextDocument;
 
@@ -11,6 +14,12 @@ namespace lumora {
 // Pictures live in the document as image resources; the name ties the
 // character in the text to the image data, which the RTF writer reads back.
 QString AddPictureResource(QTextDocument *doc, const QImage &image);
+
+// A picture we cannot draw (a vector drawing, damaged data) is kept and
+// shown as a framed box of its size.
+inline const QColor kPictureBoxFill{0xF0, 0xF0, 0xF0};
+inline const QColor kPictureBoxFrame{0x80, 0x80, 0x80};
+void DrawPictureBox(QPainter *painter, const QRectF &rect);
 
 // Makes the document's layout draw the pictures in it, at the size their
 // format gives (the plain-text layout the editor uses has no picture

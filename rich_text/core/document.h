@@ -13,16 +13,26 @@
 namespace lumora {
 
 // A picture in a document.  The encoded data read from a file is kept and
-// written back as it was, so a picture costs its compressed size, not its
-// pixels, when it is saved; identical pictures share one image.
+// written back as it was, in its own kind, so a picture costs its
+// compressed size, not its pixels, when it is saved, and a drawing we
+// cannot show (a vector metafile) survives a save; identical pictures
+// share one image.
 struct Picture
 {
-    enum Kind : quint8 { Png, Jpeg };
-    QImage image;          // what is shown
+    // The kinds RTF names; Unknown is data that came without a kind.
+    enum Kind : quint8 { Png, Jpeg, Dib, Wbitmap, Wmf, Emf, Macpict, Pmmetafile, Unknown };
+    QImage image;          // what is shown; null: a framed box of the display size
     QByteArray data;       // the encoded picture; empty: encode the image as PNG when writing
     Kind kind = Png;
     double width = 0;      // display size, pixels at 96 dpi
     double height = 0;
+    // What a reader needs besides the data, as the file gave it: the number
+    // after the kind's word (a metafile's mapping mode; -1: none), the
+    // stored size (metafiles: 0.01 mm, bitmaps: pixels; 0: not given) and a
+    // raw bitmap's layout.
+    int kindParam = -1;
+    int storedWidth = 0, storedHeight = 0;
+    int bitsPixel = 1, planes = 1, widthBytes = 0;
 };
 
 enum class Align : quint8 { Left, Center, Right, Justify };

@@ -64,7 +64,15 @@ QString Declarations(const CharFormat &f, const QString &fallbackFaces, StylePar
 
 QByteArray PictureTag(const Picture &p)
 {
-    QByteArray data = p.data;
+    const bool asRead = p.kind == Picture::Png || p.kind == Picture::Jpeg;
+    if (p.image.isNull() && !asRead) {
+        // A drawing no browser shows (a metafile): a box of its size, as in the editor.
+        return "<span style=\"display:inline-block;border:1px solid gray;width:"
+             + QByteArray::number(qRound(p.width)) + "px;height:" + QByteArray::number(qRound(p.height))
+             + "px\"></span>";
+    }
+    // Browsers show PNG and JPEG; other kinds go as the picture we decoded.
+    QByteArray data = asRead ? p.data : QByteArray();
     const char *mime = p.kind == Picture::Jpeg ? "image/jpeg" : "image/png";
     if (data.isEmpty()) {
         QBuffer buffer(&data);

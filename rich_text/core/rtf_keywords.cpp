@@ -120,8 +120,12 @@ const Table &Keywords()
             {"zwj", RtfKw::Zwj}, {"zwnj", RtfKw::Zwnj}, {"ltrmark", RtfKw::Ltrmark},
             {"rtlmark", RtfKw::Rtlmark}, {"pngblip", RtfKw::Pngblip}, {"jpegblip", RtfKw::Jpegblip},
             {"dibitmap", RtfKw::Dibitmap}, {"wbitmap", RtfKw::Wbitmap},
-            {"wmetafile", RtfKw::Wmetafile}, {"emfblip", RtfKw::OtherPict},
-            {"macpict", RtfKw::OtherPict}, {"pmmetafile", RtfKw::OtherPict},
+            {"wmetafile", RtfKw::Wmetafile}, {"emfblip", RtfKw::Emfblip},
+            {"macpict", RtfKw::Macpict}, {"pmmetafile", RtfKw::Pmmetafile},
+            // Shapes: their property groups are skipped like other
+            // destinations, except within a shape's instructions.
+            {"shp", RtfKw::Shp}, {"shpgrp", RtfKw::Shp}, {"shpinst", RtfKw::Shpinst},
+            {"shprslt", RtfKw::Shprslt}, {"sp", RtfKw::Sp}, {"sn", RtfKw::Sn}, {"sv", RtfKw::Sv},
             {"picw", RtfKw::Picw}, {"pich", RtfKw::Pich}, {"picwgoal", RtfKw::Picwgoal},
             {"pichgoal", RtfKw::Pichgoal}, {"picscalex", RtfKw::Picscalex},
             {"picscaley", RtfKw::Picscaley}, {"wbmbitspixel", RtfKw::Wbmbitspixel},

@@ -26,8 +26,10 @@ enum class RtfKw {
     Tab, Emdash, Endash, Bullet, Lquote, Rquote, Ldblquote, Rdblquote, Emspace, Enspace,
     Qmspace, Zwj, Zwnj, Ltrmark, Rtlmark,
     // pictures
-    Pngblip, Jpegblip, Dibitmap, Wbitmap, Wmetafile, OtherPict, Picw, Pich, Picwgoal, Pichgoal,
-    Picscalex, Picscaley, Wbmbitspixel, Wbmplanes, Wbmwidthbytes,
+    Pngblip, Jpegblip, Dibitmap, Wbitmap, Wmetafile, Emfblip, Macpict, Pmmetafile, Picw, Pich,
+    Picwgoal, Pichgoal, Picscalex, Picscaley, Wbmbitspixel, Wbmplanes, Wbmwidthbytes,
+    // shapes, read for their pictures
+    Shp, Shpinst, Shprslt, Sp, Sn, Sv,
 };
 
 RtfKw LookupRtfKeyword(QByteArrayView name);

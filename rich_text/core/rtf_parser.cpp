@@ -87,13 +87,6 @@ void RtfParser::OnToken(const RtfToken &t)
 void RtfParser::OpenGroup()
 {
     Flush();
-    if (Top().dest == Dest::Picture) {
-        // A picture's own sub-group.
-        if (m_tok.SkipGroup() && m_rootClosed && m_stack.size() == 1)
-            m_mark = m_out.Position();
-        m_groupStart = false;
-        return;
-    }
     if (int(m_stack.size()) > kMaxDepth) {
         // Past the cap (mail saved as RTF nests thousands deep) the deepest
         // kept group stands for all deeper ones: memory stays bounded and
@@ -115,6 +108,7 @@ void RtfParser::StartedHere(Group &g)
     g.tableOwner = false;
     g.pictOwner = false;
     g.shppictPictures = -1;
+    g.shapePictures = -1;
     g.dbFontHere = false;
 }
 
@@ -228,7 +222,7 @@ void RtfParser::OnWord(const RtfToken &t)
 {
     Flush();
     const RtfKw kw = LookupRtfKeyword(t.name);
-    if (OnOmittedPart(kw))
+    if (OnOmittedPart(kw) || OnShapeWord(kw))
         return;
     if (m_star) {
         m_star = false;
@@ -258,6 +252,12 @@ void RtfParser::OnWord(const RtfToken &t)
         OnPictureWord(kw, t);
         break;
     case Dest::Omitted:
+        // A logo in a header is as lost as its text.
+        if (kw == RtfKw::Pict)
+            m_omitted |= Top().omitPart;
+        break;
+    case Dest::Shape:
+    case Dest::ShapeName:
         break;
     }
 }
@@ -332,29 +332,6 @@ bool RtfParser::OnBodyWord(RtfKw kw, const RtfToken &t)
             return true;
         }
         return false;
-    }
-}
-
-void RtfParser::OnPictureWord(RtfKw kw, const RtfToken &t)
-{
-    const int p = t.param;
-    switch (kw) {
-    case RtfKw::Pngblip: m_pic.kind = RtfPictureInfo::Png; break;
-    case RtfKw::Jpegblip: m_pic.kind = RtfPictureInfo::Jpeg; break;
-    case RtfKw::Dibitmap: m_pic.kind = RtfPictureInfo::Dib; break;
-    case RtfKw::Wbitmap: m_pic.kind = RtfPictureInfo::Wbitmap; break;
-    case RtfKw::Wmetafile: m_pic.kind = RtfPictureInfo::Wmf; break;
-    case RtfKw::OtherPict: m_pic.kind = RtfPictureInfo::Other; break;
-    case RtfKw::Picw: m_pic.picw = p; break;
-    case RtfKw::Pich: m_pic.pich = p; break;
-    case RtfKw::Picwgoal: m_pic.goalw = p; break;
-    case RtfKw::Pichgoal: m_pic.goalh = p; break;
-    case RtfKw::Picscalex: m_pic.scalex = p; break;
-    case RtfKw::Picscaley: m_pic.scaley = p; break;
-    case RtfKw::Wbmbitspixel: m_pic.bitsPixel = p; break;
-    case RtfKw::Wbmplanes: m_pic.planes = p; break;
-    case RtfKw::Wbmwidthbytes: m_pic.widthBytes = p; break;
-    default: break;
     }
 }
 

@@ -46,8 +46,9 @@ public:
 
 private:
     // Omitted: a part the document does not keep (footnote, header...),
-    // read only to note whether it holds anything.
-    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture, Omitted };
+    // read only to note whether it holds anything.  Shape, ShapeName: a
+    // shape's properties, a property's name.
+    enum class Dest : quint8 { Body, FontTable, ColorTable, Picture, Omitted, Shape, ShapeName };
     struct CharState
     {
         int font = -1;   // RTF font number; -1: the \deff font
@@ -74,6 +75,7 @@ private:
         bool tableOwner = false;    // opened the font or colour table
         bool pictOwner = false;     // opened a \pict
         int shppictPictures = -1;   // a \shppict: pictures before it
+        int shapePictures = -1;     // a \shp: pictures before it
     };
     struct FontEntry
     {
@@ -110,6 +112,7 @@ private:
     void OnTableWord(RtfKw kw, const RtfToken &t);
     void OnPictureWord(RtfKw kw, const RtfToken &t);
     bool OnOmittedPart(RtfKw kw);
+    bool OnShapeWord(RtfKw kw);
     void OnSymbol(char c);
     void OnText(QByteArrayView data);
     void OnByte(uchar b);
@@ -170,6 +173,7 @@ private:
     QByteArray m_picData;
     int m_nibble = -1;
     bool m_picTooBig = false;
+    QByteArray m_shapeProperty;  // the name of the shape property being read
 
     quint8 m_omitted = 0;        // OmittedPart flags of parts that held something
     bool m_rootClosed = false;

@@ -1,8 +1,6 @@
-// The parser's text, format, table and picture handling; the groups and
+// The parser's text, format and table handling; the groups and
 // control words are in rtf_parser.cpp.
 #include "rtf_parser.h"
-
-#include <QCryptographicHash>
 
 #include <algorithm>
 
@@ -65,6 +63,12 @@ void RtfParser::OnText(QByteArrayView data)
     case Dest::Omitted:
         if (!(m_omitted & g.omitPart) && !data.trimmed().isEmpty())
             m_omitted |= g.omitPart;
+        break;
+    case Dest::Shape: break;
+    case Dest::ShapeName:
+        // Property names are short words; a longer one is none we look for.
+        if (m_shapeProperty.size() < 32)
+            m_shapeProperty.append(data.data(), std::min<qsizetype>(data.size(), 32));
         break;
     }
 }
@@ -266,75 +270,6 @@ void RtfParser::OnUnicode(const RtfToken &t)
         EmitUnicode(u);
     }
     m_skipUnits = Top().uc;
-}
-
-// ---- pictures -------------------------------------------------------------
-
-void RtfParser::StartPicture()
-{
-    Group &g = Top();
-    m_picFormat = CurrentFormat();
-    g.dest = Dest::Picture;
-    g.pictOwner = true;
-    m_pic = RtfPictureInfo{};
-    m_picData.clear();
-    m_nibble = -1;
-    m_picTooBig = false;
-}
-
-void RtfParser::PictureHex(QByteArrayView data)
-{
-    if (m_picTooBig)
-        return;
-    if (m_picData.size() + data.size() / 2 > kMaxRtfPictureBytes) {
-        m_picTooBig = true;
-        m_picData.clear();
-        return;
-    }
-    for (char ch : data) {
-        const int v = HexValue(ch);
-        if (v < 0)
-            continue;
-        if (m_nibble < 0) {
-            m_nibble = v;
-        } else {
-            m_picData.append(char(m_nibble << 4 | v));
-            m_nibble = -1;
-        }
-    }
-}
-
-// Pictures with the same data are decoded once: a note that pastes one
-// screenshot a hundred times holds one image.  The encoded PNG or JPEG
-// data is kept, so that writing sends it out as it came.
-void RtfParser::FinishPicture()
-{
-    QByteArray data;
-    data.swap(m_picData);
-    if (m_picTooBig || data.isEmpty() || m_out.PictureBytes() > kMaxTotalPictureBytes)
-        return;
-    // What decoding depends on: the kind, a raw bitmap's layout, the data.
-    const int layout[] = {int(m_pic.kind), m_pic.picw, m_pic.pich, m_pic.bitsPixel, m_pic.planes,
-                          m_pic.widthBytes};
-    QByteArray key(reinterpret_cast<const char *>(layout),
-                   m_pic.kind == RtfPictureInfo::Wbitmap ? sizeof layout : sizeof(int));
-    key += QCryptographicHash::hash(data, QCryptographicHash::Sha256);
-    Picture pic;
-    if (const int known = m_out.PictureWithKey(key); known >= 0) {
-        pic.image = m_out.PictureAt(known).image;
-    } else {
-        pic.image = DecodeRtfPicture(m_pic, data);
-        if (pic.image.isNull())
-            return;
-        if (m_pic.kind == RtfPictureInfo::Png || m_pic.kind == RtfPictureInfo::Jpeg) {
-            pic.data = data;
-            pic.kind = m_pic.kind == RtfPictureInfo::Png ? Picture::Png : Picture::Jpeg;
-        }
-    }
-    const QSizeF size = RtfPictureDisplaySize(m_pic, pic.image);
-    pic.width = size.width();
-    pic.height = size.height();
-    m_out.AppendPicture(key, std::move(pic), m_picFormat);
 }
 
 } // namespace lumora

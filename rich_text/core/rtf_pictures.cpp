@@ -102,6 +102,30 @@ QImage ReadMetafileDib(const QByteArray &wmf)
     return {};
 }
 
+// The first bitmap an enhanced metafile draws with StretchDIBits, the way
+// many programs wrap a picture in EMF.  Vector drawings give a null image.
+QImage ReadEnhancedMetafileDib(const QByteArray &emf)
+{
+    constexpr quint32 kStretchDiBits = 81;
+    qsizetype pos = 0;
+    while (pos + 8 <= emf.size()) {
+        const quint32 type = Le32(emf, pos), size = Le32(emf, pos + 4);
+        if (size < 8 || size % 4 || qsizetype(size) > emf.size() - pos || type == 14)   // 14: EOF
+            break;
+        if (type == kStretchDiBits && size >= 80) {
+            const quint32 offBmi = Le32(emf, pos + 48), cbBmi = Le32(emf, pos + 52);
+            const quint32 offBits = Le32(emf, pos + 56), cbBits = Le32(emf, pos + 60);
+            if (offBmi <= size && cbBmi <= size - offBmi && offBits <= size && cbBits <= size - offBits) {
+                const QImage img = ReadDib(emf.mid(pos + offBmi, cbBmi) + emf.mid(pos + offBits, cbBits));
+                if (!img.isNull())
+                    return img;
+            }
+        }
+        pos += size;
+    }
+    return {};
+}
+
 const QVector<QRgb> &VgaPalette()
 {
     static const QVector<QRgb> pal = {
@@ -162,24 +186,35 @@ QImage DecodeRtfPicture(const RtfPictureInfo &info, const QByteArray &data)
     if (data.isEmpty())
         return {};
     switch (info.kind) {
-    case RtfPictureInfo::Png: return ReadImage(data, "PNG");
-    case RtfPictureInfo::Jpeg: return ReadImage(data, "JPEG");
-    case RtfPictureInfo::Dib: return ReadDib(data);
-    case RtfPictureInfo::Wbitmap: return ReadWbitmap(info, data);
-    case RtfPictureInfo::Wmf: return ReadMetafileDib(data);
+    case Picture::Png: return ReadImage(data, "PNG");
+    case Picture::Jpeg: return ReadImage(data, "JPEG");
+    case Picture::Dib: return ReadDib(data);
+    case Picture::Wbitmap: return ReadWbitmap(info, data);
+    case Picture::Wmf: return ReadMetafileDib(data);
+    case Picture::Emf: return ReadEnhancedMetafileDib(data);
     default: return {};
     }
 }
 
+bool IsMetafile(Picture::Kind kind)
+{
+    return kind == Picture::Wmf || kind == Picture::Emf || kind == Picture::Pmmetafile;
+}
+
 QSizeF RtfPictureDisplaySize(const RtfPictureInfo &info, const QImage &image)
 {
+    // A box for a picture we can neither show nor size: big enough to see.
+    constexpr double kUnsizedSide = 32;
     double w = image.width(), h = image.height();
     if (info.goalw > 0 && info.goalh > 0) {
         w = info.goalw / 15.0;
         h = info.goalh / 15.0;
-    } else if (info.kind == RtfPictureInfo::Wmf && info.picw > 0 && info.pich > 0) {
+    } else if (IsMetafile(info.kind) && info.picw > 0 && info.pich > 0) {
         w = info.picw * 96.0 / 2540.0;
         h = info.pich * 96.0 / 2540.0;
+    } else if (image.isNull()) {
+        w = info.picw;
+        h = info.pich;
     }
     if (info.scalex > 0 && info.scalex != 100)
         w = w * info.scalex / 100.0;
@@ -191,8 +226,8 @@ QSizeF RtfPictureDisplaySize(const RtfPictureInfo &info, const QImage &image)
     h = std::round(h * 15) / 15;
     // Damaged sizes must not give a picture no window can show.
     if (!(w > 0 && w <= 100000) || !(h > 0 && h <= 100000)) {
-        w = image.width();
-        h = image.height();
+        w = image.isNull() ? kUnsizedSide : image.width();
+        h = image.isNull() ? kUnsizedSide : image.height();
     }
     return {w, h};
 }

@@ -2,27 +2,17 @@
 
 #include "document.h"
 #include "rtf_charset.h"
-#include "rtf_pictures.h"
+#include "rtf_picture_writer.h"
 #include "utf8_out.h"
 
-#include <QBuffer>
 #include <QHash>
 
-#include <cmath>
 #include <cstring>
 #include <vector>
 
 namespace lumora {
 
 namespace {
-
-// A picture up to this many pixels also gets an uncompressed metafile copy
-// for readers that do not know PNG (a 256 x 256 screenshot costs 192 KB
-// that way), until the copies of one document reach the budget.  Beyond
-// either the copy would make the file many times larger than the pictures
-// themselves.
-constexpr qint64 kMaxFallbackPixels = 65536;
-constexpr qint64 kFallbackBudgetBytes = qint64(4) * 1024 * 1024;
 
 const char kHex[] = "0123456789abcdef";
 
@@ -110,8 +100,6 @@ private:
     void WriteAlign(int paragraph);
     qsizetype WriteSpan(qsizetype from, qsizetype to, int format);
     void WriteChar(qsizetype i);
-    void WritePicture(int index);
-    void WriteHex(const QByteArray &data);
     void WriteHeader();
 
     const Document &m_doc;
@@ -121,9 +109,7 @@ private:
     QHash<qint64, int> m_colorIndex;
     // Each format id resolved to RTF numbers once per document.
     std::vector<std::pair<bool, RunFormat>> m_resolved;
-    QHash<qint64, QByteArray> m_png;        // by image cache key
-    QHash<qint64, QByteArray> m_fallback;   // by image cache key
-    qint64 m_fallbackBytes = 0;
+    RtfPictureWriter m_pictures;
     ByteOut m_body;                // the whole file
     RunFormat m_cur;               // what \plain gives, until changed
     int m_align = 0;
@@ -241,7 +227,8 @@ qsizetype Writer::WriteSpan(qsizetype from, qsizetype to, int format)
             m_delimit = false;
             WriteAlign(++m_paragraph);
         } else if (c == QChar::ObjectReplacementCharacter && picture >= 0 && picture < m_doc.pictures.size()) {
-            WritePicture(picture);
+            if (m_pictures.Write(m_doc.pictures[picture], m_body))
+                m_delimit = false;
             ++i;
         } else {
             WriteChar(i);
@@ -278,71 +265,6 @@ void Writer::WriteChar(qsizetype i)
     } else {
         AppendUnicode(m_body, c);   // C0 controls, and U+FFFC without a picture
     }
-}
-
-void Writer::WriteHex(const QByteArray &data)
-{
-    const qsizetype n = data.size();
-    m_body.Ensure(n * 2 + (n + 63) / 64 * 2);
-    char *out = m_body.Cursor();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i % 64 == 0) {
-            *out++ = '\r';
-            *out++ = '\n';
-        }
-        const uchar b = uchar(data[i]);
-        *out++ = kHex[b >> 4];
-        *out++ = kHex[b & 15];
-    }
-    m_body.SetCursor(out);
-}
-
-void Writer::WritePicture(int index)
-{
-    const Picture &p = m_doc.pictures[index];
-    if (p.image.isNull() && p.data.isEmpty())
-        return;
-    const qint64 key = p.image.cacheKey();
-    QByteArray data = p.data;
-    const bool jpeg = !data.isEmpty() && p.kind == Picture::Jpeg;
-    if (data.isEmpty()) {
-        auto it = m_png.find(key);
-        if (it == m_png.end()) {
-            QBuffer buffer;
-            buffer.open(QIODevice::WriteOnly);
-            p.image.save(&buffer, "PNG");
-            it = m_png.insert(key, buffer.data());
-        }
-        data = it.value();
-    }
-    const double w = p.width > 0 ? p.width : p.image.width();
-    const double h = p.height > 0 ? p.height : p.image.height();
-    const qint64 goalw = std::llround(w * 15), goalh = std::llround(h * 15);
-    m_body.PutString(jpeg ? "{\\*\\shppict{\\pict\\jpegblip" : "{\\*\\shppict{\\pict\\pngblip");
-    AppendNumber(m_body, "\\picw", p.image.isNull() ? std::llround(w) : p.image.width());
-    AppendNumber(m_body, "\\pich", p.image.isNull() ? std::llround(h) : p.image.height());
-    AppendNumber(m_body, "\\picwgoal", goalw);
-    AppendNumber(m_body, "\\pichgoal", goalh);
-    WriteHex(data);
-    m_body.Put("}}");
-    const qint64 pixels = qint64(p.image.width()) * p.image.height();
-    if (!p.image.isNull() && pixels <= kMaxFallbackPixels) {
-        auto it = m_fallback.find(key);
-        if (it == m_fallback.end() && m_fallbackBytes + pixels * 3 <= kFallbackBudgetBytes) {
-            it = m_fallback.insert(key, MetafileWithDib(p.image));
-            m_fallbackBytes += it.value().size();
-        }
-        if (it != m_fallback.end() && !it.value().isEmpty()) {
-            m_body.Put("{\\nonshppict{\\pict\\wmetafile8");
-            AppendNumber(m_body, "\\picw", std::llround(w * 2540 / 96));
-            AppendNumber(m_body, "\\pich", std::llround(h * 2540 / 96));
-            AppendNumber(m_body, "\\picwgoal", goalw);
-            AppendNumber(m_body, "\\pichgoal", goalh);
-            WriteHex(it.value());
-            m_body.Put("}}");
-        }
-    }
-    m_delimit = false;
 }
 
 void Writer::WriteHeader()

@@ -219,6 +219,14 @@ void TstPageWriters::picturesInlineInThePageOnly()
     Picture kept{image, QByteArray("\xFF\xD8 as read"), Picture::Jpeg, 30, 20};
     QVERIFY(WriteHtmlPage(PictureDoc(kept), QString()).contains("src=\"data:image/jpeg;base64," + kept.data.toBase64() + "\""));
     QCOMPARE(WriteBbcode(PictureDoc(kept)), QByteArray("ab"));
+
+    // Kinds no browser shows go as the picture decoded, in PNG; a drawing
+    // not decoded is a box of its size, as in the editor.
+    Picture dib{image, QByteArray("DIB bytes"), Picture::Dib, 3, 2};
+    QVERIFY(WriteHtmlPage(PictureDoc(dib), QString()).contains("src=\"data:image/png;base64,iVBOR"));
+    Picture drawing{QImage(), QByteArray("WMF bytes"), Picture::Wmf, 40, 20};
+    const QByteArray box = PreOf(WriteHtmlPage(PictureDoc(drawing), QString()));
+    QVERIFY2(box.contains("width:40px;height:20px") && !box.contains("<img"), box.constData());
 }
 
 // The clipboard's HTML: just the stretch selected.

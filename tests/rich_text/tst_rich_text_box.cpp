@@ -1,3 +1,4 @@
+#include "pictures.h"
 #include "rich_text_box.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QTextCursor>
 #include <QtTest>
 
+using lumora::kPictureBoxFrame;
 using lumora::RichTextBox;
 
 namespace {
@@ -36,6 +38,7 @@ private slots:
     void colorRunsAreOneUndoStep();
     void pasteTakesPlainText();
     void pictureIsOneCharacter();
+    void undecodedPictureIsAFramedBox();
     void overlongLinesRefused_data();
     void overlongLinesRefused();
     void tooManyLinesRefused();
@@ -231,6 +234,23 @@ void TstRichTextBox::pictureIsOneCharacter()
     QCOMPARE(box.TextLength(), 7);
     QCOMPARE(box.Text().at(4), QChar(QChar::ObjectReplacementCharacter));
     QCOMPARE(box.Find(QStringLiteral("d")), 6);
+}
+
+// A drawing Qt cannot decode shows as a framed box of its size, and stays
+// in the document the editor saves.
+void TstRichTextBox::undecodedPictureIsAFramedBox()
+{
+    RichTextBox box;
+    box.resize(300, 200);
+    QVERIFY(box.SetTextRTF("{\\rtf1 {\\pict\\emfblip\\picwgoal600\\pichgoal300 0102030405}x}"));
+    const QImage shot = box.viewport()->grab().toImage();
+    int frame = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            frame += shot.pixel(x, y) == kPictureBoxFrame.rgb();
+    QVERIFY2(frame >= 2 * (40 + 20) - 4 && frame <= 2 * (40 + 20), qPrintable(QString::number(frame)));
+    const QByteArray rtf = box.TextRTF();
+    QVERIFY2(rtf.contains("{\\pict\\emfblip") && rtf.contains("\\picwgoal600\\pichgoal300\r\n0102030405}"), rtf.constData());
 }
 
 // Qt's layout of one line grows faster than its length and crashes past

@@ -1,7 +1,6 @@
 #include "rtf_reader.h"
 #include "rtf_test_support.h"
 
-#include <QBuffer>
 #include <QtTest>
 
 using lumora::Document;
@@ -34,53 +33,6 @@ QString Read(const QByteArray &rtf, bool *ok = nullptr)
     return r ? rtftest::PlainText(doc) : QStringLiteral("ERROR ") + error;
 }
 
-QByteArray Hex(const QByteArray &bytes) { return bytes.toHex(); }
-
-
-QByteArray PngOf(const QImage &img)
-{
-    QByteArray png;
-    QBuffer b(&png);
-    b.open(QIODevice::WriteOnly);
-    img.save(&b, "PNG");
-    return png;
-}
-
-// A 2x2 24-bit DIB: BITMAPINFOHEADER then bottom-up rows padded to 4 bytes.
-QByteArray Dib2x2()
-{
-    QByteArray d = QByteArray::fromHex("28000000" "02000000" "02000000" "0100" "1800"
-                                       "00000000" "10000000" "130b0000" "130b0000" "00000000" "00000000");
-    d += QByteArray::fromHex("0000ff" "00ff00" "0000");   // bottom row: red, green
-    d += QByteArray::fromHex("ff0000" "ffffff" "0000");   // top row: blue, white
-    return d;
-}
-
-struct PictureSeen
-{
-    int count = 0;
-    double width = 0, height = 0;
-    QImage image;
-};
-
-PictureSeen Pictures(const QByteArray &rtf)
-{
-    Document doc;
-    PictureSeen seen;
-    if (!ReadRtf(rtf, &doc, nullptr))
-        return seen;
-    for (int i = 0; i < doc.text.size(); ++i) {
-        const int picture = doc.formats.At(doc.runs.FormatAt(i)).picture;
-        if (picture < 0)
-            continue;
-        ++seen.count;
-        seen.width = doc.pictures[picture].width;
-        seen.height = doc.pictures[picture].height;
-        seen.image = doc.pictures[picture].image;
-    }
-    return seen;
-}
-
 } // namespace
 
 class TstRtfReader : public QObject
@@ -97,10 +49,6 @@ private slots:
     void refused_data();
     void refused();
     void loadingReplaces();
-    void pictures_data();
-    void pictures();
-    void picturesBounded();
-    void picturesShared();
     void fontNamesCapped();
     void manyParagraphsOneRun();
     void malformed_data();
@@ -281,97 +229,6 @@ void TstRtfReader::loadingReplaces()
     QVERIFY(ReadRtf("{\\rtf1}", &doc, nullptr));
     QCOMPARE(doc.text, QString());
     QVERIFY(doc.runs.IsEmpty());
-}
-
-void TstRtfReader::pictures_data()
-{
-    QImage img(3, 2, QImage::Format_RGB32);
-    img.fill(qRgb(10, 200, 30));
-    img.setPixel(0, 0, qRgb(255, 0, 0));
-    const QByteArray png = Hex(PngOf(img));
-    QBuffer jb;
-    jb.open(QIODevice::WriteOnly);
-    img.save(&jb, "JPEG");
-    const QByteArray jpeg = Hex(jb.data());
-    const QByteArray dib = Hex(Dib2x2());
-    // A metafile: header, one StretchDIB record carrying the DIB, EOF.
-    QByteArray wmf = QByteArray::fromHex("0100" "0900" "0003") + QByteArray(4, '\0') + QByteArray::fromHex("0000") + QByteArray(4, '\0') + QByteArray::fromHex("0000");
-    const QByteArray dibBytes = Dib2x2();
-    const quint32 words = quint32(6 + 22 + dibBytes.size()) / 2;
-    QByteArray rec(4, '\0');
-    qToLittleEndian(words, rec.data());
-    rec += QByteArray::fromHex("430f" "2000cc00" "0000" "0200" "0200" "0000" "0000" "0200" "0200" "0000" "0000") + dibBytes;
-    wmf += rec + QByteArray::fromHex("03000000" "0000");
-
-    QTest::addColumn<QByteArray>("rtf");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QSizeF>("size");
-    QTest::addColumn<QRgb>("topLeft");
-    QTest::newRow("png with goal size") << "{\\rtf1{\\pict\\pngblip\\picw3\\pich2\\picwgoal90\\pichgoal60 " + png + "}}" << 1 << QSizeF(6, 4) << qRgb(255, 0, 0);
-    QTest::newRow("png natural size") << "{\\rtf1{\\pict\\pngblip " + png + "}}" << 1 << QSizeF(3, 2) << qRgb(255, 0, 0);
-    QTest::newRow("png scaled") << "{\\rtf1{\\pict\\picscalex200\\picscaley50\\pngblip\\picwgoal45\\pichgoal30 " + png + "}}" << 1 << QSizeF(6, 1) << qRgb(255, 0, 0);
-    QTest::newRow("png as bin") << "{\\rtf1{\\pict\\pngblip\\bin" + QByteArray::number(PngOf(img).size()) + " " + PngOf(img) + "}}" << 1 << QSizeF(3, 2) << qRgb(255, 0, 0);
-    QTest::newRow("jpeg") << "{\\rtf1{\\pict\\jpegblip " + jpeg + "}}" << 1 << QSizeF(3, 2) << QRgb(0);
-    QTest::newRow("dibitmap") << "{\\rtf1{\\pict\\dibitmap0\\picw2\\pich2 " + dib + "}}" << 1 << QSizeF(2, 2) << qRgb(0, 0, 255);
-    QTest::newRow("wbitmap 1bpp") << QByteArray("{\\rtf1{\\pict\\wbitmap0\\picw3\\pich2\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2 4000 a000}}") << 1 << QSizeF(3, 2) << qRgb(0, 0, 0);
-    QTest::newRow("metafile with dib") << "{\\rtf1{\\pict\\wmetafile8\\picw53\\pich53 " + Hex(wmf) + "}}" << 1 << QSizeF(2, 2) << qRgb(0, 0, 255);   // 30.05 twips, kept as 30
-    QTest::newRow("shppict wins") << "{\\rtf1{\\*\\shppict{\\pict\\pngblip " + png + "}}{\\nonshppict{\\pict\\dibitmap0 " + dib + "}}}" << 1 << QSizeF(3, 2) << qRgb(255, 0, 0);
-    QTest::newRow("nonshppict when shppict fails") << "{\\rtf1{\\*\\shppict{\\pict\\emfblip 0102}}{\\nonshppict{\\pict\\dibitmap0 " + dib + "}}}" << 1 << QSizeF(2, 2) << qRgb(0, 0, 255);
-    QTest::newRow("emf not shown") << QByteArray("{\\rtf1 a{\\pict\\emfblip 01000000}b}") << 0 << QSizeF() << QRgb(0);
-    QTest::newRow("damaged png") << QByteArray("{\\rtf1{\\pict\\pngblip 89504e470d0a1a0a0000}}") << 0 << QSizeF() << QRgb(0);
-    // 8 bits times 536870913 planes wraps to 8 in 32 bits.
-    QTest::newRow("wbitmap planes overflow") << QByteArray("{\\rtf1{\\pict\\wbitmap0\\picw1\\pich1\\wbmbitspixel8\\wbmplanes536870913 00}}") << 0 << QSizeF() << QRgb(0);
-    QTest::newRow("picture sub-groups skipped") << "{\\rtf1{\\pict{\\*\\picprop{\\sp{\\sn a}{\\sv b}}}\\pngblip{\\*\\blipuid 00ff}" + png + "}}" << 1 << QSizeF(3, 2) << qRgb(255, 0, 0);
-}
-
-void TstRtfReader::pictures()
-{
-    QFETCH(QByteArray, rtf);
-    QFETCH(int, count);
-    QFETCH(QSizeF, size);
-    QFETCH(QRgb, topLeft);
-    const PictureSeen seen = Pictures(rtf);
-    QCOMPARE(seen.count, count);
-    if (!count)
-        return;
-    QVERIFY(qAbs(seen.width - size.width()) < 1e-9);
-    QVERIFY(qAbs(seen.height - size.height()) < 1e-9);
-    if (topLeft)
-        QCOMPARE(seen.image.pixel(0, 0) | 0xFF000000u, topLeft | 0xFF000000u);
-}
-
-// Sizes from the data itself cannot make the reader allocate gigabytes.
-void TstRtfReader::picturesBounded()
-{
-    // A PNG header claiming 60000 x 60000 pixels.
-    const QByteArray bigPng = "89504e470d0a1a0a0000000d49484452" "0000ea60" "0000ea60" "0806000000" "80d27542"
-                              "0000000b49444154789c6360800100000a00017f80745e";
-    QCOMPARE(Pictures("{\\rtf1{\\pict\\pngblip " + bigPng + "}}").count, 0);
-    QCOMPARE(Pictures("{\\rtf1{\\pict\\wbitmap0\\picw2000000000\\pich2000000000\\wbmbitspixel32 00}}").count, 0);
-    const QByteArray dibHuge = "28000000" "ffffff7f" "ffffff7f" "0100" "2000" "00000000";
-    QCOMPARE(Pictures("{\\rtf1{\\pict\\dibitmap0 " + dibHuge + "}}").count, 0);
-    QCOMPARE(Pictures("{\\rtf1{\\pict\\pngblip\\bin999999 00}}").count, 0);
-}
-
-// A picture pasted many times is decoded once and keeps its PNG data; a
-// copy shown at another size is a picture of its own sharing both.
-void TstRtfReader::picturesShared()
-{
-    QImage img(40, 30, QImage::Format_RGB32);
-    img.fill(qRgb(1, 2, 3));
-    const QByteArray png = PngOf(img);
-    const QByteArray pict = "{\\pict\\pngblip " + Hex(png) + "}";
-    const QByteArray rtf = "{\\rtf1 " + pict.repeated(50) + "x{\\pict\\pngblip\\picscalex200 " + Hex(png) + "}}";
-    Document doc;
-    QVERIFY(ReadRtf(rtf, &doc, nullptr));
-    QCOMPARE(doc.text.size(), 52);
-    QCOMPARE(doc.pictures.size(), 2);
-    const lumora::Picture &a = doc.pictures[0], &b = doc.pictures[1];
-    QCOMPARE(a.data, png);
-    QCOMPARE(a.kind, lumora::Picture::Png);
-    QCOMPARE(a.image.cacheKey(), b.image.cacheKey());
-    QCOMPARE(a.data.constData(), b.data.constData());
-    QCOMPARE(QSizeF(b.width, b.height), QSizeF(80, 30));
 }
 
 // However a font name is spelled, it is cut at a bounded number of
