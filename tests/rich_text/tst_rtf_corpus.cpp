@@ -170,6 +170,8 @@ void TstRtfCorpus::omittedParts_data()
     QTest::addColumn<QString>("notice");
     QTest::newRow("footnote, headers, footer, comment") << "word2003-notes-and-headers"
                                                         << "此文件中的脚注、页眉、页脚和批注未被读入，保存时不会包含它们。";
+    QTest::newRow("a header holding only a picture") << "word-header-logo"
+                                                     << "此文件中的页眉未被读入，保存时不会包含它们。";
     QTest::newRow("empty header and footer are no loss") << "libreoffice-empty-header" << "";
     QTest::newRow("nothing left out") << "staroffice-char-styles" << "";
 }
