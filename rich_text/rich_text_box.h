@@ -164,7 +164,6 @@ private:
     static bool IsTyping(const QKeyEvent *e);
     void FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned);
     bool ShowDocument(Document doc, QString *error, const LoadProgress &progress);
-    static bool ReadFileAs(const QString &path, Document *doc, bool *rtf, QString *error, const WorkYield &yield);
 
     TextMirror *m_mirror;
     LayerLayout *m_layout;

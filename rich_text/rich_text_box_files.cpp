@@ -246,7 +246,7 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
         yield = [&] { return progress(0) && alive; };
     Document doc;
     bool rtf = false;
-    if (!ReadFileAs(path, &doc, &rtf, error, yield))
+    if (!ReadDocumentFile(path, &doc, error, yield, &rtf))
         return false;   // the file's bytes are let go before the editor fills
     if (yield && !yield())
         return false;
@@ -261,23 +261,6 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgre
         *isRtf = rtf;
     if (notice)
         *notice = OmittedPartsNotice(omitted);
-    return true;
-}
-
-// Reads a document file as ReadDocumentFile does, telling besides which kind
-// it was: Save writes a file back in the kind it was opened in.
-bool RichTextBox::ReadFileAs(const QString &path, Document *doc, bool *rtf, QString *error, const WorkYield &yield)
-{
-    QByteArray bytes;
-    if (!ReadFileBytes(path, &bytes, error, yield))
-        return false;
-    *rtf = IsRtf(bytes);
-    QString why;
-    if (!ReadDocument(bytes, doc, &why, yield)) {
-        if (error && !why.isEmpty())
-            *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
-        return false;
-    }
     return true;
 }
 

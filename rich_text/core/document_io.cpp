@@ -20,11 +20,13 @@ bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const 
     return true;
 }
 
-bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield)
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield, bool *isRtf)
 {
     QByteArray bytes;
     if (!ReadFileBytes(path, &bytes, error, yield))
         return false;
+    if (isRtf)
+        *isRtf = IsRtf(bytes);
     QString why;
     if (!ReadDocument(bytes, doc, &why, yield)) {
         if (error && !why.isEmpty())

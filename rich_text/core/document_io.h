@@ -13,7 +13,10 @@ namespace lumora {
 bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield = {});
 
 // Reads a document file by name; the reason on failure names the file.
-bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield = {});
+// `isRtf`, when given, tells which kind the file was: Save writes a file
+// back in the kind it was opened in.
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield = {},
+                      bool *isRtf = nullptr);
 
 // What the user is told after opening a file with parts the document does
 // not keep (Document::omitted): which kinds, and that a save will not
