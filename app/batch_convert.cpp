@@ -1,10 +1,10 @@
-#include "batch_convert.h"
+#include "app/batch_convert.h"
 
-#include "bbcode_writer.h"
-#include "document_files.h"
-#include "document_io.h"
-#include "highlight_document.h"
-#include "html_writer.h"
+#include "document/bbcode_writer.h"
+#include "document/document_files.h"
+#include "document/document_io.h"
+#include "highlight/core/highlight_document.h"
+#include "document/html_writer.h"
 
 #include <QFileInfo>
 

@@ -2,8 +2,8 @@
 // document exactly as the editor loads and saves it, or into an HTML page or
 // forum code, without a display; with --highlight the "OD语法高亮" pass runs
 // in between.
-#include "batch_convert.h"
-#include "system_names.h"
+#include "app/batch_convert.h"
+#include "app/system_names.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>

@@ -1,5 +1,5 @@
-#include "program.h"
-#include "chinese_ui.h"
+#include "main_window/program.h"
+#include "main_window/chinese_ui.h"
 
 #include <QApplication>
 

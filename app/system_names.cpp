@@ -1,4 +1,4 @@
-#include "system_names.h"
+#include "app/system_names.h"
 
 #include <QCoreApplication>
 #include <QFile>

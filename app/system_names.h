@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_paths.h"   // DecodeArgument, EncodeArgument
+#include "document/file_paths.h"   // DecodeArgument, EncodeArgument
 
 #include <QByteArray>
 #include <QList>

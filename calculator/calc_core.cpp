@@ -1,6 +1,6 @@
-#include "calc_core.h"
+#include "calculator/calc_core.h"
 
-#include "number_format.h"
+#include "module1/number_format.h"
 
 #include <cmath>
 #include <cstdint>

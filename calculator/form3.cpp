@@ -1,6 +1,6 @@
-#include "form3.h"
+#include "calculator/form3.h"
 
-#include "refusal_notice.h"
+#include "calculator/refusal_notice.h"
 
 #include <QApplication>
 #include <QGroupBox>

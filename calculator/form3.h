@@ -1,7 +1,7 @@
 #pragma once
 
-#include "calc_core.h"
-#include "secondary_window.h"
+#include "calculator/calc_core.h"
+#include "shared_ui/secondary_window.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "refusal_notice.h"
+#include "calculator/refusal_notice.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,8 +1,8 @@
-#include "form2.h"
+#include "find_dialog/form2.h"
 
-#include "fonts.h"
-#include "message_box.h"
-#include "rich_text_box.h"
+#include "shared_ui/fonts.h"
+#include "shared_ui/message_box.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QCheckBox>
 #include <QLabel>

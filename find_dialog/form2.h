@@ -1,6 +1,6 @@
 #pragma once
 
-#include "secondary_window.h"
+#include "shared_ui/secondary_window.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,7 +1,7 @@
 // The calculator's readers: HEX_ALG never leaves 0..2147483647, and the
 // decimal and hexadecimal readers agree with the writer they pair with.
-#include "calc_core.h"
-#include "fuzz_support.h"
+#include "calculator/calc_core.h"
+#include "fuzz/fuzz_support.h"
 
 #include <QString>
 

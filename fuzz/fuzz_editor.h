@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rich_text_box.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QApplication>
 

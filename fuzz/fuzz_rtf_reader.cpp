@@ -4,12 +4,12 @@
 // they were, with the same sizes, data and kinds);
 // and the real editing area loads the input, shown and laid out, since
 // font and layout faults only show there.
-#include "document.h"
-#include "fuzz_editor.h"
-#include "fuzz_support.h"
-#include "rich_text_box.h"
-#include "rtf_reader.h"
-#include "rtf_writer.h"
+#include "document/document.h"
+#include "fuzz/fuzz_editor.h"
+#include "fuzz/fuzz_support.h"
+#include "rich_text/rich_text_box.h"
+#include "document/rtf_reader.h"
+#include "document/rtf_writer.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

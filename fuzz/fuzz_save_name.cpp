@@ -1,7 +1,7 @@
 // The Save As name rule: the result always ends in the extension (any
 // case), and a name that already did is left alone.
-#include "fuzz_support.h"
-#include "save_name.h"
+#include "fuzz/fuzz_support.h"
+#include "main_window/save_name.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

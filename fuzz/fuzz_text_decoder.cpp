@@ -1,10 +1,10 @@
 // Plain-text files: any bytes load, through the codec and into a shown and
 // laid-out editing area, and no character is lost on a text round trip.
-#include "fuzz_editor.h"
-#include "fuzz_support.h"
-#include "rich_text_box.h"
-#include "rtf_reader.h"
-#include "text_codec.h"
+#include "fuzz/fuzz_editor.h"
+#include "fuzz/fuzz_support.h"
+#include "rich_text/rich_text_box.h"
+#include "document/rtf_reader.h"
+#include "document/text_codec.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

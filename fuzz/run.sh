@@ -29,8 +29,8 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus" "$build/fuzz/findings/$t"
   seeds=(fuzz/seeds/"$t")
   case $t in
-    fuzz_rtf_reader) seeds+=(tests/rich_text/data/rtf-corpus/rtf) ;;
-    fuzz_text_decoder) seeds+=(tests/rich_text/data/rtf-corpus/text) ;;
+    fuzz_rtf_reader) seeds+=(tests/document/data/rtf-corpus/rtf) ;;
+    fuzz_text_decoder) seeds+=(tests/document/data/rtf-corpus/text) ;;
   esac
   extra=()
   # The RTF target lays out in a real editing area: the first layout of a

@@ -1,9 +1,9 @@
-#include "highlight.h"
+#include "highlight/highlight.h"
 
-#include "highlight_document.h"
-#include "message_box.h"
-#include "progress_feedback.h"
-#include "rich_text_box.h"
+#include "highlight/core/highlight_document.h"
+#include "shared_ui/message_box.h"
+#include "shared_ui/progress_feedback.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QCoreApplication>
 #include <QPointer>

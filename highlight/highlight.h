@@ -1,6 +1,6 @@
 #pragma once
 
-#include "highlight_document.h"
+#include "highlight/core/highlight_document.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "chinese_ui.h"
+#include "main_window/chinese_ui.h"
 
-#include "fonts.h"
+#include "shared_ui/fonts.h"
 
 #include <QApplication>
 #include <QFontDatabase>

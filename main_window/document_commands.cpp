@@ -1,12 +1,12 @@
-#include "document_commands.h"
+#include "main_window/document_commands.h"
 
-#include "common_dialog.h"
-#include "document_files.h"
-#include "file_paths.h"
-#include "message_box.h"
-#include "progress_feedback.h"
-#include "rich_text_box.h"
-#include "save_name.h"
+#include "shared_ui/common_dialog.h"
+#include "document/document_files.h"
+#include "document/file_paths.h"
+#include "shared_ui/message_box.h"
+#include "shared_ui/progress_feedback.h"
+#include "rich_text/rich_text_box.h"
+#include "main_window/save_name.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,11 +1,11 @@
-#include "edit_commands.h"
+#include "main_window/edit_commands.h"
 
-#include "common_dialog.h"
-#include "font_dialog.h"
-#include "message_box.h"
-#include "pictures.h"
-#include "rich_text_box.h"
-#include "word_wrap.h"
+#include "shared_ui/common_dialog.h"
+#include "shared_ui/font_dialog.h"
+#include "shared_ui/message_box.h"
+#include "rich_text/pictures.h"
+#include "rich_text/rich_text_box.h"
+#include "module1/word_wrap.h"
 
 #include <QAction>
 #include <QClipboard>

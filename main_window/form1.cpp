@@ -1,14 +1,14 @@
-#include "form1.h"
+#include "main_window/form1.h"
 
-#include "common_dialog.h"
-#include "document_commands.h"
-#include "edit_commands.h"
-#include "highlight.h"
-#include "menu.h"
-#include "message_box.h"
-#include "progress_feedback.h"
-#include "rich_text_box.h"
-#include "secondary_window.h"
+#include "shared_ui/common_dialog.h"
+#include "main_window/document_commands.h"
+#include "main_window/edit_commands.h"
+#include "highlight/highlight.h"
+#include "main_window/menu.h"
+#include "shared_ui/message_box.h"
+#include "shared_ui/progress_feedback.h"
+#include "rich_text/rich_text_box.h"
+#include "shared_ui/secondary_window.h"
 
 #include <QAction>
 #include <QCloseEvent>

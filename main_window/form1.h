@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry.h"
+#include "module1/geometry.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "form4.h"
+#include "main_window/form4.h"
 
 #include <QLabel>
 

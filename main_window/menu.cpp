@@ -1,4 +1,4 @@
-#include "menu.h"
+#include "main_window/menu.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,11 +1,11 @@
-#include "program.h"
+#include "main_window/program.h"
 
-#include "form1.h"
-#include "form2.h"
-#include "form3.h"
-#include "form4.h"
-#include "rich_text_box.h"
-#include "secondary_window.h"
+#include "main_window/form1.h"
+#include "find_dialog/form2.h"
+#include "calculator/form3.h"
+#include "main_window/form4.h"
+#include "rich_text/rich_text_box.h"
+#include "shared_ui/secondary_window.h"
 
 #include <QApplication>
 #include <QIcon>

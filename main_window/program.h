@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "form1.h"
+#include "main_window/form1.h"
 
 namespace lumora {
 

@@ -1,4 +1,4 @@
-#include "save_name.h"
+#include "main_window/save_name.h"
 
 namespace lumora {
 

@@ -1,6 +1,6 @@
-#include "geometry.h"
+#include "module1/geometry.h"
 
-#include "number_format.h"
+#include "module1/number_format.h"
 
 #include <QLocale>
 #include <QVariant>

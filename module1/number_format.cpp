@@ -1,4 +1,4 @@
-#include "number_format.h"
+#include "module1/number_format.h"
 
 #include <charconv>
 #include <cmath>

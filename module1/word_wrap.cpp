@@ -1,6 +1,6 @@
-#include "word_wrap.h"
+#include "module1/word_wrap.h"
 
-#include "rich_text_box.h"
+#include "rich_text/rich_text_box.h"
 
 namespace lumora {
 

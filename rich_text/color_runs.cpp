@@ -1,7 +1,7 @@
-#include "rich_text_box.h"
+#include "rich_text/rich_text_box.h"
 
-#include "color_layers.h"
-#include "format_layer.h"
+#include "document/color_layers.h"
+#include "rich_text/format_layer.h"
 
 namespace lumora {
 

@@ -1,7 +1,7 @@
-#include "format_layer.h"
+#include "rich_text/format_layer.h"
 
-#include "ole_color.h"
-#include "text_mirror.h"
+#include "document/ole_color.h"
+#include "rich_text/text_mirror.h"
 
 #include <QFontInfo>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document.h"
-#include "layer_journal.h"
+#include "document/document.h"
+#include "rich_text/layer_journal.h"
 
 #include <QObject>
 #include <QTextCharFormat>

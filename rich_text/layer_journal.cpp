@@ -1,4 +1,4 @@
-#include "layer_journal.h"
+#include "rich_text/layer_journal.h"
 
 #include <QAbstractUndoItem>
 #include <QTextDocument>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run_list.h"
+#include "document/run_list.h"
 
 #include <QObject>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "layer_layout.h"
+#include "rich_text/layer_layout.h"
 
-#include "format_layer.h"
-#include "text_mirror.h"
+#include "rich_text/format_layer.h"
+#include "rich_text/text_mirror.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

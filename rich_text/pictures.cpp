@@ -1,6 +1,6 @@
-#include "pictures.h"
+#include "rich_text/pictures.h"
 
-#include "file_paths.h"
+#include "document/file_paths.h"
 
 #include <QCoreApplication>
 #include <QFile>

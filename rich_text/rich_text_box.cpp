@@ -1,11 +1,11 @@
-#include "rich_text_box.h"
+#include "rich_text/rich_text_box.h"
 
-#include "fonts.h"
-#include "format_layer.h"
-#include "layer_layout.h"
-#include "pictures.h"
-#include "text_fold.h"
-#include "text_mirror.h"
+#include "shared_ui/fonts.h"
+#include "rich_text/format_layer.h"
+#include "rich_text/layer_layout.h"
+#include "rich_text/pictures.h"
+#include "document/text_fold.h"
+#include "rich_text/text_mirror.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document.h"
-#include "ole_color.h"
+#include "document/document.h"
+#include "document/ole_color.h"
 
 #include <QPlainTextEdit>
 #include <QVector>

@@ -1,13 +1,13 @@
-#include "rich_text_box.h"
+#include "rich_text/rich_text_box.h"
 
-#include "document_files.h"
-#include "document_io.h"
-#include "format_layer.h"
-#include "layer_layout.h"
-#include "pictures.h"
-#include "rtf_reader.h"
-#include "rtf_writer.h"
-#include "text_mirror.h"
+#include "document/document_files.h"
+#include "document/document_io.h"
+#include "rich_text/format_layer.h"
+#include "rich_text/layer_layout.h"
+#include "rich_text/pictures.h"
+#include "document/rtf_reader.h"
+#include "document/rtf_writer.h"
+#include "rich_text/text_mirror.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "rich_text_box.h"
+#include "rich_text/rich_text_box.h"
 
-#include "format_layer.h"
-#include "html_writer.h"
+#include "rich_text/format_layer.h"
+#include "document/html_writer.h"
 
 #include <QMimeData>
 #include <QTextCursor>

@@ -1,4 +1,4 @@
-#include "text_mirror.h"
+#include "rich_text/text_mirror.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

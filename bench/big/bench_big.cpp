@@ -4,13 +4,13 @@
 // and Qt's own calls as peers.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_big [MB]
-#include "text_fold.h"
-#include "bench_support.h"
-#include "document_files.h"
-#include "highlight.h"
-#include "highlight_core.h"
-#include "rich_text_box.h"
-#include "text_mirror.h"
+#include "document/text_fold.h"
+#include "bench/bench_support.h"
+#include "document/document_files.h"
+#include "highlight/highlight.h"
+#include "highlight/core/highlight_core.h"
+#include "rich_text/rich_text_box.h"
+#include "rich_text/text_mirror.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

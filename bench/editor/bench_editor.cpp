@@ -2,7 +2,7 @@
 // listing, against Qt's own calls that rebuild or rescan the document.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_editor [lines]
-#include "rich_text_box.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -14,13 +14,13 @@
 //   of several), page faults for the output's fresh memory included; then,
 //   apart, the atomic file write of those bytes.  Where a page fault is
 //   dear (virtual machines) this figure follows the output's size.
-#include "bbcode_writer.h"
-#include "document.h"
-#include "document_files.h"
-#include "highlight_document.h"
-#include "html_writer.h"
-#include "listing.h"
-#include "rtf_writer.h"
+#include "document/bbcode_writer.h"
+#include "document/document.h"
+#include "document/document_files.h"
+#include "highlight/core/highlight_document.h"
+#include "document/html_writer.h"
+#include "bench/highlight/listing.h"
+#include "document/rtf_writer.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -7,9 +7,9 @@
 // own QTextDocument::find walking the same occurrences, and against a press
 // that would fetch the document's text again before searching.
 
-#include "form2.h"
-#include "message_box.h"
-#include "rich_text_box.h"
+#include "find_dialog/form2.h"
+#include "shared_ui/message_box.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,13 +5,13 @@
 //   bench_highlight [--quick] [--pathological]
 //     --quick leaves out the 1,000,000-line run; --pathological runs only the
 //     keyword lists built to hurt the matcher.
-#include "text_fold.h"
-#include "highlight.h"
-#include "highlight_core.h"
-#include "listing.h"
-#include "pathological.h"
-#include "rich_text_box.h"
-#include "text_mirror.h"
+#include "document/text_fold.h"
+#include "highlight/highlight.h"
+#include "highlight/core/highlight_core.h"
+#include "bench/highlight/listing.h"
+#include "bench/highlight/pathological.h"
+#include "rich_text/rich_text_box.h"
+#include "rich_text/text_mirror.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

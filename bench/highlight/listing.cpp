@@ -1,4 +1,4 @@
-#include "listing.h"
+#include "bench/highlight/listing.h"
 
 #include <random>
 

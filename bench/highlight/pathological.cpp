@@ -1,6 +1,6 @@
-#include "pathological.h"
+#include "bench/highlight/pathological.h"
 
-#include "highlight_core.h"
+#include "highlight/core/highlight_core.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -10,9 +10,9 @@
 // Every case is what an attacker might hand over: a line of 140 MiB, fonts
 // by the thousand, a font name of a million characters, a hundred copies of
 // a large picture, millions of empty lines, a keyword list built to hurt.
-#include "document_files.h"
-#include "highlight.h"
-#include "rich_text_box.h"
+#include "document/document_files.h"
+#include "highlight/highlight.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QApplication>
 #include <QBuffer>

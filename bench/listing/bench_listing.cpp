@@ -6,12 +6,12 @@
 //
 // The 1,000,000-line editor run happens in a child process of its own
 // (bench_listing --editor FILE), so that its peak memory is its own.
-#include "bench_support.h"
-#include "document.h"
-#include "highlight.h"
-#include "listing.h"
-#include "rich_text_box.h"
-#include "rtf_reader.h"
+#include "bench/bench_support.h"
+#include "document/document.h"
+#include "highlight/highlight.h"
+#include "bench/highlight/listing.h"
+#include "rich_text/rich_text_box.h"
+#include "document/rtf_reader.h"
 
 #include <QApplication>
 #include <QDir>

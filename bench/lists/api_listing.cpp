@@ -1,4 +1,4 @@
-#include "api_listing.h"
+#include "bench/lists/api_listing.h"
 
 #include <QStringList>
 #include <random>

@@ -18,11 +18,11 @@
 // "<" and ">" are the debugger's symbols: module and API names; of these,
 // the names data-finda.txt does not hold (whole, or less an A/W ending)
 // show how the lists read on names nobody listed.
-#include "api_listing.h"
-#include "document.h"
-#include "document_io.h"
-#include "highlight_document.h"
-#include "keyword_lists.h"
+#include "bench/lists/api_listing.h"
+#include "document/document.h"
+#include "document/document_io.h"
+#include "highlight/core/highlight_document.h"
+#include "highlight/core/keyword_lists.h"
 
 #include <QCoreApplication>
 #include <QHash>

@@ -20,10 +20,10 @@
 // resource usage), so that other work on a shared machine does not skew
 // the ratios.
 
-#include "document.h"
-#include "listing.h"
-#include "rtf_reader.h"
-#include "rtf_writer.h"
+#include "document/document.h"
+#include "bench/highlight/listing.h"
+#include "document/rtf_reader.h"
+#include "document/rtf_writer.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "highlight_core.h"
+#include "highlight/core/highlight_core.h"
 
 #include <algorithm>
 

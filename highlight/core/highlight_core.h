@@ -1,8 +1,8 @@
 #pragma once
 
-#include "keyword_lists.h"
-#include "keyword_scan.h"
-#include "ole_color.h"
+#include "highlight/core/keyword_lists.h"
+#include "highlight/core/keyword_scan.h"
+#include "document/ole_color.h"
 
 #include <array>
 

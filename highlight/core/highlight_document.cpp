@@ -1,7 +1,7 @@
-#include "highlight_document.h"
+#include "highlight/core/highlight_document.h"
 
-#include "color_layers.h"
-#include "keyword_lists.h"
+#include "document/color_layers.h"
+#include "highlight/core/keyword_lists.h"
 
 #include <algorithm>
 

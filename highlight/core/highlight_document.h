@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document.h"
-#include "highlight_core.h"
+#include "document/document.h"
+#include "highlight/core/highlight_core.h"
 
 #include <QString>
 #include <vector>

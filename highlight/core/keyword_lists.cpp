@@ -1,6 +1,6 @@
-#include "keyword_lists.h"
+#include "highlight/core/keyword_lists.h"
 
-#include "file_paths.h"
+#include "document/file_paths.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "keyword_scan.h"
+#include "highlight/core/keyword_scan.h"
 
-#include "case_fold.h"
-#include "keyword_trie.h"
-#include "match_tracker.h"
+#include "document/case_fold.h"
+#include "highlight/core/keyword_trie.h"
+#include "highlight/core/match_tracker.h"
 
 #include <algorithm>
 

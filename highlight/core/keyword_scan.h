@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan_clock.h"
+#include "highlight/core/scan_clock.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "keyword_trie.h"
+#include "highlight/core/keyword_trie.h"
 
-#include "case_fold.h"
+#include "document/case_fold.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "match_tracker.h"
+#include "highlight/core/match_tracker.h"
 
 #include <algorithm>
 #include <limits>

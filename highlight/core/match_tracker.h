@@ -1,7 +1,7 @@
 #pragma once
 
-#include "keyword_scan.h"
-#include "keyword_trie.h"
+#include "highlight/core/keyword_scan.h"
+#include "highlight/core/keyword_trie.h"
 
 namespace lumora {
 

@@ -1,4 +1,4 @@
-#include "scan_clock.h"
+#include "highlight/core/scan_clock.h"
 
 #include <algorithm>
 

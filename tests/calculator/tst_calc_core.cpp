@@ -1,4 +1,4 @@
-#include "calc_core.h"
+#include "calculator/calc_core.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "form3.h"
+#include "calculator/form3.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

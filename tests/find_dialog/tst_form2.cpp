@@ -1,8 +1,8 @@
-#include "form2.h"
+#include "find_dialog/form2.h"
 
-#include "message_box.h"
-#include "rich_text_box.h"
-#include "secondary_window.h"
+#include "shared_ui/message_box.h"
+#include "rich_text/rich_text_box.h"
+#include "shared_ui/secondary_window.h"
 
 #include <QCheckBox>
 #include <QLabel>

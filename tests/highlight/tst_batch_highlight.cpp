@@ -1,7 +1,7 @@
-#include "highlight.h"
-#include "rich_text_box.h"
+#include "highlight/highlight.h"
+#include "rich_text/rich_text_box.h"
 
-#include "../support/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <QFile>
 #include <QProcess>

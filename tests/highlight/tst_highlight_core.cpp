@@ -1,6 +1,6 @@
-#include "highlight_core.h"
+#include "highlight/core/highlight_core.h"
 
-#include "text_fold.h"
+#include "document/text_fold.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

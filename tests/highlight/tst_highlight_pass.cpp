@@ -1,8 +1,8 @@
-#include "highlight.h"
-#include "highlight_core.h"
-#include "keyword_lists.h"
-#include "message_box.h"
-#include "rich_text_box.h"
+#include "highlight/highlight.h"
+#include "highlight/core/highlight_core.h"
+#include "highlight/core/keyword_lists.h"
+#include "shared_ui/message_box.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QFile>
 #include <QLineEdit>

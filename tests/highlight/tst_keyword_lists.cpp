@@ -1,6 +1,6 @@
-#include "keyword_lists.h"
+#include "highlight/core/keyword_lists.h"
 
-#include "../support/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <QFile>
 #include <QTemporaryDir>

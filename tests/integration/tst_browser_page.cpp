@@ -1,9 +1,9 @@
 // The page lumora-batch writes, as a real browser shows it: headless
 // Chromium takes a screenshot, whose pixels must show every rule's colour.
 // Skips where no chromium is installed.
-#include "highlight_core.h"
+#include "highlight/core/highlight_core.h"
 
-#include "../support/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <QImage>
 #include <QStandardPaths>

@@ -1,19 +1,19 @@
 // Faults that must lose nothing: saving where it cannot succeed, files that
 // change under the editor, odd files opened, a read-only program folder.
-#include "document_files.h"
-#include "form1.h"
-#include "highlight.h"
-#include "program.h"
-#include "rich_text_box.h"
-#include "../support/test_dialogs.h"
+#include "document/document_files.h"
+#include "main_window/form1.h"
+#include "highlight/highlight.h"
+#include "main_window/program.h"
+#include "rich_text/rich_text_box.h"
+#include "tests/support/test_dialogs.h"
 
-#include "../support/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenuBar>
 #include <QProgressDialog>
-#include "secondary_window.h"
+#include "shared_ui/secondary_window.h"
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QtTest>

@@ -4,12 +4,12 @@
 // drop events.  The other tests answer the dialogs through a stand-in; these
 // are the ones that see what the real dialogs hand back.
 
-#include "chinese_ui.h"
-#include "common_dialog.h"
-#include "form1.h"
-#include "program.h"
-#include "rich_text_box.h"
-#include "../support/test_files.h"
+#include "main_window/chinese_ui.h"
+#include "shared_ui/common_dialog.h"
+#include "main_window/form1.h"
+#include "main_window/program.h"
+#include "rich_text/rich_text_box.h"
+#include "tests/support/test_files.h"
 
 #include <QAction>
 #include <QCheckBox>

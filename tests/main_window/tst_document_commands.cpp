@@ -1,10 +1,10 @@
-#include "form1.h"
-#include "program.h"
-#include "document_files.h"
-#include "rich_text_box.h"
-#include "../support/test_dialogs.h"
+#include "main_window/form1.h"
+#include "main_window/program.h"
+#include "document/document_files.h"
+#include "rich_text/rich_text_box.h"
+#include "tests/support/test_dialogs.h"
 
-#include "../support/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "common_dialog.h"
-#include "font_dialog.h"
-#include "form1.h"
-#include "program.h"
-#include "rich_text_box.h"
-#include "../support/test_dialogs.h"
+#include "shared_ui/common_dialog.h"
+#include "shared_ui/font_dialog.h"
+#include "main_window/form1.h"
+#include "main_window/program.h"
+#include "rich_text/rich_text_box.h"
+#include "tests/support/test_dialogs.h"
 
-#include "../support/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>

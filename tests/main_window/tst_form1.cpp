@@ -1,8 +1,8 @@
-#include "common_dialog.h"
-#include "form1.h"
-#include "program.h"
-#include "rich_text_box.h"
-#include "secondary_window.h"
+#include "shared_ui/common_dialog.h"
+#include "main_window/form1.h"
+#include "main_window/program.h"
+#include "rich_text/rich_text_box.h"
+#include "shared_ui/secondary_window.h"
 
 #include <QAction>
 #include <QLabel>

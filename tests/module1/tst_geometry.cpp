@@ -1,5 +1,5 @@
-#include "geometry.h"
-#include "number_format.h"
+#include "module1/geometry.h"
+#include "module1/number_format.h"
 
 #include <QAction>
 #include <QWidget>

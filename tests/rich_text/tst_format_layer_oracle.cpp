@@ -2,8 +2,8 @@
 // colours lived in Qt's document as character formats; that implementation
 // is kept here as the oracle, and random editing must give every character
 // the same colour in both, after every step.
-#include "pictures.h"
-#include "rich_text_box.h"
+#include "rich_text/pictures.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QRandomGenerator>
 #include <QTextBlock>

@@ -1,5 +1,5 @@
-#include "pictures.h"
-#include "rich_text_box.h"
+#include "rich_text/pictures.h"
+#include "rich_text/rich_text_box.h"
 
 #include <QFile>
 #include <QFontInfo>

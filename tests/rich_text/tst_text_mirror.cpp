@@ -1,6 +1,6 @@
-#include "text_mirror.h"
+#include "rich_text/text_mirror.h"
 
-#include "text_fold.h"
+#include "document/text_fold.h"
 
 #include <QRandomGenerator>
 #include <QTextBlock>

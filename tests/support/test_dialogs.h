@@ -2,8 +2,8 @@
 
 // Answers the program's dialogs in tests, so that no test waits for a click.
 
-#include "common_dialog.h"
-#include "message_box.h"
+#include "shared_ui/common_dialog.h"
+#include "shared_ui/message_box.h"
 
 #include <QList>
 #include <QtTest>

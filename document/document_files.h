@@ -1,0 +1,43 @@
+#pragma once
+
+#include "document/text_codec.h"   // kMaxDocumentFileBytes
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace lumora {
+
+// Reads a whole regular file of at most kMaxDocumentFileBytes, or of at most
+// kMaxRtfFileBytes when it is RTF (larger ones are refused before they are
+// read).  The file is read to its end whatever size it reported: kernel
+// files report 0, and a log may grow while it is read.  On failure returns
+// false and sets *error to a Chinese sentence that names the file and the
+// reason.  With yield, a large file is read in pieces with a yield after each
+// (a false from it abandons the read: false, with no reason).
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield = {});
+
+// Writes a whole file atomically: the data goes to a temporary file beside
+// it that replaces the old file only once everything is written, so a failed
+// save leaves the old file whole; the new file keeps the old one's owner,
+// group, mode and extended attributes where this process may set them.  A
+// file with other names (hard links), or in a folder that refuses the
+// replacement, is written in place instead: its old content is written back
+// if the new cannot be written whole, and the message says which happened.
+// A device is written in place without waiting on it; a pipe or socket is
+// refused (nobody may be reading it), and so is a symbolic link that loops.
+// Returns true only when every byte was written.  On failure sets *error as
+// above.
+bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error);
+
+// Writes a document file (RTF or text) as WriteFileAtomically does, but only
+// when ReadFileBytes would read it back: a larger one is refused with the
+// reason and the old file left as it is.  The limit is the one for the
+// data's kind, or `limit` where that is given.
+bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *error, qint64 limit = 0);
+
+// Writes the editor's plain text (CR LF line breaks) as a GBK text file,
+// followed by one CR LF, atomically (see EncodeTextFile).
+bool WriteTextFile(const QString &path, const QString &crlfText, QString *error);
+
+} // namespace lumora

@@ -1,0 +1,75 @@
+#include "document/document_io.h"
+
+#include "document/document_files.h"
+#include "document/rtf_reader.h"
+#include "document/rtf_writer.h"
+#include "document/text_codec.h"
+
+#include <QStringList>
+
+namespace lumora {
+
+bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield)
+{
+    if (IsRtf(bytes))
+        return ReadRtf(bytes, doc, error, yield);
+    QString text;
+    if (!DecodeTextFile(bytes, &text, error, yield))
+        return false;
+    *doc = Document::FromText(std::move(text));
+    return true;
+}
+
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield, bool *isRtf)
+{
+    QByteArray bytes;
+    if (!ReadFileBytes(path, &bytes, error, yield))
+        return false;
+    if (isRtf)
+        *isRtf = IsRtf(bytes);
+    QString why;
+    if (!ReadDocument(bytes, doc, &why, yield)) {
+        if (error && !why.isEmpty())
+            *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
+QString OmittedPartsNotice(quint8 omitted)
+{
+    QStringList kinds;
+    if (omitted & kOmittedFootnotes)
+        kinds << QStringLiteral("脚注");
+    if (omitted & kOmittedHeaders)
+        kinds << QStringLiteral("页眉");
+    if (omitted & kOmittedFooters)
+        kinds << QStringLiteral("页脚");
+    if (omitted & kOmittedComments)
+        kinds << QStringLiteral("批注");
+    if (kinds.isEmpty())
+        return QString();
+    QString list = kinds.takeLast();
+    if (!kinds.isEmpty())
+        list = kinds.join(QStringLiteral("、")) + QStringLiteral("和") + list;
+    return QStringLiteral("此文件中的%1未被读入，保存时不会包含它们。").arg(list);
+}
+
+bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QString *error)
+{
+    return asRtf ? WriteDocumentBytes(path, WriteRtf(doc), error) : WriteTextFile(path, doc.text, error);
+}
+
+bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)
+{
+    QByteArray bytes;
+    QString why;
+    if (!EncodeTextFile(crlfText, &bytes, &why)) {
+        if (error)
+            *error = QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, why);
+        return false;
+    }
+    return WriteDocumentBytes(path, bytes, error);
+}
+
+} // namespace lumora

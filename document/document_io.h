@@ -1,0 +1,30 @@
+#pragma once
+
+#include "document/document.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace lumora {
+
+// The bytes of a document file as a document: RTF content as rich text,
+// anything else as plain text.  On RTF that yields nothing readable returns
+// false with a short Chinese reason.
+bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield = {});
+
+// Reads a document file by name; the reason on failure names the file.
+// `isRtf`, when given, tells which kind the file was: Save writes a file
+// back in the kind it was opened in.
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield = {},
+                      bool *isRtf = nullptr);
+
+// What the user is told after opening a file with parts the document does
+// not keep (Document::omitted): which kinds, and that a save will not
+// contain them.  Empty when nothing was left out.
+QString OmittedPartsNotice(quint8 omitted);
+
+// Writes a document atomically, as RTF or as a GBK text file (its plain
+// text and one CR LF more).
+bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QString *error);
+
+} // namespace lumora

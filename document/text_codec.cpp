@@ -1,0 +1,401 @@
+#include "document/text_codec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumora {
+
+namespace {
+
+// Conversions run over slices of this many bytes or characters.  The
+// conversion library counts in 32 bits and gives nothing back for calls
+// past 512 MB; slices keep it far from that and keep scratch space small.
+constexpr qsizetype kSlice = 64 * 1024;
+
+enum class Encoding { Gb18030, Utf8, Utf16Le, Utf16Be };
+
+struct Source
+{
+    Encoding encoding;
+    qsizetype markBytes;   // the byte-order mark, dropped
+};
+
+enum class Utf8Kind { Ascii, Utf8, Invalid };
+
+// The first byte at or after p that is not ASCII, or end: eight at a time.
+const uchar *SkipAscii(const uchar *p, const uchar *end)
+{
+    while (end - p >= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+        p += 8;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
+}
+
+// Strict UTF-8: shortest forms only, no surrogates, nothing past U+10FFFF.
+Utf8Kind ClassifyUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const auto *end = p + bytes.size();
+    bool wide = false;
+    while ((p = SkipAscii(p, end)) < end) {
+        const uchar lead = *p;
+        int more = 0;
+        char32_t c = 0;
+        if (lead >= 0xC2 && lead <= 0xDF)
+            more = 1, c = lead & 0x1F;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            more = 2, c = lead & 0x0F;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            more = 3, c = lead & 0x07;
+        else
+            return Utf8Kind::Invalid;
+        if (end - p <= more)
+            return Utf8Kind::Invalid;
+        for (int i = 1; i <= more; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return Utf8Kind::Invalid;
+            c = (c << 6) | (p[i] & 0x3F);
+        }
+        if ((more == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (more == 3 && (c < 0x10000 || c > 0x10FFFF)))
+            return Utf8Kind::Invalid;
+        p += more + 1;
+        wide = true;
+    }
+    return wide ? Utf8Kind::Utf8 : Utf8Kind::Ascii;
+}
+
+// Whole code units, every surrogate in a pair.
+bool IsValidUtf16(QByteArrayView bytes, bool bigEndian)
+{
+    if (bytes.size() % 2)
+        return false;
+    bool wantLow = false;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+        const uchar a = uchar(bytes[i]), b = uchar(bytes[i + 1]);
+        const char16_t unit = bigEndian ? char16_t(a << 8 | b) : char16_t(b << 8 | a);
+        if (QChar::isLowSurrogate(unit) != wantLow)
+            return false;
+        wantLow = QChar::isHighSurrogate(unit);
+    }
+    return !wantLow;
+}
+
+// A mark decides only when what follows it is valid in its encoding: GBK
+// text may begin with the bytes EF BB BF ("锘" and a lead byte).
+Source Detect(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xFF\xFE") && IsValidUtf16(bytes.sliced(2), false))
+        return {Encoding::Utf16Le, 2};
+    if (bytes.startsWith("\xFE\xFF") && IsValidUtf16(bytes.sliced(2), true))
+        return {Encoding::Utf16Be, 2};
+    if (ClassifyUtf8(bytes) == Utf8Kind::Utf8)
+        return {Encoding::Utf8, bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0};
+    return {Encoding::Gb18030, 0};
+}
+
+// Stateful decoders: a sequence may straddle two slices.  The mark is
+// already cut off, so a second one is a character and stays.
+QStringDecoder MakeDecoder(Encoding encoding)
+{
+    const auto keepMark = QStringConverter::Flag::ConvertInitialBom;
+    switch (encoding) {
+    case Encoding::Utf8:
+        return QStringDecoder(QStringConverter::Utf8, keepMark);
+    case Encoding::Utf16Le:
+        return QStringDecoder(QStringConverter::Utf16LE, keepMark);
+    case Encoding::Utf16Be:
+        return QStringDecoder(QStringConverter::Utf16BE, keepMark);
+    case Encoding::Gb18030:
+        break;
+    }
+    return QStringDecoder("GB18030");
+}
+
+QChar *DecodeSlice(QStringDecoder &decoder, QChar *out, QByteArrayView in)
+{
+    if (decoder.isValid())
+        return decoder.appendToBuffer(out, in);
+    // Without a GB18030 converter the text still loads: ASCII stays intact
+    // and every other byte is visibly replaced.
+    for (char ch : in)
+        *out++ = uchar(ch) < 0x80 ? QChar(uchar(ch)) : QChar(QChar::ReplacementCharacter);
+    return out;
+}
+
+inline char16_t Unit(QChar c) { return c.unicode(); }
+inline char16_t Unit(char c) { return uchar(c); }
+
+// Collects decoded characters into one buffer, every line break as CR LF.
+// A CR LF pair may arrive split over two slices, so whether the last
+// character was a CR is carried over.
+class CrLfWriter
+{
+public:
+    explicit CrLfWriter(qsizetype capacity) : m_text(capacity, Qt::Uninitialized) {}
+
+    template <typename Ch>
+    void Put(const Ch *in, const Ch *end)
+    {
+        m_taken += end - in;
+        if (m_size + 2 * (end - in) > m_text.size())
+            m_text.resize(m_size + 2 * (end - in) + m_text.size() / 2);
+        QChar *out = m_text.data() + m_size;
+        while (in < end) {
+            // The stretch up to the next line break is copied in one tight loop.
+            const Ch *stop = in;
+            while (stop < end && Unit(*stop) != u'\r' && Unit(*stop) != u'\n')
+                ++stop;
+            if (stop > in)
+                m_afterCr = false;
+            for (; in < stop; ++in)
+                *out++ = QChar(Unit(*in));
+            if (in == end)
+                break;
+            const char16_t c = Unit(*in++);
+            if (c == u'\r' || !m_afterCr) {
+                *out++ = QLatin1Char('\r');
+                *out++ = QLatin1Char('\n');
+            }
+            m_afterCr = c == u'\r';
+        }
+        m_size = out - m_text.constData();
+    }
+    qsizetype Taken() const { return m_taken; }
+    QString Finish()
+    {
+        m_text.truncate(m_size);
+        // Giving back a few percent is not worth copying a large text.
+        if (m_text.capacity() - m_size > m_size / 8)
+            m_text.squeeze();
+        return std::move(m_text);
+    }
+
+private:
+    QString m_text;
+    qsizetype m_size = 0;
+    qsizetype m_taken = 0;
+    bool m_afterCr = false;
+};
+
+// GB18030 bytes into the writer.  The general decoder is slow, and most
+// text is ASCII.  No GB18030 sequence holds two ASCII bytes side by side,
+// so once the decoder has taken two of them it holds nothing back, and a
+// long run of ASCII after them is copied as it is; the decoder then goes on
+// exactly as if it had read the run itself.
+//
+// The decoder's room for output is counted from its input alone (two
+// characters a byte), but up to three bytes it held back from the call
+// before come out too: a call after one that may have held bytes back gets
+// at least three bytes.
+// How much input is decoded between two yields.
+constexpr qsizetype kYieldBytes = 2 * 1024 * 1024;
+
+bool DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, CrLfWriter &writer,
+                   const std::function<bool()> &yield)
+{
+    constexpr qsizetype kCopied = 32;   // ASCII worth copying past the decoder
+    constexpr qsizetype kHeldAtMost = 3;
+    const auto *b = reinterpret_cast<const uchar *>(in.data());
+    const qsizetype n = in.size();
+    qsizetype from = 0, ascii = 0;
+    bool held = false;   // the last call may have ended inside a sequence
+    qsizetype nextYield = kYieldBytes;
+    const auto decode = [&](qsizetype upTo) {
+        writer.Put(scratch, DecodeSlice(decoder, scratch, in.sliced(from, upTo - from)));
+        from = upTo;
+        ascii = 0;
+    };
+    for (qsizetype i = 0; i < n;) {
+        ascii = b[i++] < 0x80 ? ascii + 1 : 0;
+        if (ascii == 2 + kCopied && (!held || i - kCopied - from >= kHeldAtMost)) {
+            decode(i - kCopied);
+            held = false;
+            i = SkipAscii(b + i, b + std::min(n, i + kYieldBytes)) - b;
+            writer.Put(in.data() + from, in.data() + i);
+            from = i;
+        } else if (i - from >= kSlice && n - i >= kHeldAtMost) {
+            decode(i);
+            held = true;
+        }
+        if (yield && i >= nextYield) {
+            nextYield = i + kYieldBytes;
+            if (!yield())
+                return false;
+        }
+    }
+    decode(n);
+    // An incomplete sequence at the very end is still held back; line feeds
+    // after it bring it out as U+FFFD, and are dropped again.
+    static const char kFlush[] = "\n\n\n\n";
+    constexpr int kFlushBytes = sizeof kFlush - 1;
+    const QChar *end = DecodeSlice(decoder, scratch, kFlush);
+    if (end - scratch >= kFlushBytes && std::all_of(end - kFlushBytes, end, [](QChar c) { return c == u'\n'; }))
+        end -= kFlushBytes;
+    writer.Put(scratch, end);
+    return true;
+}
+
+bool Fail(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+// One slice of the editor's text as the file stores it: pictures take no
+// bytes, soft line breaks become CR LF.
+void FileForm(QStringView in, QString &out)
+{
+    out.resize(2 * in.size());
+    QChar *o = out.data();
+    for (QChar c : in) {
+        switch (c.unicode()) {
+        case QChar::ObjectReplacementCharacter:
+            break;
+        case u'\v':
+        case QChar::LineSeparator:
+        case QChar::ParagraphSeparator:
+            *o++ = QLatin1Char('\r');
+            *o++ = QLatin1Char('\n');
+            break;
+        default:
+            *o++ = c;
+        }
+    }
+    out.truncate(o - out.constData());
+}
+
+// The editor's text into GB18030 bytes.  ASCII is copied as it is; the
+// encoder, which is slow, sees the rest in pieces that end after a whole
+// character, so that it never holds anything back between them.
+class GbWriter
+{
+public:
+    explicit GbWriter(qsizetype sizeHint)
+    {
+        if (!m_encoder.isValid())
+            m_encoder = QStringEncoder(QStringConverter::System);
+        m_bytes.reserve(sizeHint);
+    }
+    // A slice that ends in a high surrogate must be the text's last.
+    void Put(QStringView in)
+    {
+        for (qsizetype i = 0, j = 0; i < in.size(); i = j) {
+            while (j < in.size() && in[j].unicode() < 0x80)
+                ++j;
+            PutAscii(in.sliced(i, j - i));
+            i = j;
+            while (j < in.size() && in[j].unicode() >= 0x80)
+                ++j;
+            // The encoder would hold back a lone high surrogate: the next
+            // character goes along to bring it out.
+            if (j > i && j < in.size() && in[j - 1].isHighSurrogate())
+                ++j;
+            if (j > i)
+                PutEncoded(in.sliced(i, j - i));
+        }
+    }
+    void PutEncoded(QStringView in)
+    {
+        const qsizetype at = m_bytes.size();
+        m_bytes.resize(at + m_encoder.requiredSpace(in.size()));
+        const char *end = m_encoder.appendToBuffer(m_bytes.data() + at, in);
+        m_bytes.truncate(end - m_bytes.constData());
+        m_taken += in.size();
+    }
+    const QByteArray &Bytes() const { return m_bytes; }
+    qsizetype Taken() const { return m_taken; }
+    QByteArray Finish()
+    {
+        m_bytes.squeeze();
+        return std::move(m_bytes);
+    }
+
+private:
+    void PutAscii(QStringView in)
+    {
+        const qsizetype at = m_bytes.size();
+        m_bytes.resize(at + in.size());
+        char *out = m_bytes.data() + at;
+        for (QChar c : in)
+            *out++ = char(c.unicode());
+        m_taken += in.size();
+    }
+
+    QStringEncoder m_encoder{"GB18030"};
+    QByteArray m_bytes;
+    qsizetype m_taken = 0;
+};
+
+} // namespace
+
+QString TooLargeReason(qint64 limitBytes)
+{
+    return QStringLiteral("文件太大（超过 %1 MB）").arg(limitBytes / (1024 * 1024));
+}
+
+bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const std::function<bool()> &yield)
+{
+    if (bytes.size() > kMaxDocumentFileBytes)
+        return Fail(error, TooLargeReason(kMaxDocumentFileBytes));
+    const Source source = Detect(bytes);
+    const QByteArrayView payload = QByteArrayView(bytes).sliced(source.markBytes);
+    const bool utf16 = source.encoding == Encoding::Utf16Le || source.encoding == Encoding::Utf16Be;
+    QStringDecoder decoder = MakeDecoder(source.encoding);
+
+    // Room for the whole text at once: a byte (UTF-16: two) gives at most one
+    // character, and only line-break bytes can grow into CR LF.
+    const qsizetype breaks = std::count_if(payload.begin(), payload.end(), [](char c) { return c == '\n' || c == '\r'; });
+    CrLfWriter writer((utf16 ? payload.size() / 2 : payload.size()) + breaks + 4);
+    const qsizetype sliceBytes = std::min(kSlice + 8, payload.size());
+    QString scratch(std::max(decoder.requiredSpace(sliceBytes), sliceBytes) + 8, Qt::Uninitialized);
+    if (source.encoding == Encoding::Gb18030) {
+        if (!DecodeGb18030(decoder, payload, scratch.data(), writer, yield))
+            return false;
+    } else {
+        for (qsizetype at = 0; at < payload.size(); at += kSlice) {
+            const QByteArrayView slice = payload.sliced(at, std::min(kSlice, payload.size() - at));
+            writer.Put(scratch.constData(), DecodeSlice(decoder, scratch.data(), slice));
+            if (yield && (at / kSlice) % (kYieldBytes / kSlice) == 0 && at > 0 && !yield())
+                return false;
+        }
+    }
+    // No encoding here takes more than four bytes (UTF-16: two) for a character.
+    const qsizetype fewest = utf16 ? payload.size() / 2 : (payload.size() + 3) / 4;
+    if (writer.Taken() < fewest)
+        return Fail(error, QStringLiteral("文件中的文字没能完整转换"));
+    *out = writer.Finish();
+    return true;
+}
+
+bool EncodeTextFile(const QString &crlfText, QByteArray *out, QString *error)
+{
+    GbWriter writer(crlfText.size() + 2);
+    QString slice;
+    for (qsizetype at = 0; at < crlfText.size();) {
+        qsizetype n = std::min(kSlice, crlfText.size() - at);
+        if (at + n < crlfText.size() && crlfText[at + n - 1].isHighSurrogate())
+            --n;   // a surrogate pair stays in one slice
+        FileForm(QStringView(crlfText).sliced(at, n), slice);
+        writer.Put(slice);
+        at += n;
+    }
+    // Through the encoder: it also brings out a lone surrogate at the very end.
+    writer.PutEncoded(u"\r\n");
+    // Every character gives at least one byte (a surrogate pair gives four).
+    if (writer.Bytes().size() < writer.Taken())
+        return Fail(error, QStringLiteral("文字没能完整转换为 GBK 编码"));
+    *out = writer.Finish();
+    return true;
+}
+
+} // namespace lumora
