@@ -1,9 +1,9 @@
 #include "main_window/program.h"
 
-#include "main_window/form1.h"
-#include "find_dialog/form2.h"
-#include "calculator/form3.h"
-#include "main_window/form4.h"
+#include "main_window/main_window.h"
+#include "find_dialog/find_dialog.h"
+#include "calculator/calculator_window.h"
+#include "main_window/about_window.h"
 #include "rich_text/rich_text_box.h"
 #include "shared_ui/secondary_window.h"
 

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 
 namespace lumora {
 

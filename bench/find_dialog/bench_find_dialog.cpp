@@ -7,7 +7,7 @@
 // own QTextDocument::find walking the same occurrences, and against a press
 // that would fetch the document's text again before searching.
 
-#include "find_dialog/form2.h"
+#include "find_dialog/find_dialog.h"
 #include "shared_ui/message_box.h"
 #include "rich_text/rich_text_box.h"
 

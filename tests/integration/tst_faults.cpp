@@ -1,7 +1,7 @@
 // Faults that must lose nothing: saving where it cannot succeed, files that
 // change under the editor, odd files opened, a read-only program folder.
 #include "document/document_files.h"
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "highlight/highlight.h"
 #include "main_window/program.h"
 #include "rich_text/rich_text_box.h"

@@ -6,7 +6,7 @@
 
 #include "main_window/chinese_ui.h"
 #include "shared_ui/common_dialog.h"
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "main_window/program.h"
 #include "rich_text/rich_text_box.h"
 #include "tests/support/test_files.h"

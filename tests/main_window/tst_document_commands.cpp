@@ -1,4 +1,4 @@
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "main_window/program.h"
 #include "document/document_files.h"
 #include "rich_text/rich_text_box.h"

@@ -1,4 +1,4 @@
-#include "find_dialog/form2.h"
+#include "find_dialog/find_dialog.h"
 
 #include "shared_ui/message_box.h"
 #include "rich_text/rich_text_box.h"
@@ -445,4 +445,4 @@ void TstForm2::reopenKeepsPositionNotFields()
 }
 
 QTEST_MAIN(TstForm2)
-#include "tst_form2.moc"
+#include "tst_find_dialog.moc"

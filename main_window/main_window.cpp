@@ -1,4 +1,4 @@
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 
 #include "shared_ui/common_dialog.h"
 #include "main_window/document_commands.h"

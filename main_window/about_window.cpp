@@ -1,4 +1,4 @@
-#include "main_window/form4.h"
+#include "main_window/about_window.h"
 
 #include <QLabel>
 

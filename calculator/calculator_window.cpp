@@ -1,4 +1,4 @@
-#include "calculator/form3.h"
+#include "calculator/calculator_window.h"
 
 #include "calculator/refusal_notice.h"
 

@@ -1,4 +1,4 @@
-#include "calculator/form3.h"
+#include "calculator/calculator_window.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -249,4 +249,4 @@ void TstForm3::reopenShowsDesignState()
 }
 
 QTEST_MAIN(TstForm3)
-#include "tst_form3.moc"
+#include "tst_calculator_window.moc"

@@ -1,5 +1,5 @@
 #include "shared_ui/common_dialog.h"
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "main_window/program.h"
 #include "rich_text/rich_text_box.h"
 #include "shared_ui/secondary_window.h"
@@ -227,4 +227,4 @@ void TstForm1::closingMainLeavesOthersOpen()
 }
 
 QTEST_MAIN(TstForm1)
-#include "tst_form1.moc"
+#include "tst_main_window.moc"

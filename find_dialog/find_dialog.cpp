@@ -1,4 +1,4 @@
-#include "find_dialog/form2.h"
+#include "find_dialog/find_dialog.h"
 
 #include "shared_ui/fonts.h"
 #include "shared_ui/message_box.h"
