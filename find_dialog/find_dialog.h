@@ -20,22 +20,22 @@ class RichTextBox;
 // findPos on by the search text's length and then searches; with "自动替换"
 // ticked the occurrence found is replaced.  There is deliberately no wrap
 // around, no direction and no "not found" message.
-class Form2 : public QObject, public FormDesign
+class FindDialog : public QObject, public FormDesign
 {
     Q_OBJECT
 public:
     // editor() gives the main window's editing area, or null once the main
     // window is gone.
-    explicit Form2(std::function<RichTextBox *()> editor);
+    explicit FindDialog(std::function<RichTextBox *()> editor);
 
     // Builds the window with every control in its design state and wires the
     // handlers to the new controls.
     QWidget *CreateFromDesign() override;
 
     // The handlers: "查找", "继续", and any change of the search text.
-    void Command1_Click();
-    void Command2_Click();
-    void Text1_Change();
+    void Find();
+    void FindNext();
+    void RestartSearch();
     // One search from findPos, then the selection, focus and replacement.
     void FindStep();
 
@@ -47,9 +47,9 @@ private:
     std::function<RichTextBox *()> m_editor;
     // The controls of the window currently on screen, if any.
     QPointer<QWidget> m_window;
-    QPointer<QLineEdit> m_text1;
-    QPointer<QLineEdit> m_text2;
-    QPointer<QCheckBox> m_check2;
+    QPointer<QLineEdit> m_searchField;
+    QPointer<QLineEdit> m_replacementField;
+    QPointer<QCheckBox> m_replaceBox;
 };
 
 } // namespace lumora

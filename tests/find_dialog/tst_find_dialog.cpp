@@ -59,9 +59,9 @@ public:
             qFatal("no control %s", name);
         return c;
     }
-    QLineEdit *Text1() const { return Control<QLineEdit>("Text1"); }
-    QLineEdit *Text2() const { return Control<QLineEdit>("Text2"); }
-    QCheckBox *Check2() const { return Control<QCheckBox>("Check2"); }
+    QLineEdit *SearchField() const { return Control<QLineEdit>("Text1"); }
+    QLineEdit *ReplacementField() const { return Control<QLineEdit>("Text2"); }
+    QCheckBox *ReplaceBox() const { return Control<QCheckBox>("Check2"); }
 
     void Press(char button) const
     {
@@ -70,13 +70,13 @@ public:
     // Types the search text as a user would, key by key.
     void Type(const QString &what) const
     {
-        Text1()->clear();
-        QTest::keyClicks(Text1(), what);
+        SearchField()->clear();
+        QTest::keyClicks(SearchField(), what);
     }
 
     QWidget main;
     QPointer<RichTextBox> box;
-    Form2 form;
+    FindDialog form;
     QPointer<QWidget> window;
     QList<MsgRequest> messages;
 
@@ -88,7 +88,7 @@ private:
 
 Q_DECLARE_METATYPE(QVector<Step>)
 
-class TstForm2 : public QObject
+class TstFindDialog : public QObject
 {
     Q_OBJECT
 private slots:
@@ -110,7 +110,7 @@ private slots:
     void reopenKeepsPositionNotFields();
 };
 
-void TstForm2::design_data()
+void TstFindDialog::design_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
@@ -126,7 +126,7 @@ void TstForm2::design_data()
     QTest::newRow("Command2") << "Command2" << "继续" << QRect(296, 40, 73, 25);
 }
 
-void TstForm2::design()
+void TstFindDialog::design()
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
@@ -155,7 +155,7 @@ void TstForm2::design()
     }
 }
 
-void TstForm2::windowAndTabOrder()
+void TstFindDialog::windowAndTabOrder()
 {
     Rig rig;
     QCOMPARE(rig.window->windowTitle(), QStringLiteral("查找"));
@@ -167,18 +167,18 @@ void TstForm2::windowAndTabOrder()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
 
     QStringList chain;
-    QWidget *w = rig.Text1();
+    QWidget *w = rig.SearchField();
     for (int i = 0; i < 30; ++i) {   // the chain is a ring; labels sit in it but take no focus
         if (w->focusPolicy() & Qt::TabFocus)
             chain << w->objectName();
         w = w->nextInFocusChain();
-        if (w == rig.Text1())
+        if (w == rig.SearchField())
             break;
     }
     QCOMPARE(chain, (QStringList{"Text1", "Check1", "Check2", "Text2", "Command1", "Command2"}));
 }
 
-void TstForm2::presses_data()
+void TstFindDialog::presses_data()
 {
     QTest::addColumn<QString>("doc");
     QTest::addColumn<QString>("what");
@@ -227,7 +227,7 @@ void TstForm2::presses_data()
         << QVector<Step>{{'1', -1, 1, 1, "abc"}};
 }
 
-void TstForm2::presses()
+void TstFindDialog::presses()
 {
     QFETCH(QString, doc);
     QFETCH(QString, what);
@@ -239,10 +239,10 @@ void TstForm2::presses()
     rig.box->Select(1, 1);
     rig.Type(what);
     QCOMPARE(rig.form.findPos, 0);
-    rig.Text2()->setText(with);
+    rig.ReplacementField()->setText(with);
     if (replace)
-        QTest::mouseClick(rig.Check2(), Qt::LeftButton, {}, QPoint(5, 12));
-    QCOMPARE(rig.Check2()->isChecked(), replace);
+        QTest::mouseClick(rig.ReplaceBox(), Qt::LeftButton, {}, QPoint(5, 12));
+    QCOMPARE(rig.ReplaceBox()->isChecked(), replace);
 
     for (int i = 0; i < steps.size(); ++i) {
         const Step &s = steps.at(i);
@@ -256,7 +256,7 @@ void TstForm2::presses()
     QVERIFY(rig.messages.isEmpty());
 }
 
-void TstForm2::emptySearchText_data()
+void TstFindDialog::emptySearchText_data()
 {
     QTest::addColumn<char>("button");
     QTest::addColumn<bool>("replace");
@@ -266,15 +266,15 @@ void TstForm2::emptySearchText_data()
     QTest::newRow("继续, box ticked") << '2' << true;
 }
 
-void TstForm2::emptySearchText()
+void TstFindDialog::emptySearchText()
 {
     QFETCH(char, button);
     QFETCH(bool, replace);
     Rig rig;
     rig.box->setPlainText(QStringLiteral("abc abc"));
     rig.box->Select(2, 3);
-    rig.Check2()->setChecked(replace);
-    rig.Text2()->setText(QStringLiteral("x"));
+    rig.ReplaceBox()->setChecked(replace);
+    rig.ReplacementField()->setText(QStringLiteral("x"));
     rig.form.findPos = 4;
     rig.Press(button);
     QCOMPARE(rig.messages.size(), 1);
@@ -287,7 +287,7 @@ void TstForm2::emptySearchText()
     QCOMPARE(rig.box->Text(), QStringLiteral("abc abc"));
 }
 
-void TstForm2::editingSearchTextRestarts_data()
+void TstFindDialog::editingSearchTextRestarts_data()
 {
     QTest::addColumn<QString>("edit");
     QTest::newRow("same text typed again") << "retype";
@@ -295,7 +295,7 @@ void TstForm2::editingSearchTextRestarts_data()
     QTest::newRow("text set by code") << "set";
 }
 
-void TstForm2::editingSearchTextRestarts()
+void TstFindDialog::editingSearchTextRestarts()
 {
     QFETCH(QString, edit);
     Rig rig;
@@ -307,18 +307,18 @@ void TstForm2::editingSearchTextRestarts()
     if (edit == QLatin1String("retype")) {
         rig.Type(QStringLiteral("ab"));
     } else if (edit == QLatin1String("backspace")) {
-        QTest::keyClick(rig.Text1(), Qt::Key_End);
-        QTest::keyClick(rig.Text1(), Qt::Key_Backspace);
-        QTest::keyClicks(rig.Text1(), QStringLiteral("b"));
+        QTest::keyClick(rig.SearchField(), Qt::Key_End);
+        QTest::keyClick(rig.SearchField(), Qt::Key_Backspace);
+        QTest::keyClicks(rig.SearchField(), QStringLiteral("b"));
     } else {
-        rig.Text1()->setText(QStringLiteral("AB"));
+        rig.SearchField()->setText(QStringLiteral("AB"));
     }
     QCOMPARE(rig.form.findPos, 0);
     rig.Press('2');
     QCOMPARE(rig.form.findPos, 3);   // from 0 + 2, not from 3 + 2
 }
 
-void TstForm2::documentEditsDoNotShiftPosition()
+void TstFindDialog::documentEditsDoNotShiftPosition()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab ab"));
@@ -337,7 +337,7 @@ void TstForm2::documentEditsDoNotShiftPosition()
     QCOMPARE(rig.form.findPos, -1);
 }
 
-void TstForm2::searchingFocusesEditor()
+void TstFindDialog::searchingFocusesEditor()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("Mov eax, MOV ebx"));
@@ -350,13 +350,13 @@ void TstForm2::searchingFocusesEditor()
     QCOMPARE(rig.box->SelText(), QStringLiteral("Mov"));
 }
 
-void TstForm2::replacementIsOneUndoStep()
+void TstFindDialog::replacementIsOneUndoStep()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab"));
     rig.Type(QStringLiteral("ab"));
-    rig.Text2()->setText(QStringLiteral("xyz"));
-    rig.Check2()->setChecked(true);
+    rig.ReplacementField()->setText(QStringLiteral("xyz"));
+    rig.ReplaceBox()->setChecked(true);
     rig.Press('1');
     rig.Press('2');
     QCOMPARE(rig.box->Text(), QStringLiteral("xyz xyz"));
@@ -366,21 +366,21 @@ void TstForm2::replacementIsOneUndoStep()
     QCOMPARE(rig.box->Text(), QStringLiteral("ab ab"));
 }
 
-void TstForm2::enterInFieldDoesNothing()
+void TstFindDialog::enterInFieldDoesNothing()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab"));
     rig.Type(QStringLiteral("ab"));
-    rig.Text2()->setText(QStringLiteral("xyz"));
-    rig.Check2()->setChecked(true);
+    rig.ReplacementField()->setText(QStringLiteral("xyz"));
+    rig.ReplaceBox()->setChecked(true);
     rig.form.findPos = 3;
-    QTest::keyClick(rig.Text1(), Qt::Key_Return);
-    QTest::keyClick(rig.Text2(), Qt::Key_Enter);
+    QTest::keyClick(rig.SearchField(), Qt::Key_Return);
+    QTest::keyClick(rig.ReplacementField(), Qt::Key_Enter);
     QCOMPARE(rig.form.findPos, 3);
     QCOMPARE(rig.box->Text(), QStringLiteral("ab ab"));
 }
 
-void TstForm2::mainWindowClosed_data()
+void TstFindDialog::mainWindowClosed_data()
 {
     QTest::addColumn<char>("button");
     QTest::addColumn<QString>("what");
@@ -390,15 +390,15 @@ void TstForm2::mainWindowClosed_data()
     QTest::newRow("继续, empty text") << '2' << "";
 }
 
-void TstForm2::mainWindowClosed()
+void TstFindDialog::mainWindowClosed()
 {
     QFETCH(char, button);
     QFETCH(QString, what);
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab"));
     rig.Type(what);
-    rig.Text2()->setText(QStringLiteral("xyz"));
-    rig.Check2()->setChecked(true);
+    rig.ReplacementField()->setText(QStringLiteral("xyz"));
+    rig.ReplaceBox()->setChecked(true);
     rig.form.findPos = 3;
     delete rig.box.data();
     QVERIFY(rig.box.isNull());
@@ -408,13 +408,13 @@ void TstForm2::mainWindowClosed()
     QVERIFY(rig.window->isVisible());
 }
 
-void TstForm2::reopenKeepsPositionNotFields()
+void TstFindDialog::reopenKeepsPositionNotFields()
 {
     RichTextBox box;
     box.setPlainText(QStringLiteral("ab ab ab"));
-    SecondaryWindow holder([&box] { return std::make_unique<Form2>([&box] { return &box; }); });
+    SecondaryWindow holder([&box] { return std::make_unique<FindDialog>([&box] { return &box; }); });
     holder.Show();
-    auto *form = static_cast<Form2 *>(holder.Form());
+    auto *form = static_cast<FindDialog *>(holder.Form());
     QPointer<QWidget> first = holder.Window();
     auto control = [&holder](const char *name) { return holder.Window()->findChild<QWidget *>(QLatin1String(name)); };
     QTest::keyClicks(control("Text1"), QStringLiteral("ab"));
@@ -444,5 +444,5 @@ void TstForm2::reopenKeepsPositionNotFields()
     QCOMPARE(box.Text(), QStringLiteral("zz zz ab"));   // replacement box unticked now
 }
 
-QTEST_MAIN(TstForm2)
+QTEST_MAIN(TstFindDialog)
 #include "tst_find_dialog.moc"
