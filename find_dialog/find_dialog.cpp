@@ -67,7 +67,7 @@ QPushButton *AddButton(QWidget *w, const char *name, const QString &caption, con
     return button;
 }
 
-// findPos + length without signed overflow: a sum past the largest position
+// m_findPos + length without signed overflow: a sum past the largest position
 // stays there, which finds nothing, instead of wrapping to a negative start.
 qint32 AddClamped(qint32 pos, qsizetype length)
 {
@@ -128,13 +128,13 @@ void FindDialog::FindNext()
     // left alone as well, so the buttons simply do nothing.
     if (!m_editor || !m_editor() || !m_searchField)
         return;
-    findPos = AddClamped(findPos, m_searchField->text().size());
+    m_findPos = AddClamped(m_findPos, m_searchField->text().size());
     FindStep();
 }
 
 void FindDialog::RestartSearch()
 {
-    findPos = 0;
+    m_findPos = 0;
 }
 
 void FindDialog::FindStep()
@@ -147,20 +147,20 @@ void FindDialog::FindStep()
         MsgBox(m_window, QStringLiteral("请输入要查找的内容"), QStringLiteral("提示"));
         return;
     }
-    findPos = box->Find(what, findPos);
+    m_findPos = box->Find(what, m_findPos);
     // After a miss there is no occurrence to select or replace: the
     // selection and the document stay as they are, and no message is shown.
-    if (findPos < 0)
+    if (m_findPos < 0)
         return;
     const int length = int(what.size());
-    box->SetSelStart(findPos);
+    box->SetSelStart(m_findPos);
     box->SetSelLength(length);
     box->SetFocus();
     if (m_replaceBox && m_replaceBox->checkState() == Qt::Checked) {
         box->SetSelText(m_replacementField ? m_replacementField->text() : QString());
         // The selection goes back over the search text's length from the
         // occurrence's start, whatever the replacement's length.
-        box->SetSelStart(findPos);
+        box->SetSelStart(m_findPos);
         box->SetSelLength(length);
     }
 }

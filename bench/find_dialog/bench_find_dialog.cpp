@@ -55,14 +55,14 @@ Figure PressContinue(FindDialog &form, QWidget *window, const QString &what, int
     auto *searchField = window->findChild<QLineEdit *>(QStringLiteral("Text1"));
     auto *nextButton = window->findChild<QPushButton *>(QStringLiteral("Command2"));
     searchField->setText(what);
-    form.findPos = -int(what.size());   // the first press then searches from 0
+    form.SetFindPos(-int(what.size()));   // the first press then searches from 0
     QElapsedTimer t;
     t.start();
     int n = 0;
     while (n < max) {
         nextButton->click();
         ++n;
-        if (form.findPos < 0)
+        if (form.FindPos() < 0)
             break;
     }
     return {n, double(t.nsecsElapsed()) / 1000.0 / n};

@@ -238,7 +238,7 @@ void TstFindDialog::presses()
     rig.box->setPlainText(doc);
     rig.box->Select(1, 1);
     rig.Type(what);
-    QCOMPARE(rig.form.findPos, 0);
+    QCOMPARE(rig.form.FindPos(), 0);
     rig.ReplacementField()->setText(with);
     if (replace)
         QTest::mouseClick(rig.ReplaceBox(), Qt::LeftButton, {}, QPoint(5, 12));
@@ -248,7 +248,7 @@ void TstFindDialog::presses()
         const Step &s = steps.at(i);
         rig.Press(s.button);
         const QByteArray at = "after press " + QByteArray::number(i + 1);
-        QVERIFY2(rig.form.findPos == s.findPos, at + ": findPos " + QByteArray::number(rig.form.findPos));
+        QVERIFY2(rig.form.FindPos() == s.findPos, at + ": findPos " + QByteArray::number(rig.form.FindPos()));
         QVERIFY2(rig.box->SelStart() == s.selStart, at + ": SelStart " + QByteArray::number(rig.box->SelStart()));
         QVERIFY2(rig.box->SelLength() == s.selLength, at + ": SelLength " + QByteArray::number(rig.box->SelLength()));
         QVERIFY2(rig.box->Text() == CrLf(s.text), at + ": text " + rig.box->Text().toUtf8());
@@ -275,13 +275,13 @@ void TstFindDialog::emptySearchText()
     rig.box->Select(2, 3);
     rig.ReplaceBox()->setChecked(replace);
     rig.ReplacementField()->setText(QStringLiteral("x"));
-    rig.form.findPos = 4;
+    rig.form.SetFindPos(4);
     rig.Press(button);
     QCOMPARE(rig.messages.size(), 1);
     QCOMPARE(rig.messages[0].text, QStringLiteral("请输入要查找的内容"));
     QCOMPARE(rig.messages[0].title, QStringLiteral("提示"));
     QCOMPARE(rig.messages[0].buttons, MsgButtons::Ok);
-    QCOMPARE(rig.form.findPos, 4);
+    QCOMPARE(rig.form.FindPos(), 4);
     QCOMPARE(rig.box->SelStart(), 2);
     QCOMPARE(rig.box->SelLength(), 3);
     QCOMPARE(rig.box->Text(), QStringLiteral("abc abc"));
@@ -303,7 +303,7 @@ void TstFindDialog::editingSearchTextRestarts()
     rig.Type(QStringLiteral("ab"));
     rig.Press('1');
     rig.Press('2');
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     if (edit == QLatin1String("retype")) {
         rig.Type(QStringLiteral("ab"));
     } else if (edit == QLatin1String("backspace")) {
@@ -313,9 +313,9 @@ void TstFindDialog::editingSearchTextRestarts()
     } else {
         rig.SearchField()->setText(QStringLiteral("AB"));
     }
-    QCOMPARE(rig.form.findPos, 0);
+    QCOMPARE(rig.form.FindPos(), 0);
     rig.Press('2');
-    QCOMPARE(rig.form.findPos, 3);   // from 0 + 2, not from 3 + 2
+    QCOMPARE(rig.form.FindPos(), 3);   // from 0 + 2, not from 3 + 2
 }
 
 void TstFindDialog::documentEditsDoNotShiftPosition()
@@ -325,16 +325,16 @@ void TstFindDialog::documentEditsDoNotShiftPosition()
     rig.Type(QStringLiteral("ab"));
     rig.Press('1');
     rig.Press('2');
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     rig.box->SetSelStart(0);
     rig.box->SetSelText(QStringLiteral("xx"));   // now "xxab ab ab"
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     rig.Press('2');                              // from 5
-    QCOMPARE(rig.form.findPos, 5);
+    QCOMPARE(rig.form.FindPos(), 5);
     rig.box->Select(0, 5);
     rig.box->SetSelText(QString());             // now " ab ab"
     rig.Press('1');                              // from 5, past the last "ab" at 4
-    QCOMPARE(rig.form.findPos, -1);
+    QCOMPARE(rig.form.FindPos(), -1);
 }
 
 void TstFindDialog::searchingFocusesEditor()
@@ -373,10 +373,10 @@ void TstFindDialog::enterInFieldDoesNothing()
     rig.Type(QStringLiteral("ab"));
     rig.ReplacementField()->setText(QStringLiteral("xyz"));
     rig.ReplaceBox()->setChecked(true);
-    rig.form.findPos = 3;
+    rig.form.SetFindPos(3);
     QTest::keyClick(rig.SearchField(), Qt::Key_Return);
     QTest::keyClick(rig.ReplacementField(), Qt::Key_Enter);
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     QCOMPARE(rig.box->Text(), QStringLiteral("ab ab"));
 }
 
@@ -399,11 +399,11 @@ void TstFindDialog::mainWindowClosed()
     rig.Type(what);
     rig.ReplacementField()->setText(QStringLiteral("xyz"));
     rig.ReplaceBox()->setChecked(true);
-    rig.form.findPos = 3;
+    rig.form.SetFindPos(3);
     delete rig.box.data();
     QVERIFY(rig.box.isNull());
     rig.Press(button);
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     QVERIFY(rig.messages.isEmpty());
     QVERIFY(rig.window->isVisible());
 }
@@ -422,14 +422,14 @@ void TstFindDialog::reopenKeepsPositionNotFields()
     qobject_cast<QCheckBox *>(control("Check2"))->setChecked(true);
     QTest::mouseClick(control("Command1"), Qt::LeftButton);
     QTest::mouseClick(control("Command2"), Qt::LeftButton);
-    QCOMPARE(form->findPos, 3);
+    QCOMPARE(form->FindPos(), 3);
     QCOMPARE(box.Text(), QStringLiteral("zz zz ab"));
 
     first->close();
     QTRY_VERIFY(first.isNull());
     holder.Show();
     QCOMPARE(holder.Form(), form);
-    QCOMPARE(form->findPos, 3);
+    QCOMPARE(form->FindPos(), 3);
     QCOMPARE(qobject_cast<QLineEdit *>(control("Text1"))->text(), QString());
     QCOMPARE(qobject_cast<QLineEdit *>(control("Text2"))->text(), QString());
     QVERIFY(!qobject_cast<QCheckBox *>(control("Check2"))->isChecked());
@@ -438,9 +438,9 @@ void TstFindDialog::reopenKeepsPositionNotFields()
     // The new controls drive the same position: setting the search text by
     // code, as the design's empty field does not, still starts afresh.
     qobject_cast<QLineEdit *>(control("Text1"))->setText(QStringLiteral("ab"));
-    QCOMPARE(form->findPos, 0);
+    QCOMPARE(form->FindPos(), 0);
     QTest::mouseClick(control("Command2"), Qt::LeftButton);
-    QCOMPARE(form->findPos, 6);
+    QCOMPARE(form->FindPos(), 6);
     QCOMPARE(box.Text(), QStringLiteral("zz zz ab"));   // replacement box unticked now
 }
 
