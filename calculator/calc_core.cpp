@@ -215,7 +215,7 @@ QString WriteHexadecimal(qint32 value)
 Outcome DecimalToHexadecimal(const QString &decimal)
 {
     const Reading r = ReadDecimal(decimal);
-    if (!r.ok()) {
+    if (!r.Ok()) {
         Outcome o;
         o.refusal = r.refusal;
         return o;
@@ -232,10 +232,10 @@ Calculation Calculate(Mode mode, Operation op, const QString &operand1, const QS
 {
     const auto read = mode == Mode::Hexadecimal ? ReadHexadecimal : ReadDecimal;
     const Reading left = read(operand1);
-    if (!left.ok())
+    if (!left.Ok())
         return Refuse(left.refusal, Culprit::Operand1);
     const Reading right = read(operand2);
-    if (!right.ok())
+    if (!right.Ok())
         return Refuse(right.refusal, Culprit::Operand2);
 
     const qint64 a = left.value;

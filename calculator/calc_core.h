@@ -31,7 +31,7 @@ struct Reading
 {
     Refusal refusal = Refusal::None;
     qint32 value = 0;
-    bool ok() const { return refusal == Refusal::None; }
+    bool Ok() const { return refusal == Refusal::None; }
 };
 
 // Decimal text as the conversion and the decimal mode read it: blanks
@@ -58,7 +58,7 @@ struct Outcome
 {
     Refusal refusal = Refusal::None;
     QString text;
-    bool ok() const { return refusal == Refusal::None; }
+    bool Ok() const { return refusal == Refusal::None; }
 };
 
 // "十转十六": decimal text to hexadecimal text.

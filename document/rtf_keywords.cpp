@@ -12,7 +12,7 @@ namespace {
 class Table
 {
 public:
-    void emplace(const char *name, RtfKw kw) { Put(name, kw, false); }
+    void Emplace(const char *name, RtfKw kw) { Put(name, kw, false); }
     RtfKw &operator[](const char *name) { return Put(name, RtfKw::None, true)->kw; }
 
     RtfKw Find(const char *name, size_t len) const
@@ -90,7 +90,7 @@ void AddSkipped(Table &t)
         "listpicture",
     };
     for (const char *s : skipped)
-        t.emplace(s, RtfKw::SkipDest);
+        t.Emplace(s, RtfKw::SkipDest);
 }
 
 const Table &Keywords()

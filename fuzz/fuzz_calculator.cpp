@@ -12,14 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(h >= 0);
 
     const lumora::Reading d = lumora::ReadDecimal(text);
-    if (d.ok()) {
+    if (d.Ok()) {
         const lumora::Outcome hex = lumora::DecimalToHexadecimal(text);
-        FUZZ_CHECK(hex.ok());
+        FUZZ_CHECK(hex.Ok());
         const lumora::Reading back = lumora::ReadHexadecimal(hex.text);
-        FUZZ_CHECK(back.ok() && back.value == d.value);
+        FUZZ_CHECK(back.Ok() && back.value == d.value);
     }
     const lumora::Reading x = lumora::ReadHexadecimal(text);
-    if (x.ok())
+    if (x.Ok())
         FUZZ_CHECK(lumora::ReadHexadecimal(lumora::WriteHexadecimal(x.value)).value == x.value);
 
     const int half = int(text.size() / 2);

@@ -77,10 +77,10 @@ bool DocumentCommands::MayDiscard()
     const bool outermost = m_work == Work::None;
     if (outermost)
         m_work = Work::Busy;
-    const QString name = curpath.isEmpty() ? QStringLiteral("无标题") : curpath;
+    const QString name = m_curpath.isEmpty() ? QStringLiteral("无标题") : m_curpath;
     const MsgAnswer a = MsgBox(m_window, QStringLiteral("是否将更改保存到 %1？").arg(name), kQuestion,
                                MsgButtons::SaveDiscardCancel);
-    const bool discard = a == MsgAnswer::Discard || (a == MsgAnswer::Save && save_Click());
+    const bool discard = a == MsgAnswer::Discard || (a == MsgAnswer::Save && Save());
     if (outermost) {
         // The close that asked is the answer to any close asked meanwhile.
         m_work = Work::None;
@@ -89,12 +89,12 @@ bool DocumentCommands::MayDiscard()
     return discard;
 }
 
-void DocumentCommands::create_Click()
+void DocumentCommands::New()
 {
     // The RTF of a document is never empty, so in practice New always asks,
     // changes or not.
     if (m_editor.TextRTF().isEmpty()) {
-        save_Click();
+        Save();
         return;
     }
     const MsgAnswer a = MsgBox(m_window, QStringLiteral("您还没有保存,确定不保存吗？"), kQuestion, MsgButtons::YesNo);
@@ -103,20 +103,20 @@ void DocumentCommands::create_Click()
     m_editor.SetTextRTF(QByteArray());
     // The empty document belongs to no file: Save asks for a name, and it
     // is not written over the file opened before.
-    curpath.clear();
+    m_curpath.clear();
     m_curpathIsRtf = true;
     m_window->setWindowTitle(ProductTitle());
     m_editor.SetModified(false);
 }
 
-void DocumentCommands::open_Click()
+void DocumentCommands::Open()
 {
     if (!MayDiscard())
         return;
     m_dialog.Filter = kOpenFilter;
-    if (!m_dialog.ShowOpen() || m_dialog.FileName.isEmpty())
+    if (!m_dialog.ShowOpen() || m_dialog.FileName().isEmpty())
         return;
-    const QString path = m_dialog.FileName;
+    const QString path = m_dialog.FileName();
     QString error, notice;
     bool rtf = false;
     QPointer<DocumentCommands> alive(this);
@@ -134,7 +134,7 @@ void DocumentCommands::open_Click()
         return;
     }
     m_window->setWindowTitle(kTitlePrefix + ShownPath(path));
-    curpath = path;
+    m_curpath = path;
     m_curpathIsRtf = rtf;
     m_editor.SetModified(false);
     // Footnotes and the like the editor does not keep: said once, now,
@@ -173,24 +173,24 @@ bool DocumentCommands::Load(const QString &path, QString *error, bool *isRtf, QS
     return loaded;
 }
 
-bool DocumentCommands::save_Click()
+bool DocumentCommands::Save()
 {
-    if (curpath.isEmpty())
-        return saveas_Click();
+    if (m_curpath.isEmpty())
+        return SaveAs();
     // The file keeps the kind it was opened as.
     if (!m_curpathIsRtf && !PlainTextMayLose())
         return false;
-    return Write(curpath, m_curpathIsRtf);
+    return Write(m_curpath, m_curpathIsRtf);
 }
 
-bool DocumentCommands::saveas_Click()
+bool DocumentCommands::SaveAs()
 {
     m_dialog.Filter = kSaveFilter;
-    if (!m_dialog.ShowSave() || m_dialog.FileName.isEmpty())
+    if (!m_dialog.ShowSave() || m_dialog.FileName().isEmpty())
         return false;
-    if (m_dialog.FilterIndex == 2)
-        return Write(WithExtension(m_dialog.FileName, QStringLiteral("RTF")), true);
-    return Write(WithExtension(m_dialog.FileName, QStringLiteral("TXT")), false);
+    if (m_dialog.FilterIndex() == 2)
+        return Write(WithExtension(m_dialog.FileName(), QStringLiteral("RTF")), true);
+    return Write(WithExtension(m_dialog.FileName(), QStringLiteral("TXT")), false);
 }
 
 // A plain-text file keeps only the text: the user says whether the rest may go.
@@ -200,7 +200,7 @@ bool DocumentCommands::PlainTextMayLose()
     if (lost.isEmpty())
         return true;
     const QString text = QStringLiteral("“%1”是以纯文本打开的，纯文本不能保存文档中的%2，保存后这些都会丢失。\n是否仍然保存？")
-                             .arg(curpath, lost.join(QStringLiteral("、")));
+                             .arg(m_curpath, lost.join(QStringLiteral("、")));
     return MsgBox(m_window, text, kQuestion, MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
 }
 

@@ -23,13 +23,13 @@ public:
 
     // Full path of the file the document belongs to: set by Open, emptied
     // by New; empty until the first Open.
-    QString curpath;
+    const QString &CurrentPath() const { return m_curpath; }
 
-    void create_Click();
-    void open_Click();
+    void New();
+    void Open();
     // Each returns true when the document was written.
-    bool save_Click();
-    bool saveas_Click();
+    bool Save();
+    bool SaveAs();
 
     // Before the document is given up (the window closes, another file is
     // opened): with unsaved changes, asks whether to save them.  False when
@@ -56,7 +56,8 @@ private:
     QWidget *m_window;
     RichTextBox &m_editor;
     CommonDialog &m_dialog;
-    // The kind of file curpath was opened as: Save writes it back the same way.
+    QString m_curpath;
+    // The kind of file m_curpath was opened as: Save writes it back the same way.
     bool m_curpathIsRtf = true;
     Work m_work = Work::None;
     bool m_closeWhenDone = false;

@@ -30,26 +30,26 @@ QString ClipboardText(const QString &crlfText)
 }
 } // namespace
 
-EditCommands::EditCommands(QWidget *window, RichTextBox &editor, CommonDialog &dialog, QAction &autoendl)
-    : QObject(window), m_window(window), m_editor(editor), m_dialog(dialog), m_autoendl(autoendl)
+EditCommands::EditCommands(QWidget *window, RichTextBox &editor, CommonDialog &dialog, QAction &wordWrapItem)
+    : QObject(window), m_window(window), m_editor(editor), m_dialog(dialog), m_wordWrapItem(wordWrapItem)
 {
 }
 
 // The editing area's own undo history; the focus stays where it is.
-void EditCommands::unndo_Click()
+void EditCommands::Undo()
 {
     m_editor.Undo();
 }
 
 // Handed over even when empty, so an empty selection empties the clipboard.
-void EditCommands::copy_Click()
+void EditCommands::Copy()
 {
     QGuiApplication::clipboard()->setText(ClipboardText(m_editor.SelText()));
 }
 
 // Plain text only: whatever else the clipboard holds stays behind, and with
 // no text at all the selection is simply removed.
-void EditCommands::shit_Click()
+void EditCommands::Paste()
 {
     const QString text = QGuiApplication::clipboard()->text();
     QString why;
@@ -60,14 +60,14 @@ void EditCommands::shit_Click()
     m_editor.SetSelText(text);
 }
 
-void EditCommands::insterdata_Click()
+void EditCommands::InsertPicture()
 {
     m_dialog.Filter = kPictureFilter;
     // A cancelled dialog still holds the name of an earlier use; inserting
     // that picture would go against the cancel.
     if (!m_dialog.ShowOpen())
         return;
-    const QString path = m_dialog.FileName;
+    const QString path = m_dialog.FileName();
     if (path.isEmpty())
         return;
     QString error;
@@ -79,14 +79,14 @@ void EditCommands::insterdata_Click()
     m_editor.InsertPicture(image);
 }
 
-void EditCommands::autoendl_Click()
+void EditCommands::ToggleWordWrap()
 {
     // Runs on the item's trigger, after the item has flipped its own mark:
     // the mark now says whether wrapping is to be on.
-    ApplyWordWrap(m_editor, m_autoendl.isChecked());
+    ApplyWordWrap(m_editor, m_wordWrapItem.isChecked());
 }
 
-void EditCommands::setfo_Click()
+void EditCommands::ChooseFont()
 {
     m_dialog.Flags = kFontFlags;
     // Only a confirmed choice reaches the text: a cancel means "leave my

@@ -15,14 +15,14 @@ class EditCommands : public QObject
 {
     Q_OBJECT
 public:
-    EditCommands(QWidget *window, RichTextBox &editor, CommonDialog &dialog, QAction &autoendl);
+    EditCommands(QWidget *window, RichTextBox &editor, CommonDialog &dialog, QAction &wordWrapItem);
 
-    void unndo_Click();
-    void copy_Click();
-    void shit_Click();
-    void insterdata_Click();
-    void autoendl_Click();
-    void setfo_Click();
+    void Undo();
+    void Copy();
+    void Paste();
+    void InsertPicture();
+    void ToggleWordWrap();
+    void ChooseFont();
 
 private:
     void ApplyDialogFont();
@@ -30,7 +30,7 @@ private:
     QWidget *m_window;
     RichTextBox &m_editor;
     CommonDialog &m_dialog;
-    QAction &m_autoendl;
+    QAction &m_wordWrapItem;
 };
 
 } // namespace lumora

@@ -1,9 +1,9 @@
 #include "main_window/program.h"
 
-#include "main_window/form1.h"
-#include "find_dialog/form2.h"
-#include "calculator/form3.h"
-#include "main_window/form4.h"
+#include "main_window/main_window.h"
+#include "find_dialog/find_dialog.h"
+#include "calculator/calculator_window.h"
+#include "main_window/about_window.h"
 #include "rich_text/rich_text_box.h"
 #include "shared_ui/secondary_window.h"
 
@@ -18,13 +18,13 @@ Program::Program()
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lumora/lumora.png")));
     m_find = new SecondaryWindow([this] {
         // While a long file goes in, there is nothing whole to search yet.
-        return std::make_unique<Form2>([this]() -> RichTextBox * {
-            RichTextBox *editor = m_main ? m_main->RichTextBox1() : nullptr;
+        return std::make_unique<FindDialog>([this]() -> RichTextBox * {
+            RichTextBox *editor = m_main ? m_main->Editor() : nullptr;
             return editor && !editor->IsLoading() ? editor : nullptr;
         });
     }, this);
-    m_calculator = new SecondaryWindow([] { return std::make_unique<Form3>(); }, this);
-    m_about = new SecondaryWindow([] { return std::make_unique<Form4>(); }, this);
+    m_calculator = new SecondaryWindow([] { return std::make_unique<CalculatorWindow>(); }, this);
+    m_about = new SecondaryWindow([] { return std::make_unique<AboutWindow>(); }, this);
 }
 
 Program::~Program()
@@ -32,9 +32,9 @@ Program::~Program()
     delete m_main.data();
 }
 
-Form1 *Program::Start()
+MainWindow *Program::Start()
 {
-    m_main = new Form1(SecondaryWindows{m_find, m_calculator, m_about});
+    m_main = new MainWindow(SecondaryWindows{m_find, m_calculator, m_about});
     m_main->show();
     return m_main;
 }

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 
 namespace lumora {
 
@@ -20,19 +20,19 @@ public:
     ~Program() override;
 
     // Creates the main window and shows it.
-    Form1 *Start();
+    MainWindow *Start();
     // Null once the main window has been closed.
-    Form1 *MainWindow() const { return m_main; }
+    MainWindow *Main() const { return m_main; }
 
     SecondaryWindow &FindWindow() const { return *m_find; }
-    SecondaryWindow &CalculatorWindow() const { return *m_calculator; }
-    SecondaryWindow &AboutWindow() const { return *m_about; }
+    SecondaryWindow &Calculator() const { return *m_calculator; }
+    SecondaryWindow &About() const { return *m_about; }
 
 private:
     SecondaryWindow *m_find;
     SecondaryWindow *m_calculator;
     SecondaryWindow *m_about;
-    QPointer<Form1> m_main;
+    QPointer<MainWindow> m_main;
 };
 
 } // namespace lumora

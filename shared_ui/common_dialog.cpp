@@ -76,26 +76,26 @@ private:
         const QStringList filters = QtNameFilters(entries);
         if (!filters.isEmpty()) {
             fd.setNameFilters(filters);
-            const int idx = dlg.FilterIndex >= 1 && dlg.FilterIndex <= filters.size() ? dlg.FilterIndex - 1 : 0;
+            const int idx = dlg.FilterIndex() >= 1 && dlg.FilterIndex() <= filters.size() ? dlg.FilterIndex() - 1 : 0;
             fd.selectNameFilter(filters[idx]);
         }
-        if (!dlg.FileName.isEmpty()) {
-            const QFileInfo fi(dlg.FileName);
+        if (!dlg.FileName().isEmpty()) {
+            const QFileInfo fi(dlg.FileName());
             fd.setDirectory(fi.absolutePath());
             fd.selectFile(fi.fileName());
         }
         if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
             return false;
-        dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().constFirst());
+        dlg.SetFileName(QDir::toNativeSeparators(fd.selectedFiles().constFirst()));
         if (const auto *names = dynamic_cast<const UnspelledNames *>(fd.proxyModel())) {
             const auto *list = fd.findChild<QAbstractItemView *>(QStringLiteral("listView"));
             const QModelIndexList rows = list ? list->selectionModel()->selectedRows() : QModelIndexList();
-            dlg.FileName = names->PathFor(dlg.FileName, rows.size() == 1 ? rows[0] : QModelIndex());
+            dlg.SetFileName(names->PathFor(dlg.FileName(), rows.size() == 1 ? rows[0] : QModelIndex()));
         }
         // The entry chosen stays for the next use; a choice that cannot be
         // told (never seen) leaves the earlier one rather than guessing.
         if (const int chosen = ChosenEntry(entries, filters, fd.selectedNameFilter()); chosen >= 0)
-            dlg.FilterIndex = qint16(chosen + 1);
+            dlg.SetFilterIndex(qint16(chosen + 1));
         return true;
     }
 };

@@ -36,8 +36,11 @@ public:
 
     // "desc|pattern|desc|pattern..."
     QString Filter;
-    QString FileName;
-    qint16 FilterIndex = 0;   // 1-based entry the user chose; 0 before any use
+    QString FileName() const { return m_fileName; }
+    void SetFileName(const QString &name) { m_fileName = name; }
+    // 1-based entry the user chose; 0 before any use
+    qint16 FilterIndex() const { return m_filterIndex; }
+    void SetFilterIndex(qint16 index) { m_filterIndex = index; }
     qint32 Flags = 0;
 
     QString FontName;
@@ -67,6 +70,8 @@ private:
     CommonDialogBackend &Backend();
 
     QWidget *m_owner;
+    QString m_fileName;
+    qint16 m_filterIndex = 0;
     std::unique_ptr<CommonDialogBackend> m_backend;
 };
 

@@ -7,7 +7,7 @@
 // own QTextDocument::find walking the same occurrences, and against a press
 // that would fetch the document's text again before searching.
 
-#include "find_dialog/form2.h"
+#include "find_dialog/find_dialog.h"
 #include "shared_ui/message_box.h"
 #include "rich_text/rich_text_box.h"
 
@@ -50,19 +50,19 @@ struct Figure
 };
 
 // Presses "继续" until the search runs off the end (or max presses).
-Figure PressContinue(Form2 &form, QWidget *window, const QString &what, int max)
+Figure PressContinue(FindDialog &form, QWidget *window, const QString &what, int max)
 {
-    auto *text1 = window->findChild<QLineEdit *>(QStringLiteral("Text1"));
-    auto *command2 = window->findChild<QPushButton *>(QStringLiteral("Command2"));
-    text1->setText(what);
-    form.findPos = -int(what.size());   // the first press then searches from 0
+    auto *searchField = window->findChild<QLineEdit *>(QStringLiteral("Text1"));
+    auto *nextButton = window->findChild<QPushButton *>(QStringLiteral("Command2"));
+    searchField->setText(what);
+    form.SetFindPos(-int(what.size()));   // the first press then searches from 0
     QElapsedTimer t;
     t.start();
     int n = 0;
     while (n < max) {
-        command2->click();
+        nextButton->click();
         ++n;
-        if (form.findPos < 0)
+        if (form.FindPos() < 0)
             break;
     }
     return {n, double(t.nsecsElapsed()) / 1000.0 / n};
@@ -151,7 +151,7 @@ void Report(const char *name, const Figure &f, const Figure &peer)
                 f.usPerPress / peer.usPerPress);
 }
 
-void Run(const char *label, const QString &what, int max, RichTextBox *box, Form2 &form, QWidget *window)
+void Run(const char *label, const QString &what, int max, RichTextBox *box, FindDialog &form, QWidget *window)
 {
     std::printf("search \"%s\" (%s):\n", qPrintable(what), label);
     const QString text = box->Text();
@@ -228,7 +228,7 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     std::printf("first layout of the whole document (once): %lld ms\n", layout.elapsed());
 
-    Form2 form([box] { return box; });
+    FindDialog form([box] { return box; });
     QWidget *window = form.CreateFromDesign();
     window->show();
     QApplication::processEvents();

@@ -137,7 +137,7 @@ void TstCalcCore::readDecimal()
     QFETCH(qint32, value);
     const Reading r = ReadDecimal(text);
     QCOMPARE(r.refusal, refusal);
-    if (r.ok())
+    if (r.Ok())
         QCOMPARE(r.value, value);
 }
 
@@ -183,7 +183,7 @@ void TstCalcCore::readHexadecimal()
     QFETCH(qint32, value);
     const Reading r = ReadHexadecimal(text);
     QCOMPARE(r.refusal, refusal);
-    if (r.ok())
+    if (r.Ok())
         QCOMPARE(r.value, value);
 }
 

@@ -1,7 +1,7 @@
 // Faults that must lose nothing: saving where it cannot succeed, files that
 // change under the editor, odd files opened, a read-only program folder.
 #include "document/document_files.h"
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "highlight/highlight.h"
 #include "main_window/program.h"
 #include "rich_text/rich_text_box.h"
@@ -87,7 +87,7 @@ private:
     void Trigger(const char *item) { m_form->MenuItem(QString::fromLatin1(item))->trigger(); }
 
     Program *m_program = nullptr;
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     RichTextBox *m_box = nullptr;
     ScriptedDialogs *m_dialogs = nullptr;
 };
@@ -96,8 +96,8 @@ void TstFaults::init()
 {
     m_program = new Program;
     m_form = m_program->Start();
-    m_box = m_form->RichTextBox1();
-    m_dialogs = Script(*m_form->cmdia1());
+    m_box = m_form->Editor();
+    m_dialogs = Script(*m_form->Dialog());
 }
 
 void TstFaults::cleanup()
@@ -109,7 +109,7 @@ void TstFaults::Open(const QString &path)
 {
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("open");
-    QCOMPARE(m_form->curpath(), path);
+    QCOMPARE(m_form->CurrentPath(), path);
 }
 
 void TstFaults::readOnlyFolder()
@@ -170,7 +170,7 @@ void TstFaults::folderDeletedUnderTheEditor()
     QCOMPARE(boxes.shown.size(), 1);
     QVERIFY2(boxes.shown[0].text.contains(QStringLiteral("文件夹不存在")), qPrintable(boxes.shown[0].text));
     QCOMPARE(m_box->Text(), QStringLiteral("abc"));
-    QCOMPARE(m_form->curpath(), path);
+    QCOMPARE(m_form->CurrentPath(), path);
 }
 
 void TstFaults::fileReplacedByFolder()
@@ -285,13 +285,13 @@ void TstFaults::closeWhileLoading()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.txt"));
     QVERIFY(WriteAll(path, QByteArray("00401000  MOV EAX,DWORD PTR DS:[ECX+4]   ; load\r\n").repeated(600000)));
-    m_program->CalculatorWindow().Show();
-    QPointer<Form1> form(m_form);
+    m_program->Calculator().Show();
+    QPointer<MainWindow> form(m_form);
     m_dialogs->open = ScriptedDialogs::Choose(path);
     bool closedDuringLoad = false;
     QTimer poll;
     connect(&poll, &QTimer::timeout, form, [&] {
-        if (form->findChild<QProgressDialog *>() && form->RichTextBox1()->IsLoading()) {
+        if (form->findChild<QProgressDialog *>() && form->Editor()->IsLoading()) {
             closedDuringLoad = true;
             poll.stop();
             form->close();
@@ -302,8 +302,8 @@ void TstFaults::closeWhileLoading()
     QTimer::singleShot(0, form, [this] { Trigger("open"); });
     QTRY_VERIFY_WITH_TIMEOUT(form.isNull(), 30000);
     QVERIFY(closedDuringLoad);
-    QCOMPARE(m_program->MainWindow(), nullptr);
-    QVERIFY(m_program->CalculatorWindow().Window() && m_program->CalculatorWindow().Window()->isVisible());
+    QCOMPARE(m_program->Main(), nullptr);
+    QVERIFY(m_program->Calculator().Window() && m_program->Calculator().Window()->isVisible());
 }
 
 QTEST_MAIN(TstFaults)

@@ -6,7 +6,7 @@
 
 #include "main_window/chinese_ui.h"
 #include "shared_ui/common_dialog.h"
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "main_window/program.h"
 #include "rich_text/rich_text_box.h"
 #include "tests/support/test_files.h"
@@ -278,7 +278,7 @@ private:
     QTemporaryDir m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     Program *m_program = nullptr;
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     RichTextBox *m_box = nullptr;
 };
 
@@ -301,7 +301,7 @@ void TstRealWidgets::init()
     QVERIFY(m_dir->isValid());
     m_program = new Program;
     m_form = m_program->Start();
-    m_box = m_form->RichTextBox1();
+    m_box = m_form->Editor();
 }
 
 void TstRealWidgets::cleanup()
@@ -552,7 +552,7 @@ void TstRealWidgets::plainTextSaveAsks()
     QVERIFY(WriteAll(path, QStringEncoder("GB18030").encode(QStringLiteral("旧"))));
     m_answers.Expect("QFileDialog", AnswerFile({kTextEntry, path}));
     Trigger("open");
-    QCOMPARE(m_form->curpath(), path);
+    QCOMPARE(m_form->CurrentPath(), path);
     m_box->Select(0, 1);
     m_box->SetSelColor(0x0000FF);
     const Question q{QStringLiteral("“%1”是以纯文本打开的，纯文本不能保存文档中的颜色，保存后这些都会丢失。\n是否仍然保存？").arg(path),

@@ -1,4 +1,4 @@
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "main_window/program.h"
 #include "document/document_files.h"
 #include "rich_text/rich_text_box.h"
@@ -69,7 +69,7 @@ private:
     QString Path(const QString &name) const { return m_dir->filePath(name); }
 
     Program *m_program = nullptr;
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     RichTextBox *m_box = nullptr;
     ScriptedDialogs *m_dialogs = nullptr;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -80,8 +80,8 @@ void TstDocumentCommands::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_program = new Program;
     m_form = m_program->Start();
-    m_box = m_form->RichTextBox1();
-    m_dialogs = Script(*m_form->cmdia1());
+    m_box = m_form->Editor();
+    m_dialogs = Script(*m_form->Dialog());
 }
 
 void TstDocumentCommands::cleanup()
@@ -157,7 +157,7 @@ void TstDocumentCommands::openSetsTitleAndCurpath()
              QStringLiteral("文本文件(*.txt)|*.txt |RTF文件(*.rtf)|*.rtf |所有文件(*.*)|*.*"));
     QCOMPARE(m_box->Text(), QStringLiteral("00401000  MOV EAX,1\r\n中文"));
     QCOMPARE(m_form->windowTitle(), kPrefix + path);
-    QCOMPARE(m_form->curpath(), path);
+    QCOMPARE(m_form->CurrentPath(), path);
 }
 
 // What the document gets besides its text before a Save.
@@ -322,7 +322,7 @@ void TstDocumentCommands::newForgetsTheOpenedFile()
     MessageBoxes boxes(MsgAnswer::Yes);
     Trigger("create");
     QCOMPARE(m_form->windowTitle(), kProduct);
-    QCOMPARE(m_form->curpath(), QString());
+    QCOMPARE(m_form->CurrentPath(), QString());
     m_box->SetSelText(QStringLiteral("second"));
     m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("second")), 1);
     Trigger("save");
@@ -372,7 +372,7 @@ void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
     m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("b.rtf")), 2);
     Trigger("saveas");
     QCOMPARE(m_form->windowTitle(), kPrefix + opened);
-    QCOMPARE(m_form->curpath(), opened);
+    QCOMPARE(m_form->CurrentPath(), opened);
     m_box->setPlainText(QStringLiteral("two"));
     Trigger("save");
     QCOMPARE(m_dialogs->saves, 1);
@@ -388,7 +388,7 @@ void TstDocumentCommands::saveWithoutOpenAsksEveryTime()
     QCOMPARE(m_dialogs->saves, 2);
     QVERIFY(QFile::exists(Path(QStringLiteral("n.TXT"))));
     QCOMPARE(m_form->windowTitle(), kProduct);
-    QCOMPARE(m_form->curpath(), QString());
+    QCOMPARE(m_form->CurrentPath(), QString());
 }
 
 void TstDocumentCommands::newAlwaysAsks()
@@ -439,7 +439,7 @@ void TstDocumentCommands::cancelOpenChangesNothing()
     m_dialogs->open = ScriptedDialogs::Cancel();
     Trigger("open");
     QCOMPARE(m_box->Text(), QStringLiteral("edited"));
-    QCOMPARE(m_form->curpath(), opened);
+    QCOMPARE(m_form->CurrentPath(), opened);
     QCOMPARE(m_form->windowTitle(), kPrefix + opened);
 }
 
@@ -487,7 +487,7 @@ void TstDocumentCommands::openFailure()
     QVERIFY2(boxes.shown[0].text.contains(reason), qPrintable(boxes.shown[0].text));
     QCOMPARE(m_box->Text(), QStringLiteral("untouched"));
     QCOMPARE(m_form->windowTitle(), kProduct);
-    QCOMPARE(m_form->curpath(), QString());
+    QCOMPARE(m_form->CurrentPath(), QString());
 }
 
 void TstDocumentCommands::saveFailure_data()

@@ -1,6 +1,6 @@
 #include "shared_ui/common_dialog.h"
 #include "shared_ui/font_dialog.h"
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "main_window/program.h"
 #include "rich_text/rich_text_box.h"
 #include "tests/support/test_dialogs.h"
@@ -156,7 +156,7 @@ private:
     }
 
     Program *m_program = nullptr;
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     RichTextBox *m_box = nullptr;
     ScriptedDialogs *m_dialogs = nullptr;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -169,8 +169,8 @@ void TstEditCommands::init()
     m_program = new Program;
     m_form = m_program->Start();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_box = m_form->RichTextBox1();
-    m_dialogs = Script(*m_form->cmdia1());
+    m_box = m_form->Editor();
+    m_dialogs = Script(*m_form->Dialog());
     m_flagsSeen = 0;
     QGuiApplication::clipboard()->clear();
 }
@@ -440,7 +440,7 @@ void TstEditCommands::insertPictureNothingChosen()
 {
     QFETCH(bool, confirm);
     // An earlier use left a valid picture's name in the shared dialog.
-    m_form->cmdia1()->FileName = confirm ? QString() : Bmp(QStringLiteral("old.bmp"), {3, 3}, Qt::black);
+    m_form->Dialog()->SetFileName(confirm ? QString() : Bmp(QStringLiteral("old.bmp"), {3, 3}, Qt::black));
     m_box->SetSelText(QStringLiteral("text"));
     MessageBoxes boxes;
     m_dialogs->open = [confirm](CommonDialog &) { return confirm; };
@@ -517,7 +517,7 @@ void TstEditCommands::fontOnSelection()
     Trigger("setfo");
 
     QCOMPARE(m_flagsSeen, 65793);
-    QCOMPARE(m_form->cmdia1()->Flags, 65793);
+    QCOMPARE(m_form->Dialog()->Flags, 65793);
     QCOMPARE(m_box->SelStart(), 6);
     QCOMPARE(m_box->SelLength(), 5);
     QVERIFY(m_box->hasFocus());
@@ -568,7 +568,7 @@ void TstEditCommands::fontCancelChangesNothing()
     QVERIFY(!f.hasProperty(QTextFormat::ForegroundBrush));
     QVERIFY(!f.hasProperty(QTextFormat::FontPointSize));
     QCOMPARE(FormatAt(*m_box, 2).fontWeight(), int(QFont::Bold));
-    CommonDialog *cd = m_form->cmdia1();
+    CommonDialog *cd = m_form->Dialog();
     QCOMPARE(cd->FontName, QStringLiteral("DejaVu Sans"));
     QCOMPARE(cd->FontSize, 16.0f);
     QVERIFY(cd->FontBold);

@@ -29,8 +29,8 @@ public:
     static Answer Choose(const QString &fileName, qint16 filterIndex = 1)
     {
         return [=](CommonDialog &d) {
-            d.FileName = fileName;
-            d.FilterIndex = filterIndex;
+            d.SetFileName(fileName);
+            d.SetFilterIndex(filterIndex);
             return true;
         };
     }

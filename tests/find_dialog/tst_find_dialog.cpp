@@ -1,4 +1,4 @@
-#include "find_dialog/form2.h"
+#include "find_dialog/find_dialog.h"
 
 #include "shared_ui/message_box.h"
 #include "rich_text/rich_text_box.h"
@@ -59,9 +59,9 @@ public:
             qFatal("no control %s", name);
         return c;
     }
-    QLineEdit *Text1() const { return Control<QLineEdit>("Text1"); }
-    QLineEdit *Text2() const { return Control<QLineEdit>("Text2"); }
-    QCheckBox *Check2() const { return Control<QCheckBox>("Check2"); }
+    QLineEdit *SearchField() const { return Control<QLineEdit>("Text1"); }
+    QLineEdit *ReplacementField() const { return Control<QLineEdit>("Text2"); }
+    QCheckBox *ReplaceBox() const { return Control<QCheckBox>("Check2"); }
 
     void Press(char button) const
     {
@@ -70,13 +70,13 @@ public:
     // Types the search text as a user would, key by key.
     void Type(const QString &what) const
     {
-        Text1()->clear();
-        QTest::keyClicks(Text1(), what);
+        SearchField()->clear();
+        QTest::keyClicks(SearchField(), what);
     }
 
     QWidget main;
     QPointer<RichTextBox> box;
-    Form2 form;
+    FindDialog form;
     QPointer<QWidget> window;
     QList<MsgRequest> messages;
 
@@ -88,7 +88,7 @@ private:
 
 Q_DECLARE_METATYPE(QVector<Step>)
 
-class TstForm2 : public QObject
+class TstFindDialog : public QObject
 {
     Q_OBJECT
 private slots:
@@ -110,7 +110,7 @@ private slots:
     void reopenKeepsPositionNotFields();
 };
 
-void TstForm2::design_data()
+void TstFindDialog::design_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
@@ -126,7 +126,7 @@ void TstForm2::design_data()
     QTest::newRow("Command2") << "Command2" << "继续" << QRect(296, 40, 73, 25);
 }
 
-void TstForm2::design()
+void TstFindDialog::design()
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
@@ -155,7 +155,7 @@ void TstForm2::design()
     }
 }
 
-void TstForm2::windowAndTabOrder()
+void TstFindDialog::windowAndTabOrder()
 {
     Rig rig;
     QCOMPARE(rig.window->windowTitle(), QStringLiteral("查找"));
@@ -167,18 +167,18 @@ void TstForm2::windowAndTabOrder()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
 
     QStringList chain;
-    QWidget *w = rig.Text1();
+    QWidget *w = rig.SearchField();
     for (int i = 0; i < 30; ++i) {   // the chain is a ring; labels sit in it but take no focus
         if (w->focusPolicy() & Qt::TabFocus)
             chain << w->objectName();
         w = w->nextInFocusChain();
-        if (w == rig.Text1())
+        if (w == rig.SearchField())
             break;
     }
     QCOMPARE(chain, (QStringList{"Text1", "Check1", "Check2", "Text2", "Command1", "Command2"}));
 }
 
-void TstForm2::presses_data()
+void TstFindDialog::presses_data()
 {
     QTest::addColumn<QString>("doc");
     QTest::addColumn<QString>("what");
@@ -227,7 +227,7 @@ void TstForm2::presses_data()
         << QVector<Step>{{'1', -1, 1, 1, "abc"}};
 }
 
-void TstForm2::presses()
+void TstFindDialog::presses()
 {
     QFETCH(QString, doc);
     QFETCH(QString, what);
@@ -238,17 +238,17 @@ void TstForm2::presses()
     rig.box->setPlainText(doc);
     rig.box->Select(1, 1);
     rig.Type(what);
-    QCOMPARE(rig.form.findPos, 0);
-    rig.Text2()->setText(with);
+    QCOMPARE(rig.form.FindPos(), 0);
+    rig.ReplacementField()->setText(with);
     if (replace)
-        QTest::mouseClick(rig.Check2(), Qt::LeftButton, {}, QPoint(5, 12));
-    QCOMPARE(rig.Check2()->isChecked(), replace);
+        QTest::mouseClick(rig.ReplaceBox(), Qt::LeftButton, {}, QPoint(5, 12));
+    QCOMPARE(rig.ReplaceBox()->isChecked(), replace);
 
     for (int i = 0; i < steps.size(); ++i) {
         const Step &s = steps.at(i);
         rig.Press(s.button);
         const QByteArray at = "after press " + QByteArray::number(i + 1);
-        QVERIFY2(rig.form.findPos == s.findPos, at + ": findPos " + QByteArray::number(rig.form.findPos));
+        QVERIFY2(rig.form.FindPos() == s.findPos, at + ": findPos " + QByteArray::number(rig.form.FindPos()));
         QVERIFY2(rig.box->SelStart() == s.selStart, at + ": SelStart " + QByteArray::number(rig.box->SelStart()));
         QVERIFY2(rig.box->SelLength() == s.selLength, at + ": SelLength " + QByteArray::number(rig.box->SelLength()));
         QVERIFY2(rig.box->Text() == CrLf(s.text), at + ": text " + rig.box->Text().toUtf8());
@@ -256,7 +256,7 @@ void TstForm2::presses()
     QVERIFY(rig.messages.isEmpty());
 }
 
-void TstForm2::emptySearchText_data()
+void TstFindDialog::emptySearchText_data()
 {
     QTest::addColumn<char>("button");
     QTest::addColumn<bool>("replace");
@@ -266,28 +266,28 @@ void TstForm2::emptySearchText_data()
     QTest::newRow("继续, box ticked") << '2' << true;
 }
 
-void TstForm2::emptySearchText()
+void TstFindDialog::emptySearchText()
 {
     QFETCH(char, button);
     QFETCH(bool, replace);
     Rig rig;
     rig.box->setPlainText(QStringLiteral("abc abc"));
     rig.box->Select(2, 3);
-    rig.Check2()->setChecked(replace);
-    rig.Text2()->setText(QStringLiteral("x"));
-    rig.form.findPos = 4;
+    rig.ReplaceBox()->setChecked(replace);
+    rig.ReplacementField()->setText(QStringLiteral("x"));
+    rig.form.SetFindPos(4);
     rig.Press(button);
     QCOMPARE(rig.messages.size(), 1);
     QCOMPARE(rig.messages[0].text, QStringLiteral("请输入要查找的内容"));
     QCOMPARE(rig.messages[0].title, QStringLiteral("提示"));
     QCOMPARE(rig.messages[0].buttons, MsgButtons::Ok);
-    QCOMPARE(rig.form.findPos, 4);
+    QCOMPARE(rig.form.FindPos(), 4);
     QCOMPARE(rig.box->SelStart(), 2);
     QCOMPARE(rig.box->SelLength(), 3);
     QCOMPARE(rig.box->Text(), QStringLiteral("abc abc"));
 }
 
-void TstForm2::editingSearchTextRestarts_data()
+void TstFindDialog::editingSearchTextRestarts_data()
 {
     QTest::addColumn<QString>("edit");
     QTest::newRow("same text typed again") << "retype";
@@ -295,7 +295,7 @@ void TstForm2::editingSearchTextRestarts_data()
     QTest::newRow("text set by code") << "set";
 }
 
-void TstForm2::editingSearchTextRestarts()
+void TstFindDialog::editingSearchTextRestarts()
 {
     QFETCH(QString, edit);
     Rig rig;
@@ -303,41 +303,41 @@ void TstForm2::editingSearchTextRestarts()
     rig.Type(QStringLiteral("ab"));
     rig.Press('1');
     rig.Press('2');
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     if (edit == QLatin1String("retype")) {
         rig.Type(QStringLiteral("ab"));
     } else if (edit == QLatin1String("backspace")) {
-        QTest::keyClick(rig.Text1(), Qt::Key_End);
-        QTest::keyClick(rig.Text1(), Qt::Key_Backspace);
-        QTest::keyClicks(rig.Text1(), QStringLiteral("b"));
+        QTest::keyClick(rig.SearchField(), Qt::Key_End);
+        QTest::keyClick(rig.SearchField(), Qt::Key_Backspace);
+        QTest::keyClicks(rig.SearchField(), QStringLiteral("b"));
     } else {
-        rig.Text1()->setText(QStringLiteral("AB"));
+        rig.SearchField()->setText(QStringLiteral("AB"));
     }
-    QCOMPARE(rig.form.findPos, 0);
+    QCOMPARE(rig.form.FindPos(), 0);
     rig.Press('2');
-    QCOMPARE(rig.form.findPos, 3);   // from 0 + 2, not from 3 + 2
+    QCOMPARE(rig.form.FindPos(), 3);   // from 0 + 2, not from 3 + 2
 }
 
-void TstForm2::documentEditsDoNotShiftPosition()
+void TstFindDialog::documentEditsDoNotShiftPosition()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab ab"));
     rig.Type(QStringLiteral("ab"));
     rig.Press('1');
     rig.Press('2');
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     rig.box->SetSelStart(0);
     rig.box->SetSelText(QStringLiteral("xx"));   // now "xxab ab ab"
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     rig.Press('2');                              // from 5
-    QCOMPARE(rig.form.findPos, 5);
+    QCOMPARE(rig.form.FindPos(), 5);
     rig.box->Select(0, 5);
     rig.box->SetSelText(QString());             // now " ab ab"
     rig.Press('1');                              // from 5, past the last "ab" at 4
-    QCOMPARE(rig.form.findPos, -1);
+    QCOMPARE(rig.form.FindPos(), -1);
 }
 
-void TstForm2::searchingFocusesEditor()
+void TstFindDialog::searchingFocusesEditor()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("Mov eax, MOV ebx"));
@@ -350,13 +350,13 @@ void TstForm2::searchingFocusesEditor()
     QCOMPARE(rig.box->SelText(), QStringLiteral("Mov"));
 }
 
-void TstForm2::replacementIsOneUndoStep()
+void TstFindDialog::replacementIsOneUndoStep()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab"));
     rig.Type(QStringLiteral("ab"));
-    rig.Text2()->setText(QStringLiteral("xyz"));
-    rig.Check2()->setChecked(true);
+    rig.ReplacementField()->setText(QStringLiteral("xyz"));
+    rig.ReplaceBox()->setChecked(true);
     rig.Press('1');
     rig.Press('2');
     QCOMPARE(rig.box->Text(), QStringLiteral("xyz xyz"));
@@ -366,21 +366,21 @@ void TstForm2::replacementIsOneUndoStep()
     QCOMPARE(rig.box->Text(), QStringLiteral("ab ab"));
 }
 
-void TstForm2::enterInFieldDoesNothing()
+void TstFindDialog::enterInFieldDoesNothing()
 {
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab"));
     rig.Type(QStringLiteral("ab"));
-    rig.Text2()->setText(QStringLiteral("xyz"));
-    rig.Check2()->setChecked(true);
-    rig.form.findPos = 3;
-    QTest::keyClick(rig.Text1(), Qt::Key_Return);
-    QTest::keyClick(rig.Text2(), Qt::Key_Enter);
-    QCOMPARE(rig.form.findPos, 3);
+    rig.ReplacementField()->setText(QStringLiteral("xyz"));
+    rig.ReplaceBox()->setChecked(true);
+    rig.form.SetFindPos(3);
+    QTest::keyClick(rig.SearchField(), Qt::Key_Return);
+    QTest::keyClick(rig.ReplacementField(), Qt::Key_Enter);
+    QCOMPARE(rig.form.FindPos(), 3);
     QCOMPARE(rig.box->Text(), QStringLiteral("ab ab"));
 }
 
-void TstForm2::mainWindowClosed_data()
+void TstFindDialog::mainWindowClosed_data()
 {
     QTest::addColumn<char>("button");
     QTest::addColumn<QString>("what");
@@ -390,31 +390,31 @@ void TstForm2::mainWindowClosed_data()
     QTest::newRow("继续, empty text") << '2' << "";
 }
 
-void TstForm2::mainWindowClosed()
+void TstFindDialog::mainWindowClosed()
 {
     QFETCH(char, button);
     QFETCH(QString, what);
     Rig rig;
     rig.box->setPlainText(QStringLiteral("ab ab"));
     rig.Type(what);
-    rig.Text2()->setText(QStringLiteral("xyz"));
-    rig.Check2()->setChecked(true);
-    rig.form.findPos = 3;
+    rig.ReplacementField()->setText(QStringLiteral("xyz"));
+    rig.ReplaceBox()->setChecked(true);
+    rig.form.SetFindPos(3);
     delete rig.box.data();
     QVERIFY(rig.box.isNull());
     rig.Press(button);
-    QCOMPARE(rig.form.findPos, 3);
+    QCOMPARE(rig.form.FindPos(), 3);
     QVERIFY(rig.messages.isEmpty());
     QVERIFY(rig.window->isVisible());
 }
 
-void TstForm2::reopenKeepsPositionNotFields()
+void TstFindDialog::reopenKeepsPositionNotFields()
 {
     RichTextBox box;
     box.setPlainText(QStringLiteral("ab ab ab"));
-    SecondaryWindow holder([&box] { return std::make_unique<Form2>([&box] { return &box; }); });
+    SecondaryWindow holder([&box] { return std::make_unique<FindDialog>([&box] { return &box; }); });
     holder.Show();
-    auto *form = static_cast<Form2 *>(holder.Form());
+    auto *form = static_cast<FindDialog *>(holder.Form());
     QPointer<QWidget> first = holder.Window();
     auto control = [&holder](const char *name) { return holder.Window()->findChild<QWidget *>(QLatin1String(name)); };
     QTest::keyClicks(control("Text1"), QStringLiteral("ab"));
@@ -422,14 +422,14 @@ void TstForm2::reopenKeepsPositionNotFields()
     qobject_cast<QCheckBox *>(control("Check2"))->setChecked(true);
     QTest::mouseClick(control("Command1"), Qt::LeftButton);
     QTest::mouseClick(control("Command2"), Qt::LeftButton);
-    QCOMPARE(form->findPos, 3);
+    QCOMPARE(form->FindPos(), 3);
     QCOMPARE(box.Text(), QStringLiteral("zz zz ab"));
 
     first->close();
     QTRY_VERIFY(first.isNull());
     holder.Show();
     QCOMPARE(holder.Form(), form);
-    QCOMPARE(form->findPos, 3);
+    QCOMPARE(form->FindPos(), 3);
     QCOMPARE(qobject_cast<QLineEdit *>(control("Text1"))->text(), QString());
     QCOMPARE(qobject_cast<QLineEdit *>(control("Text2"))->text(), QString());
     QVERIFY(!qobject_cast<QCheckBox *>(control("Check2"))->isChecked());
@@ -438,11 +438,11 @@ void TstForm2::reopenKeepsPositionNotFields()
     // The new controls drive the same position: setting the search text by
     // code, as the design's empty field does not, still starts afresh.
     qobject_cast<QLineEdit *>(control("Text1"))->setText(QStringLiteral("ab"));
-    QCOMPARE(form->findPos, 0);
+    QCOMPARE(form->FindPos(), 0);
     QTest::mouseClick(control("Command2"), Qt::LeftButton);
-    QCOMPARE(form->findPos, 6);
+    QCOMPARE(form->FindPos(), 6);
     QCOMPARE(box.Text(), QStringLiteral("zz zz ab"));   // replacement box unticked now
 }
 
-QTEST_MAIN(TstForm2)
-#include "tst_form2.moc"
+QTEST_MAIN(TstFindDialog)
+#include "tst_find_dialog.moc"

@@ -1,5 +1,5 @@
 #include "shared_ui/common_dialog.h"
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 #include "main_window/program.h"
 #include "rich_text/rich_text_box.h"
 #include "shared_ui/secondary_window.h"
@@ -12,7 +12,7 @@
 
 using namespace lumora;
 
-class TstForm1 : public QObject
+class TstMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -35,24 +35,24 @@ private slots:
 
 private:
     Program *m_program = nullptr;
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
 };
 
-void TstForm1::init()
+void TstMainWindow::init()
 {
     m_program = new Program;
     m_form = m_program->Start();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
 
-void TstForm1::cleanup()
+void TstMainWindow::cleanup()
 {
     delete m_program;
     m_program = nullptr;
     m_form = nullptr;
 }
 
-void TstForm1::titleAndPlacement()
+void TstMainWindow::titleAndPlacement()
 {
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Lumora记事本加强版"));
     QCOMPARE(m_form->pos(), QPoint(285, 113));
@@ -60,10 +60,10 @@ void TstForm1::titleAndPlacement()
     QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(m_form->windowFlags() & Qt::WindowMaximizeButtonHint);
     QCOMPARE(m_form->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
-    QCOMPARE(m_form->curpath(), QString());
+    QCOMPARE(m_form->CurrentPath(), QString());
 }
 
-void TstForm1::menuTree_data()
+void TstMainWindow::menuTree_data()
 {
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QString>("menuCaption");
@@ -79,7 +79,7 @@ void TstForm1::menuTree_data()
     QTest::newRow("abv") << "abv" << "关于" << QStringList{"about"} << QStringList{"关于"};
 }
 
-void TstForm1::menuTree()
+void TstMainWindow::menuTree()
 {
     QFETCH(QString, menu);
     QFETCH(QString, menuCaption);
@@ -100,7 +100,7 @@ void TstForm1::menuTree()
     }
 }
 
-void TstForm1::menusInOrder()
+void TstMainWindow::menusInOrder()
 {
     QStringList names;
     for (QAction *a : m_form->menuBar()->actions())
@@ -109,7 +109,7 @@ void TstForm1::menusInOrder()
     QVERIFY(m_form->MenuItem(QStringLiteral("autoendl"))->isChecked());
 }
 
-void TstForm1::noShortcutsAllEnabled()
+void TstMainWindow::noShortcutsAllEnabled()
 {
     for (QAction *a : m_form->menuBar()->findChildren<QAction *>()) {
         QVERIFY2(a->shortcuts().isEmpty(), qPrintable(a->objectName()));
@@ -117,9 +117,9 @@ void TstForm1::noShortcutsAllEnabled()
     }
 }
 
-void TstForm1::editingAreaFillsClient()
+void TstMainWindow::editingAreaFillsClient()
 {
-    RichTextBox *box = m_form->RichTextBox1();
+    RichTextBox *box = m_form->Editor();
     QCOMPARE(box->parentWidget(), m_form->centralWidget());
     QCOMPARE(box->geometry(), QRect(0, 0, 825, 553));
     QCOMPARE(box->Text(), QString());
@@ -127,50 +127,50 @@ void TstForm1::editingAreaFillsClient()
     QCOMPARE(QApplication::focusWidget(), box);
 }
 
-void TstForm1::geometryRecord()
+void TstMainWindow::geometryRecord()
 {
-    QCOMPARE(m_form->RichTextBox1()->property("Tag").toString(), QStringLiteral("0 0 12375 8295 "));
+    QCOMPARE(m_form->Editor()->property("Tag").toString(), QStringLiteral("0 0 12375 8295 "));
     QCOMPARE(m_form->Reference().RefWidth, 12375);
     QCOMPARE(m_form->Reference().RefHeight, 8295);
-    QVERIFY(!m_form->cmdia1()->property("Tag").isValid());
+    QVERIFY(!m_form->Dialog()->property("Tag").isValid());
     QVERIFY(m_form->MenuItem(QStringLiteral("create"))->property("Tag").toString().isEmpty());
 }
 
-void TstForm1::doubleWidth()
+void TstMainWindow::doubleWidth()
 {
     const QSize client = m_form->centralWidget()->size();
     m_form->resize(m_form->width() + client.width(), m_form->height());
     QTRY_COMPARE(m_form->centralWidget()->width(), 1650);
-    QCOMPARE(m_form->RichTextBox1()->geometry(), QRect(QPoint(0, 0), m_form->centralWidget()->size()));
-    QCOMPARE(m_form->RichTextBox1()->height(), 553);
+    QCOMPARE(m_form->Editor()->geometry(), QRect(QPoint(0, 0), m_form->centralWidget()->size()));
+    QCOMPARE(m_form->Editor()->height(), 553);
 }
 
-void TstForm1::minimiseAndRestore()
+void TstMainWindow::minimiseAndRestore()
 {
     m_form->showMinimized();
     QTRY_VERIFY(m_form->isMinimized());
-    QCOMPARE(m_form->RichTextBox1()->size(), QSize(0, 0));
+    QCOMPARE(m_form->Editor()->size(), QSize(0, 0));
     m_form->showNormal();
     QTRY_VERIFY(!m_form->isMinimized());
-    QCOMPARE(m_form->RichTextBox1()->geometry(), QRect(QPoint(0, 0), m_form->centralWidget()->size()));
-    QCOMPARE(m_form->RichTextBox1()->size(), QSize(825, 553));
+    QCOMPARE(m_form->Editor()->geometry(), QRect(QPoint(0, 0), m_form->centralWidget()->size()));
+    QCOMPARE(m_form->Editor()->size(), QSize(825, 553));
 }
 
-void TstForm1::maximiseAndRestore()
+void TstMainWindow::maximiseAndRestore()
 {
     m_form->showMaximized();
     QTRY_VERIFY(m_form->isMaximized());
     QTRY_VERIFY(m_form->centralWidget()->size() != QSize(825, 553));
-    QCOMPARE(m_form->RichTextBox1()->geometry(), QRect(QPoint(0, 0), m_form->centralWidget()->size()));
+    QCOMPARE(m_form->Editor()->geometry(), QRect(QPoint(0, 0), m_form->centralWidget()->size()));
     m_form->showNormal();
     QTRY_COMPARE(m_form->centralWidget()->size(), QSize(825, 553));
-    QCOMPARE(m_form->RichTextBox1()->geometry(), QRect(0, 0, 825, 553));
+    QCOMPARE(m_form->Editor()->geometry(), QRect(0, 0, 825, 553));
 }
 
-void TstForm1::aboutWindow()
+void TstMainWindow::aboutWindow()
 {
     m_form->MenuItem(QStringLiteral("about"))->trigger();
-    QWidget *about = m_program->AboutWindow().Window();
+    QWidget *about = m_program->About().Window();
     QVERIFY(about && about->isVisible());
     QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
     QCOMPARE(about->size(), QSize(312, 58));
@@ -187,14 +187,14 @@ void TstForm1::aboutWindow()
     QVERIFY(l1->wordWrap() && l2->wordWrap());
 }
 
-void TstForm1::aboutTwiceIsOneWindow()
+void TstMainWindow::aboutTwiceIsOneWindow()
 {
     m_form->MenuItem(QStringLiteral("about"))->trigger();
-    QWidget *about = m_program->AboutWindow().Window();
+    QWidget *about = m_program->About().Window();
     m_form->activateWindow();
     QTRY_VERIFY(m_form->isActiveWindow());
     m_form->MenuItem(QStringLiteral("about"))->trigger();
-    QCOMPARE(m_program->AboutWindow().Window(), about);
+    QCOMPARE(m_program->About().Window(), about);
     QTRY_VERIFY(about->isActiveWindow());
     int abouts = 0;
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -202,12 +202,12 @@ void TstForm1::aboutTwiceIsOneWindow()
     QCOMPARE(abouts, 1);
 }
 
-void TstForm1::editorUsableWithSecondaryOpen()
+void TstMainWindow::editorUsableWithSecondaryOpen()
 {
     m_form->MenuItem(QStringLiteral("about"))->trigger();
     m_form->MenuItem(QStringLiteral("find"))->trigger();
     m_form->MenuItem(QStringLiteral("crackcale"))->trigger();
-    RichTextBox *box = m_form->RichTextBox1();
+    RichTextBox *box = m_form->Editor();
     box->SetFocus();
     QTRY_VERIFY(m_form->isActiveWindow());
     QTest::keyClicks(box, QStringLiteral("mov eax"));
@@ -215,16 +215,16 @@ void TstForm1::editorUsableWithSecondaryOpen()
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Lumora记事本加强版"));
 }
 
-void TstForm1::closingMainLeavesOthersOpen()
+void TstMainWindow::closingMainLeavesOthersOpen()
 {
     m_form->MenuItem(QStringLiteral("about"))->trigger();
-    QWidget *about = m_program->AboutWindow().Window();
+    QWidget *about = m_program->About().Window();
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
     m_form->close();
-    QTRY_VERIFY(!m_program->MainWindow());
+    QTRY_VERIFY(!m_program->Main());
     QVERIFY(about->isVisible());
     QCOMPARE(lastClosed.count(), 0);
 }
 
-QTEST_MAIN(TstForm1)
-#include "tst_form1.moc"
+QTEST_MAIN(TstMainWindow)
+#include "tst_main_window.moc"

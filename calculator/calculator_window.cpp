@@ -1,4 +1,4 @@
-#include "calculator/form3.h"
+#include "calculator/calculator_window.h"
 
 #include "calculator/refusal_notice.h"
 
@@ -49,42 +49,42 @@ QLabel *AddLabel(QWidget *parent, const char *name, const QString &caption, cons
 // The controls that take the focus, in their tab order.
 struct Controls
 {
-    QLineEdit *text1, *text2;
-    QPushButton *command1, *command2;
-    QRadioButton *option1, *option2;
-    QLineEdit *text3, *text4, *text5;
-    QPushButton *command3, *command4, *command5, *command6;
+    QLineEdit *decimalField, *hexField;
+    QPushButton *toHex, *toDecimal;
+    QRadioButton *decimalOption, *hexOption;
+    QLineEdit *operand1Field, *operand2Field, *resultField;
+    QPushButton *add, *subtract, *multiply, *divide;
 };
 
 // Upper group: mode, the two operands, the result and the operation buttons.
-void BuildFrame2(QWidget *window, Controls &c)
+void BuildOperationGroup(QWidget *window, Controls &c)
 {
     auto *frame = Add<QGroupBox>(window, "Frame2", Twips(120, 120, 5895, 2175));
-    c.option1 = AddCaptioned<QRadioButton>(frame, "Option1", QStringLiteral("十进制"), Twips(120, 240, 1095, 255));
-    c.option2 = AddCaptioned<QRadioButton>(frame, "Option2", QStringLiteral("十六进制"), Twips(1440, 240, 1095, 255));
-    c.option2->setChecked(true);
+    c.decimalOption = AddCaptioned<QRadioButton>(frame, "Option1", QStringLiteral("十进制"), Twips(120, 240, 1095, 255));
+    c.hexOption = AddCaptioned<QRadioButton>(frame, "Option2", QStringLiteral("十六进制"), Twips(1440, 240, 1095, 255));
+    c.hexOption->setChecked(true);
     AddLabel(frame, "Label3", QStringLiteral("元素1"), Twips(360, 765, 735, 255));
-    c.text3 = Add<QLineEdit>(frame, "Text3", Twips(840, 720, 3255, 270));
+    c.operand1Field = Add<QLineEdit>(frame, "Text3", Twips(840, 720, 3255, 270));
     AddLabel(frame, "Label5", QStringLiteral("元素2"), Twips(360, 1245, 735, 255));
-    c.text4 = Add<QLineEdit>(frame, "Text4", Twips(840, 1200, 3255, 270));
+    c.operand2Field = Add<QLineEdit>(frame, "Text4", Twips(840, 1200, 3255, 270));
     AddLabel(frame, "Label4", QStringLiteral("结果"), Twips(360, 1725, 735, 255));
-    c.text5 = Add<QLineEdit>(frame, "Text5", Twips(840, 1680, 3255, 270));
-    c.command3 = AddCaptioned<QPushButton>(frame, "Command3", QStringLiteral("相加"), Twips(4320, 240, 1335, 375));
-    c.command4 = AddCaptioned<QPushButton>(frame, "Command4", QStringLiteral("相减"), Twips(4320, 720, 1335, 375));
-    c.command5 = AddCaptioned<QPushButton>(frame, "Command5", QStringLiteral("相乘"), Twips(4320, 1200, 1335, 375));
-    c.command6 = AddCaptioned<QPushButton>(frame, "Command6", QStringLiteral("相除"), Twips(4320, 1680, 1335, 375));
+    c.resultField = Add<QLineEdit>(frame, "Text5", Twips(840, 1680, 3255, 270));
+    c.add = AddCaptioned<QPushButton>(frame, "Command3", QStringLiteral("相加"), Twips(4320, 240, 1335, 375));
+    c.subtract = AddCaptioned<QPushButton>(frame, "Command4", QStringLiteral("相减"), Twips(4320, 720, 1335, 375));
+    c.multiply = AddCaptioned<QPushButton>(frame, "Command5", QStringLiteral("相乘"), Twips(4320, 1200, 1335, 375));
+    c.divide = AddCaptioned<QPushButton>(frame, "Command6", QStringLiteral("相除"), Twips(4320, 1680, 1335, 375));
 }
 
 // Lower group: the conversion between the two bases.
-void BuildFrame1(QWidget *window, Controls &c)
+void BuildConversionGroup(QWidget *window, Controls &c)
 {
     auto *frame = Add<QGroupBox>(window, "Frame1", Twips(120, 2520, 5895, 1815));
     AddLabel(frame, "Label1", QStringLiteral("十进制数"), Twips(120, 360, 975, 255));
-    c.text1 = Add<QLineEdit>(frame, "Text1", Twips(1080, 290, 4695, 300));
+    c.decimalField = Add<QLineEdit>(frame, "Text1", Twips(1080, 290, 4695, 300));
     AddLabel(frame, "Label2", QStringLiteral("十六进制数"), Twips(120, 1005, 975, 255));
-    c.text2 = Add<QLineEdit>(frame, "Text2", Twips(1080, 960, 4695, 300));
-    c.command1 = AddCaptioned<QPushButton>(frame, "Command1", QStringLiteral("十转十六"), Twips(120, 1320, 855, 375));
-    c.command2 = AddCaptioned<QPushButton>(frame, "Command2", QStringLiteral("十六转十"), Twips(4920, 1320, 855, 375));
+    c.hexField = Add<QLineEdit>(frame, "Text2", Twips(1080, 960, 4695, 300));
+    c.toHex = AddCaptioned<QPushButton>(frame, "Command1", QStringLiteral("十转十六"), Twips(120, 1320, 855, 375));
+    c.toDecimal = AddCaptioned<QPushButton>(frame, "Command2", QStringLiteral("十六转十"), Twips(4920, 1320, 855, 375));
 }
 
 // The option group is one tab stop, at its selected button, as the design's
@@ -124,15 +124,16 @@ private:
 
 void SetTabOrder(const Controls &c)
 {
-    QWidget *const order[] = {c.text1, c.text2, c.command1, c.command2, c.option1, c.option2, c.text3,
-                              c.text4, c.text5, c.command3, c.command4, c.command5, c.command6};
+    QWidget *const order[] = {c.decimalField, c.hexField, c.toHex, c.toDecimal, c.decimalOption,
+                              c.hexOption, c.operand1Field, c.operand2Field, c.resultField, c.add,
+                              c.subtract, c.multiply, c.divide};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 } // namespace
 
-QWidget *Form3::CreateFromDesign()
+QWidget *CalculatorWindow::CreateFromDesign()
 {
     // Fixed border, minimise and close but no maximise; the window system
     // chooses where it appears.
@@ -144,92 +145,92 @@ QWidget *Form3::CreateFromDesign()
     w->setFixedSize(411, 302);
 
     Controls c{};
-    BuildFrame2(w, c);
-    BuildFrame1(w, c);
+    BuildOperationGroup(w, c);
+    BuildConversionGroup(w, c);
     SetTabOrder(c);
-    new OptionGroupTabStop({c.option1, c.option2}, w);
-    c.text1->setFocus(Qt::OtherFocusReason);
+    new OptionGroupTabStop({c.decimalOption, c.hexOption}, w);
+    c.decimalField->setFocus(Qt::OtherFocusReason);
 
-    connect(c.command1, &QPushButton::clicked, this, &Form3::Command1_Click);
-    connect(c.command2, &QPushButton::clicked, this, &Form3::Command2_Click);
-    connect(c.command3, &QPushButton::clicked, this, &Form3::Command3_Click);
-    connect(c.command4, &QPushButton::clicked, this, &Form3::Command4_Click);
-    connect(c.command5, &QPushButton::clicked, this, &Form3::Command5_Click);
-    connect(c.command6, &QPushButton::clicked, this, &Form3::Command6_Click);
+    connect(c.toHex, &QPushButton::clicked, this, &CalculatorWindow::DecimalToHex);
+    connect(c.toDecimal, &QPushButton::clicked, this, &CalculatorWindow::HexToDecimal);
+    connect(c.add, &QPushButton::clicked, this, &CalculatorWindow::Add);
+    connect(c.subtract, &QPushButton::clicked, this, &CalculatorWindow::Subtract);
+    connect(c.multiply, &QPushButton::clicked, this, &CalculatorWindow::Multiply);
+    connect(c.divide, &QPushButton::clicked, this, &CalculatorWindow::Divide);
 
     m_window = w;
-    m_text1 = c.text1;
-    m_text2 = c.text2;
-    m_text3 = c.text3;
-    m_text4 = c.text4;
-    m_text5 = c.text5;
-    m_option2 = c.option2;
+    m_decimalField = c.decimalField;
+    m_hexField = c.hexField;
+    m_operand1Field = c.operand1Field;
+    m_operand2Field = c.operand2Field;
+    m_resultField = c.resultField;
+    m_hexOption = c.hexOption;
     m_notice = new RefusalNotice(w);
     return w;
 }
 
-void Form3::Command1_Click()
+void CalculatorWindow::DecimalToHex()
 {
-    if (!m_text1 || !m_text2)
+    if (!m_decimalField || !m_hexField)
         return;
-    const Outcome hex = DecimalToHexadecimal(m_text1->text());
-    if (!hex.ok()) {
-        Refuse(m_text1, hex.refusal);
+    const Outcome hex = DecimalToHexadecimal(m_decimalField->text());
+    if (!hex.Ok()) {
+        Refuse(m_decimalField, hex.refusal);
         return;
     }
-    m_text2->setText(hex.text);
+    m_hexField->setText(hex.text);
 }
 
-void Form3::Command2_Click()
+void CalculatorWindow::HexToDecimal()
 {
-    if (!m_text1 || !m_text2)
+    if (!m_decimalField || !m_hexField)
         return;
-    m_text1->setText(HexadecimalToDecimal(m_text2->text()));
+    m_decimalField->setText(HexadecimalToDecimal(m_hexField->text()));
 }
 
-void Form3::Command3_Click()
+void CalculatorWindow::Add()
 {
     Operate(Operation::Add);
 }
 
-void Form3::Command4_Click()
+void CalculatorWindow::Subtract()
 {
     Operate(Operation::Subtract);
 }
 
-void Form3::Command5_Click()
+void CalculatorWindow::Multiply()
 {
     Operate(Operation::Multiply);
 }
 
-void Form3::Command6_Click()
+void CalculatorWindow::Divide()
 {
     Operate(Operation::Divide);
 }
 
-void Form3::Operate(Operation op)
+void CalculatorWindow::Operate(Operation op)
 {
-    if (!m_text3 || !m_text4 || !m_text5 || !m_option2)
+    if (!m_operand1Field || !m_operand2Field || !m_resultField || !m_hexOption)
         return;
-    const Mode mode = m_option2->isChecked() ? Mode::Hexadecimal : Mode::Decimal;
-    const Calculation result = Calculate(mode, op, m_text3->text(), m_text4->text());
+    const Mode mode = m_hexOption->isChecked() ? Mode::Hexadecimal : Mode::Decimal;
+    const Calculation result = Calculate(mode, op, m_operand1Field->text(), m_operand2Field->text());
     switch (result.culprit) {
     case Culprit::None:
-        m_text5->setText(result.outcome.text);
+        m_resultField->setText(result.outcome.text);
         return;
     case Culprit::Operand1:
-        Refuse(m_text3, result.outcome.refusal);
+        Refuse(m_operand1Field, result.outcome.refusal);
         return;
     case Culprit::Operand2:
-        Refuse(m_text4, result.outcome.refusal);
+        Refuse(m_operand2Field, result.outcome.refusal);
         return;
     case Culprit::Result:
-        Refuse(m_text5, result.outcome.refusal);
+        Refuse(m_resultField, result.outcome.refusal);
         return;
     }
 }
 
-void Form3::Refuse(QLineEdit *field, Refusal why)
+void CalculatorWindow::Refuse(QLineEdit *field, Refusal why)
 {
     QApplication::beep();
     if (m_notice)

@@ -1,4 +1,4 @@
-#include "find_dialog/form2.h"
+#include "find_dialog/find_dialog.h"
 
 #include "shared_ui/fonts.h"
 #include "shared_ui/message_box.h"
@@ -67,7 +67,7 @@ QPushButton *AddButton(QWidget *w, const char *name, const QString &caption, con
     return button;
 }
 
-// findPos + length without signed overflow: a sum past the largest position
+// m_findPos + length without signed overflow: a sum past the largest position
 // stays there, which finds nothing, instead of wrapping to a negative start.
 qint32 AddClamped(qint32 pos, qsizetype length)
 {
@@ -77,9 +77,9 @@ qint32 AddClamped(qint32 pos, qsizetype length)
 
 } // namespace
 
-Form2::Form2(std::function<RichTextBox *()> editor) : m_editor(std::move(editor)) {}
+FindDialog::FindDialog(std::function<RichTextBox *()> editor) : m_editor(std::move(editor)) {}
 
-QWidget *Form2::CreateFromDesign()
+QWidget *FindDialog::CreateFromDesign()
 {
     // A fixed-size tool window with only a close box; the window system
     // chooses where it appears.
@@ -90,77 +90,77 @@ QWidget *Form2::CreateFromDesign()
     w->setFixedSize(377, 107);
 
     AddLabel(w, "Label1", QStringLiteral("请输入要查找的内容"), QRect(8, 16, 113, 25));
-    QLineEdit *text1 = AddField(w, "Text1", QRect(120, 8, 249, 25));
-    QCheckBox *check1 = AddCheck(w, "Check1", QStringLiteral("不区分大小写"), QRect(8, 40, 97, 25));
-    check1->setEnabled(false);   // the search ignores case whatever this says
-    QCheckBox *check2 = AddCheck(w, "Check2", QStringLiteral("自动替换"), QRect(120, 40, 97, 25));
+    QLineEdit *searchField = AddField(w, "Text1", QRect(120, 8, 249, 25));
+    QCheckBox *ignoreCaseBox = AddCheck(w, "Check1", QStringLiteral("不区分大小写"), QRect(8, 40, 97, 25));
+    ignoreCaseBox->setEnabled(false);   // the search ignores case whatever this says
+    QCheckBox *replaceBox = AddCheck(w, "Check2", QStringLiteral("自动替换"), QRect(120, 40, 97, 25));
     AddLabel(w, "Label2", QStringLiteral("替换内容"), QRect(8, 80, 89, 17));
-    QLineEdit *text2 = AddField(w, "Text2", QRect(64, 72, 305, 25));
-    QPushButton *command1 = AddButton(w, "Command1", QStringLiteral("查找"), QRect(208, 40, 73, 25));
-    QPushButton *command2 = AddButton(w, "Command2", QStringLiteral("继续"), QRect(296, 40, 73, 25));
+    QLineEdit *replacementField = AddField(w, "Text2", QRect(64, 72, 305, 25));
+    QPushButton *findButton = AddButton(w, "Command1", QStringLiteral("查找"), QRect(208, 40, 73, 25));
+    QPushButton *nextButton = AddButton(w, "Command2", QStringLiteral("继续"), QRect(296, 40, 73, 25));
 
-    QWidget::setTabOrder(text1, check1);
-    QWidget::setTabOrder(check1, check2);
-    QWidget::setTabOrder(check2, text2);
-    QWidget::setTabOrder(text2, command1);
-    QWidget::setTabOrder(command1, command2);
-    text1->setFocus(Qt::OtherFocusReason);
+    QWidget::setTabOrder(searchField, ignoreCaseBox);
+    QWidget::setTabOrder(ignoreCaseBox, replaceBox);
+    QWidget::setTabOrder(replaceBox, replacementField);
+    QWidget::setTabOrder(replacementField, findButton);
+    QWidget::setTabOrder(findButton, nextButton);
+    searchField->setFocus(Qt::OtherFocusReason);
 
-    connect(command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(command2, &QPushButton::clicked, this, &Form2::Command2_Click);
-    connect(text1, &QLineEdit::textChanged, this, &Form2::Text1_Change);
+    connect(findButton, &QPushButton::clicked, this, &FindDialog::Find);
+    connect(nextButton, &QPushButton::clicked, this, &FindDialog::FindNext);
+    connect(searchField, &QLineEdit::textChanged, this, &FindDialog::RestartSearch);
 
     m_window = w;
-    m_text1 = text1;
-    m_text2 = text2;
-    m_check2 = check2;
+    m_searchField = searchField;
+    m_replacementField = replacementField;
+    m_replaceBox = replaceBox;
     return w;
 }
 
-void Form2::Command1_Click()
+void FindDialog::Find()
 {
     FindStep();
 }
 
-void Form2::Command2_Click()
+void FindDialog::FindNext()
 {
     // With the main window gone there is nothing to search; the position is
     // left alone as well, so the buttons simply do nothing.
-    if (!m_editor || !m_editor() || !m_text1)
+    if (!m_editor || !m_editor() || !m_searchField)
         return;
-    findPos = AddClamped(findPos, m_text1->text().size());
+    m_findPos = AddClamped(m_findPos, m_searchField->text().size());
     FindStep();
 }
 
-void Form2::Text1_Change()
+void FindDialog::RestartSearch()
 {
-    findPos = 0;
+    m_findPos = 0;
 }
 
-void Form2::FindStep()
+void FindDialog::FindStep()
 {
     RichTextBox *box = m_editor ? m_editor() : nullptr;
-    if (!box || !m_text1)
+    if (!box || !m_searchField)
         return;
-    const QString what = m_text1->text();
+    const QString what = m_searchField->text();
     if (what.isEmpty()) {
         MsgBox(m_window, QStringLiteral("请输入要查找的内容"), QStringLiteral("提示"));
         return;
     }
-    findPos = box->Find(what, findPos);
+    m_findPos = box->Find(what, m_findPos);
     // After a miss there is no occurrence to select or replace: the
     // selection and the document stay as they are, and no message is shown.
-    if (findPos < 0)
+    if (m_findPos < 0)
         return;
     const int length = int(what.size());
-    box->SetSelStart(findPos);
+    box->SetSelStart(m_findPos);
     box->SetSelLength(length);
     box->SetFocus();
-    if (m_check2 && m_check2->checkState() == Qt::Checked) {
-        box->SetSelText(m_text2 ? m_text2->text() : QString());
+    if (m_replaceBox && m_replaceBox->checkState() == Qt::Checked) {
+        box->SetSelText(m_replacementField ? m_replacementField->text() : QString());
         // The selection goes back over the search text's length from the
         // occurrence's start, whatever the replacement's length.
-        box->SetSelStart(findPos);
+        box->SetSelStart(m_findPos);
         box->SetSelLength(length);
     }
 }

@@ -5,7 +5,7 @@
 namespace lumora {
 
 // The about window: two labels and a close box.
-class Form4 : public FormDesign
+class AboutWindow : public FormDesign
 {
 public:
     QWidget *CreateFromDesign() override;

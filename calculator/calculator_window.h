@@ -21,7 +21,7 @@ class RefusalNotice;
 // A refused input or outcome writes nothing: the target field keeps its
 // text, and the reason is shown in a notice under the field concerned, with
 // a beep, so that no modal box interrupts the user.
-class Form3 : public QObject, public FormDesign
+class CalculatorWindow : public QObject, public FormDesign
 {
     Q_OBJECT
 public:
@@ -30,12 +30,12 @@ public:
     QWidget *CreateFromDesign() override;
 
     // "十转十六", "十六转十", then "相加", "相减", "相乘", "相除".
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
+    void DecimalToHex();
+    void HexToDecimal();
+    void Add();
+    void Subtract();
+    void Multiply();
+    void Divide();
 
 private:
     void Operate(Operation op);
@@ -43,12 +43,12 @@ private:
 
     // The controls of the window currently on screen, if any.
     QPointer<QWidget> m_window;
-    QPointer<QLineEdit> m_text1;
-    QPointer<QLineEdit> m_text2;
-    QPointer<QLineEdit> m_text3;
-    QPointer<QLineEdit> m_text4;
-    QPointer<QLineEdit> m_text5;
-    QPointer<QRadioButton> m_option2;
+    QPointer<QLineEdit> m_decimalField;
+    QPointer<QLineEdit> m_hexField;
+    QPointer<QLineEdit> m_operand1Field;
+    QPointer<QLineEdit> m_operand2Field;
+    QPointer<QLineEdit> m_resultField;
+    QPointer<QRadioButton> m_hexOption;
     QPointer<RefusalNotice> m_notice;
 };
 

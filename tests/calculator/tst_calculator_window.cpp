@@ -1,4 +1,4 @@
-#include "calculator/form3.h"
+#include "calculator/calculator_window.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -58,7 +58,7 @@ bool NoticeAt(QWidget *window, const char *fieldName, Refusal why)
 
 } // namespace
 
-class TstForm3 : public QObject
+class TstCalculatorWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -69,9 +69,9 @@ private slots:
     void reopenShowsDesignState();
 };
 
-void TstForm3::designState()
+void TstCalculatorWindow::designState()
 {
-    Form3 form;
+    CalculatorWindow form;
     std::unique_ptr<QWidget> w(form.CreateFromDesign());
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -125,9 +125,9 @@ void TstForm3::designState()
     QVERIFY(Child<QRadioButton>(w.get(), "Option2")->isChecked());
 }
 
-void TstForm3::conversion()
+void TstCalculatorWindow::conversion()
 {
-    Form3 form;
+    CalculatorWindow form;
     std::unique_ptr<QWidget> w(form.CreateFromDesign());
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -149,9 +149,9 @@ void TstForm3::conversion()
     QCOMPARE(FieldText(w.get(), "Text2"), QStringLiteral("FFFFFFFF"));
 }
 
-void TstForm3::operationsAndRefusal()
+void TstCalculatorWindow::operationsAndRefusal()
 {
-    Form3 form;
+    CalculatorWindow form;
     std::unique_ptr<QWidget> w(form.CreateFromDesign());
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -189,9 +189,9 @@ void TstForm3::operationsAndRefusal()
     QVERIFY(NoticeAt(w.get(), "Text5", Refusal::Overflow));
 }
 
-void TstForm3::noticeOutlivesThePointerAndGoesAtTheNextKey()
+void TstCalculatorWindow::noticeOutlivesThePointerAndGoesAtTheNextKey()
 {
-    Form3 form;
+    CalculatorWindow form;
     std::unique_ptr<QWidget> w(form.CreateFromDesign());
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -224,9 +224,9 @@ void TstForm3::noticeOutlivesThePointerAndGoesAtTheNextKey()
     QVERIFY(!Notice(w.get())->isVisible());
 }
 
-void TstForm3::reopenShowsDesignState()
+void TstCalculatorWindow::reopenShowsDesignState()
 {
-    SecondaryWindow holder([] { return std::make_unique<Form3>(); });
+    SecondaryWindow holder([] { return std::make_unique<CalculatorWindow>(); });
     holder.Show();
     QPointer<QWidget> first = holder.Window();
     Type(first, "Text1", "16");
@@ -248,5 +248,5 @@ void TstForm3::reopenShowsDesignState()
     QCOMPARE(FieldText(w, "Text2"), QStringLiteral("10"));
 }
 
-QTEST_MAIN(TstForm3)
-#include "tst_form3.moc"
+QTEST_MAIN(TstCalculatorWindow)
+#include "tst_calculator_window.moc"

@@ -22,16 +22,16 @@ struct SecondaryWindows
 };
 
 // The main window: the editing area under the six menus.
-class Form1 : public QMainWindow, public LayoutWindow
+class MainWindow : public QMainWindow, public LayoutWindow
 {
     Q_OBJECT
 public:
-    explicit Form1(const SecondaryWindows &windows, QWidget *parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(const SecondaryWindows &windows, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
-    RichTextBox *RichTextBox1() const { return m_editor; }
-    CommonDialog *cmdia1() const { return m_dialog; }
-    QString curpath() const;
+    RichTextBox *Editor() const { return m_editor; }
+    CommonDialog *Dialog() const { return m_dialog; }
+    QString CurrentPath() const;
     QAction *MenuItem(const QString &name) const { return m_items.value(name); }
     // The folder the keyword lists are read from: the program's own.
     QString ListFolder() const { return m_listFolder; }
@@ -50,7 +50,7 @@ protected:
 private:
     void SetClientSize(int width, int height);
     void WireMenu(const SecondaryWindows &windows);
-    void sethl_Click();
+    void HighlightSyntax();
 
     QWidget *m_client;
     RichTextBox *m_editor;

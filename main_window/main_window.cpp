@@ -1,4 +1,4 @@
-#include "main_window/form1.h"
+#include "main_window/main_window.h"
 
 #include "shared_ui/common_dialog.h"
 #include "main_window/document_commands.h"
@@ -27,7 +27,7 @@ constexpr int kLeft = 285;           // 4275 twips
 constexpr int kTop = 113;            // 1695 twips
 } // namespace
 
-Form1::Form1(const SecondaryWindows &windows, QWidget *parent)
+MainWindow::MainWindow(const SecondaryWindows &windows, QWidget *parent)
     : QMainWindow(parent), m_client(new QWidget(this)), m_listFolder(QCoreApplication::applicationDirPath())
 {
     setObjectName(QStringLiteral("Form1"));
@@ -59,9 +59,9 @@ Form1::Form1(const SecondaryWindows &windows, QWidget *parent)
     m_client->installEventFilter(this);
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::SetClientSize(int width, int height)
+void MainWindow::SetClientSize(int width, int height)
 {
     resize(width, height + menuBar()->sizeHint().height());
     layout()->activate();
@@ -70,48 +70,48 @@ void Form1::SetClientSize(int width, int height)
     layout()->activate();
 }
 
-void Form1::WireMenu(const SecondaryWindows &windows)
+void MainWindow::WireMenu(const SecondaryWindows &windows)
 {
     const auto on = [this](const char *item, auto slot) {
         connect(m_items.value(QString::fromLatin1(item)), &QAction::triggered, this, slot);
     };
-    on("create", [this] { m_documents->Run([this] { m_documents->create_Click(); }); });
-    on("open", [this] { m_documents->Run([this] { m_documents->open_Click(); }); });
-    on("save", [this] { m_documents->Run([this] { m_documents->save_Click(); }); });
-    on("saveas", [this] { m_documents->Run([this] { m_documents->saveas_Click(); }); });
-    on("unndo", [this] { m_edits->unndo_Click(); });
-    on("copy", [this] { m_edits->copy_Click(); });
-    on("shit", [this] { m_edits->shit_Click(); });
-    on("insterdata", [this] { m_edits->insterdata_Click(); });
-    on("autoendl", [this] { m_edits->autoendl_Click(); });
-    on("setfo", [this] { m_edits->setfo_Click(); });
-    on("sethl", [this] { sethl_Click(); });
+    on("create", [this] { m_documents->Run([this] { m_documents->New(); }); });
+    on("open", [this] { m_documents->Run([this] { m_documents->Open(); }); });
+    on("save", [this] { m_documents->Run([this] { m_documents->Save(); }); });
+    on("saveas", [this] { m_documents->Run([this] { m_documents->SaveAs(); }); });
+    on("unndo", [this] { m_edits->Undo(); });
+    on("copy", [this] { m_edits->Copy(); });
+    on("shit", [this] { m_edits->Paste(); });
+    on("insterdata", [this] { m_edits->InsertPicture(); });
+    on("autoendl", [this] { m_edits->ToggleWordWrap(); });
+    on("setfo", [this] { m_edits->ChooseFont(); });
+    on("sethl", [this] { HighlightSyntax(); });
     on("find", [w = windows.find] { if (w) w->Show(); });
     on("crackcale", [w = windows.calculator] { if (w) w->Show(); });
     on("about", [w = windows.about] { if (w) w->Show(); });
 }
 
-void Form1::sethl_Click()
+void MainWindow::HighlightSyntax()
 {
     HighlightDisassembly(*m_editor, m_listFolder, this);
 }
 
-QString Form1::curpath() const
+QString MainWindow::CurrentPath() const
 {
-    return m_documents->curpath;
+    return m_documents->CurrentPath();
 }
 
-float Form1::ScaleWidth() const
+float MainWindow::ScaleWidth() const
 {
     return isMinimized() ? 0.0f : float(m_client->width() * kTwipsPerPixel);
 }
 
-float Form1::ScaleHeight() const
+float MainWindow::ScaleHeight() const
 {
     return isMinimized() ? 0.0f : float(m_client->height() * kTwipsPerPixel);
 }
 
-QList<QObject *> Form1::Controls() const
+QList<QObject *> MainWindow::Controls() const
 {
     QList<QObject *> controls{m_dialog, m_editor};
     for (QMenu *menu : menuBar()->findChildren<QMenu *>()) {
@@ -125,7 +125,7 @@ QList<QObject *> Form1::Controls() const
 // Unsaved changes are asked about before the window goes.  While a File
 // command works on the window (a dialog open, a file going in or out), the
 // close waits for it to end; a load is given up.
-void Form1::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_documents->Busy()) {
         m_documents->CloseWhenDone();
@@ -139,7 +139,7 @@ void Form1::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
         ApplyGeometry(*this);
@@ -148,7 +148,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 // Minimising changes no widget size here, but the client area of a
 // minimised window counts as 0 x 0, and restoring lays it out again.
-void Form1::changeEvent(QEvent *event)
+void MainWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
