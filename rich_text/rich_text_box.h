@@ -4,7 +4,6 @@
 #include "document/ole_color.h"
 
 #include <QPlainTextEdit>
-#include <QVector>
 #include <functional>
 
 namespace lumora {
@@ -12,14 +11,6 @@ namespace lumora {
 class FormatLayer;
 class LayerLayout;
 class TextMirror;
-
-// One stretch of text to colour, in text positions (CR LF counts two).
-struct ColorRun
-{
-    int start = 0;
-    int length = 0;
-    OleColor color = 0;
-};
 
 // Called now and then while a long load or paste fills the editor, with how
 // far it got in thousandths; false abandons it (the editor is going away).
@@ -84,11 +75,6 @@ public:
     // How the character at a text position looks (its face as asked for).
     QTextCharFormat FormatAt(int textPos) const;
 
-    // Colours many runs in one undo step.  Runs are applied in order, so a
-    // later run overrides an earlier one where they overlap.
-    void ApplyColorRuns(const QVector<ColorRun> &runs);
-    // The same for runs as the document model counts them (end, not length).
-    void ApplyColorPieces(std::vector<ColorPiece> runs);
     // Changes formats all over the document as one undo step (as a
     // highlighting pass does): painter gets the text (CR LF, soft breaks as
     // U+2028), the formats and the format table.
@@ -100,7 +86,6 @@ public:
 
     float RightMargin() const { return m_rightMargin; }
     void SetRightMargin(float m) { m_rightMargin = m; }
-    int WidthTwips() const { return width() * 15; }
 
     // On: lines wrap at the editor's width.  Off: each paragraph is one line.
     void SetWordWrap(bool on);
