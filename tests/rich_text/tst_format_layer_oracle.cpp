@@ -3,6 +3,7 @@
 // is kept here as the oracle, and random editing must give every character
 // the same colour in both, after every step.
 #include "document/color_layers.h"
+#include "document/text_lines.h"
 #include "rich_text/pictures.h"
 #include "rich_text/rich_text_box.h"
 

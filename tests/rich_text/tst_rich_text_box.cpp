@@ -1,4 +1,5 @@
 #include "document/color_layers.h"
+#include "document/text_lines.h"
 #include "rich_text/pictures.h"
 #include "rich_text/rich_text_box.h"
 
