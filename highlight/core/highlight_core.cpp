@@ -33,6 +33,7 @@ qsizetype FindLineEnd(const QChar *t, qsizetype n, qsizetype from, qsizetype to)
 // From a "[" up to, not including, the first "]" after it on its line (a
 // "[" on the last line pairs with the first "]" anywhere after it); the next
 // "[" is looked for behind that "]", or right behind an unpaired "[".
+//
 // One left-to-right pass: a "[" opens, the next "]" closes; a line end
 // before the "]" drops the "[" and every "[" after it on that line, since
 // none of them has a "]" on its line either.  The "]" and the line end
@@ -76,6 +77,7 @@ bool Brackets(const QString &text, SpanList *spans, ScanClock &clock)
 
 // From a ";" up to, not including, the CR LF ending its line (to the end of
 // the text on the last line); later semicolons on that line are passed over.
+//
 // One left-to-right pass: a ";" opens a comment that the next CR LF ends.
 bool Comments(const QString &text, SpanList *spans, ScanClock &clock)
 {
