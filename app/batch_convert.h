@@ -30,10 +30,6 @@ struct BatchJob
 // was.  *notice (may be null) gets what the user must know about a
 // conversion that went ahead: the parts of the input the document does not
 // keep (see OmittedPartsNotice); empty when there are none.
-//
-// On success the loaded document is left for the process exit to free:
-// tearing down a million coloured fragments one by one takes longer than
-// the conversion's last step, so the caller ends the process at once.
 bool ConvertDocument(const BatchJob &job, QString *error, QString *notice = nullptr);
 
 } // namespace lumora

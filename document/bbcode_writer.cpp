@@ -1,7 +1,7 @@
 #include "document/bbcode_writer.h"
 
 #include "document/document.h"
-#include "document/utf8_out.h"
+#include "document/markup_walk.h"
 
 #include <array>
 #include <vector>
@@ -26,8 +26,6 @@ Look LookOf(const CharFormat &f)
 {
     return {f.color, quint8((f.bold ? 1 : 0) | (f.italic ? 2 : 0) | (f.underline ? 4 : 0) | (f.strike ? 8 : 0))};
 }
-
-constexpr PlainAscii kPlainAscii("[");
 
 // A look as the tags that hold it open, outermost first: -1 the colour,
 // 0..3 a style.
@@ -69,23 +67,30 @@ void AppendStyleTag(ByteOut &out, int style, bool closing)
     }
 }
 
-class BbcodeWriter
+// Forum code for the runs: tags for their looks, and text that a forum
+// would read as a tag broken up.  Pictures are left out.
+class ForumMarkup
 {
 public:
-    BbcodeWriter(const Document &doc, ByteOut &out) : m_doc(doc), m_out(out)
+    static constexpr PlainAscii kPlain{"["};
+    static constexpr bool kCrLf = true;
+
+    ForumMarkup(const Document &doc, ByteOut &out) : m_doc(doc), m_out(out)
     {
         for (int id = 0; id < doc.formats.Count(); ++id)
             m_looks.push_back(LookOf(doc.formats.At(id)));
     }
 
-    void Write()
+    void Enter(int format, int, int) { ChangeTo(m_looks[size_t(format)]); }
+    void Leave() { ChangeTo(Look()); }
+    void Picture(int) {}
+
+    // kPlain holds back only "[".
+    void Escape(qsizetype at)
     {
-        const auto &runs = m_doc.runs.Runs();
-        for (size_t i = 0; i < runs.size(); ++i) {
-            ChangeTo(m_looks[size_t(runs[i].format)]);
-            Text(m_doc.runs.RunStart(i), runs[i].end);
-        }
-        ChangeTo(Look());
+        m_out.Put('[');
+        if (ReadsAsForumTag(m_doc.text, at))
+            AppendBreaker();
     }
 
 private:
@@ -128,53 +133,6 @@ private:
         AppendStyleTag(m_out, s, true);
     }
 
-    void Text(qsizetype from, qsizetype to)
-    {
-        const QChar *t = m_doc.text.constData();
-        const qsizetype size = m_doc.text.size();
-        // A UTF-16 unit takes at most 3 bytes, a break 2; a pair that goes on
-        // into the next run 4 for its last unit here.
-        m_out.Ensure(3 * (to - from) + 1);
-        char *o = m_out.Cursor();
-        for (qsizetype i = from; i < to; ++i) {
-            const char16_t c = t[i].unicode();
-            if (c < 0x80 && kPlainAscii.plain[c]) {
-                *o++ = char(c);
-                continue;
-            }
-            switch (c) {
-            case u'[':
-                *o++ = '[';
-                if (ReadsAsForumTag(m_doc.text, i)) {
-                    m_out.SetCursor(o);
-                    AppendBreaker();
-                    m_out.Ensure(3 * (to - i) + 1);
-                    o = m_out.Cursor();
-                }
-                break;
-            case u'\r':
-                *o++ = '\r';
-                if (i + 1 >= size || t[i + 1] != u'\n')
-                    *o++ = '\n';
-                break;
-            case u'\n':
-                if (i == 0 || t[i - 1] != u'\r')
-                    *o++ = '\r';
-                *o++ = '\n';
-                break;
-            case u'\v': case QChar::LineSeparator: case QChar::ParagraphSeparator:
-                *o++ = '\r';
-                *o++ = '\n';
-                break;
-            case QChar::ObjectReplacementCharacter:
-                break;
-            default:
-                o = PutUtf8(o, t, i, size);
-            }
-        }
-        m_out.SetCursor(o);
-    }
-
     const Document &m_doc;
     ByteOut &m_out;
     std::vector<Look> m_looks;   // by format id
@@ -211,7 +169,8 @@ QByteArray WriteBbcode(const Document &doc)
 {
     // Enough for a coloured listing's text and tags at once.
     ByteOut out(doc.text.size() + qsizetype(doc.runs.Runs().size()) * 24 + 64);
-    BbcodeWriter(doc, out).Write();
+    ForumMarkup markup(doc, out);
+    MarkupWalk<ForumMarkup>(doc, out, markup).Write(0, int(doc.text.size()));
     return out.Take();
 }
 

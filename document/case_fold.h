@@ -4,8 +4,8 @@
 
 namespace lumora {
 
-// Case folding exactly as the editor's find does it (TextMirror::Fold): each
-// UTF-16 unit on its own, a surrogate pair as one code point, written back
+// Case folding exactly as the editor's find does it: each UTF-16 unit on
+// its own, a surrogate pair as one code point, written back
 // only when the folded code point also needs a pair.  Folding never changes
 // the length, so positions in the folded text are positions in the text.
 

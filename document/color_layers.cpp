@@ -142,11 +142,6 @@ std::vector<ColorPiece> Clipped(QStringView text, std::vector<ColorPiece> runs)
 
 } // namespace
 
-std::vector<ColorPiece> FlattenColorRuns(QStringView text, std::vector<ColorPiece> runs)
-{
-    return Flatten(Clipped(text, std::move(runs)));
-}
-
 void PaintColorRuns(QStringView text, std::vector<ColorPiece> runs, RunList &formats, FormatTable &table)
 {
     const std::vector<ColorPiece> clipped = Clipped(text, std::move(runs));

@@ -8,16 +8,12 @@
 
 namespace lumora {
 
-// What colouring runs one after the other gives (a later run over an
-// earlier one where they overlap): sorted, disjoint pieces, neighbours of one
-// colour joined.  Runs are clipped to the text, and a run that takes one
-// character of a CR LF takes the whole break.
-std::vector<ColorPiece> FlattenColorRuns(QStringView text, std::vector<ColorPiece> runs);
-
-// Colours the formats of a text with runs applied one after the other, as
-// FlattenColorRuns would have them, over whatever else the formats say.
-// Runs that come in a few sorted layers (the highlighting pass's rules) are
-// applied layer by layer, in one pass over the formats each.
+// Colours the formats of a text with runs applied one after the other (a
+// later run over an earlier one where they overlap), over whatever else the
+// formats say.  Runs are clipped to the text, and a run that takes one
+// character of a CR LF takes the whole break.  Runs that come in a few
+// sorted layers (the highlighting pass's rules) are applied layer by layer,
+// in one pass over the formats each.
 void PaintColorRuns(QStringView text, std::vector<ColorPiece> runs, RunList &formats, FormatTable &table);
 
 } // namespace lumora

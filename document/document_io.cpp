@@ -60,16 +60,4 @@ bool WriteDocumentFile(const QString &path, const Document &doc, bool asRtf, QSt
     return asRtf ? WriteDocumentBytes(path, WriteRtf(doc), error) : WriteTextFile(path, doc.text, error);
 }
 
-bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)
-{
-    QByteArray bytes;
-    QString why;
-    if (!EncodeTextFile(crlfText, &bytes, &why)) {
-        if (error)
-            *error = QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, why);
-        return false;
-    }
-    return WriteDocumentBytes(path, bytes, error);
-}
-
 } // namespace lumora

@@ -1,10 +1,9 @@
 #include "document/html_writer.h"
 
-#include "document/utf8_out.h"
+#include "document/markup_walk.h"
 
 #include <QBuffer>
 #include <QHash>
-#include <cstring>
 #include <vector>
 
 namespace lumora {
@@ -84,8 +83,6 @@ QByteArray PictureTag(const Picture &p)
          + QByteArray::number(qRound(p.height)) + "\" src=\"data:" + mime + ";base64," + data.toBase64() + "\">";
 }
 
-constexpr PlainAscii kPlainAscii("<>&");
-
 // How each format's runs open: the opening tag (empty for none), and a shape
 // number, the same for formats that look alike apart from colour.  A run of
 // blanks (spaces, tabs, line breaks) shows no colour, so it may stay in the
@@ -99,37 +96,50 @@ struct SpanTags
 
 constexpr int kPlainShape = 0;   // the shape of text that opens no span
 
-// Writes runs of a document as spans.  Neighbouring runs that look alike
-// (they differ only in the picture they show) share one span.
-class SpanWriter
+// The HTML of the runs: spans, "<", ">" and "&" escaped, pictures inline.
+// Neighbouring runs that look alike (they differ only in the picture they
+// show) share one span.
+class SpanMarkup
 {
 public:
-    SpanWriter(const Document &doc, ByteOut &out, const SpanTags &tags) : m_doc(doc), m_out(out), m_tags(tags) {}
+    static constexpr PlainAscii kPlain{"<>&"};
+    static constexpr bool kCrLf = false;
 
-    void Write(int from, int to)
+    SpanMarkup(const Document &doc, ByteOut &out, const SpanTags &tags) : m_doc(doc), m_out(out), m_tags(tags) {}
+
+    void Enter(int format, int start, int end)
     {
-        if (IsLineBreak(m_doc.text[from]))
-            m_out.Put('\n');
-        const auto &runs = m_doc.runs.Runs();
-        const QByteArray none;
-        const QByteArray *open = &none;
-        int openShape = kPlainShape;
-        for (size_t i = m_doc.runs.RunAt(from); i < runs.size() && m_doc.runs.RunStart(i) < to; ++i) {
-            const int format = runs[i].format;
-            const int start = std::max(m_doc.runs.RunStart(i), from), end = std::min(runs[i].end, to);
-            const QByteArray &tag = m_tags.open[size_t(format)];
-            const int shape = m_tags.shape[size_t(format)];
-            if (open != &tag && *open != tag && !(shape >= 0 && shape == openShape && Blank(start, end))) {
-                if (!open->isEmpty())
-                    m_out.Put("</span>");
-                m_out.Put(tag);
-                open = &tag;
-                openShape = shape;
-            }
-            Text(start, end, format);
+        const QByteArray &tag = m_tags.open[size_t(format)];
+        const int shape = m_tags.shape[size_t(format)];
+        if (m_open != &tag && *m_open != tag && !(shape >= 0 && shape == m_openShape && Blank(start, end))) {
+            if (!m_open->isEmpty())
+                m_out.Put("</span>");
+            m_out.Put(tag);
+            m_open = &tag;
+            m_openShape = shape;
         }
-        if (!open->isEmpty())
+    }
+
+    void Leave()
+    {
+        if (!m_open->isEmpty())
             m_out.Put("</span>");
+    }
+
+    void Escape(qsizetype at)
+    {
+        switch (m_doc.text[at].unicode()) {
+        case u'<': m_out.Put("&lt;"); break;
+        case u'>': m_out.Put("&gt;"); break;
+        default: m_out.Put("&amp;"); break;   // kPlain holds back no other
+        }
+    }
+
+    void Picture(int format)
+    {
+        const int picture = m_doc.formats.At(format).picture;
+        if (picture >= 0 && picture < m_doc.pictures.size())
+            m_out.Put(PictureTag(m_doc.pictures[picture]));
     }
 
 private:
@@ -143,52 +153,23 @@ private:
         return true;
     }
 
-    // The characters [from, to) escaped; a CR LF is one line feed.
-    void Text(qsizetype from, qsizetype to, int format)
-    {
-        const QChar *t = m_doc.text.constData();
-        const qsizetype size = m_doc.text.size();
-        m_out.Ensure(5 * (to - from));   // "&amp;" is the longest a character gets
-        char *o = m_out.Cursor();
-        for (qsizetype i = from; i < to; ++i) {
-            const char16_t c = t[i].unicode();
-            if (c < 0x80 && kPlainAscii.plain[c]) {
-                *o++ = char(c);
-                continue;
-            }
-            switch (c) {
-            case u'<': std::memcpy(o, "&lt;", 4); o += 4; break;
-            case u'>': std::memcpy(o, "&gt;", 4); o += 4; break;
-            case u'&': std::memcpy(o, "&amp;", 5); o += 5; break;
-            case u'\r':
-                if (i + 1 < size && t[i + 1] == u'\n')
-                    break;
-                *o++ = '\n';
-                break;
-            case u'\n': case u'\v': case QChar::LineSeparator: case QChar::ParagraphSeparator:
-                *o++ = '\n';
-                break;
-            case QChar::ObjectReplacementCharacter: {
-                const int picture = m_doc.formats.At(format).picture;
-                if (picture < 0 || picture >= m_doc.pictures.size())
-                    break;
-                m_out.SetCursor(o);
-                m_out.Put(PictureTag(m_doc.pictures[picture]));
-                m_out.Ensure(5 * (to - i));
-                o = m_out.Cursor();
-                break;
-            }
-            default:
-                o = PutUtf8(o, t, i, size);
-            }
-        }
-        m_out.SetCursor(o);
-    }
-
     const Document &m_doc;
     ByteOut &m_out;
     const SpanTags &m_tags;
+    const QByteArray m_none;
+    const QByteArray *m_open = &m_none;
+    int m_openShape = kPlainShape;
 };
+
+// The runs [from, to) as spans; a stretch that begins with a line break
+// begins with one line feed more (see HtmlBody).
+void WriteSpans(const Document &doc, int from, int to, ByteOut &out, const SpanTags &tags)
+{
+    if (IsLineBreak(doc.text[from]))
+        out.Put('\n');
+    SpanMarkup markup(doc, out, tags);
+    MarkupWalk<SpanMarkup>(doc, out, markup).Write(from, to);
+}
 
 bool Clamp(const Document &doc, int &from, int &to)
 {
@@ -307,7 +288,7 @@ QString HtmlBody(const Document &doc, int from, int to)
         return QString();
     ByteOut out(2 * (to - from));
     const SpanTags tags = InlineTags(doc, from, to);
-    SpanWriter(doc, out, tags).Write(from, to);
+    WriteSpans(doc, from, to, out, tags);
     return QString::fromUtf8(out.Take());
 }
 
@@ -325,7 +306,7 @@ QByteArray WriteHtmlPage(const Document &doc, const QString &title)
     out.Put("</style>\n</head>\n<body>\n<pre>");
     int from = 0, to = int(doc.text.size());
     if (Clamp(doc, from, to))
-        SpanWriter(doc, out, page.tags).Write(from, to);
+        WriteSpans(doc, from, to, out, page.tags);
     out.Put("</pre>\n</body>\n</html>\n");
     return out.Take();
 }

@@ -90,14 +90,6 @@ void RunList::Replace(int pos, int removed, const RunList &inserted)
     }
 }
 
-void RunList::Fill(int from, int to, int format)
-{
-    from = std::clamp(from, 0, Length());
-    to = std::clamp(to, from, Length());
-    if (to > from)
-        Replace(from, to - from, RunList(to - from, format));
-}
-
 void RunList::Recolor(const std::vector<ColorPiece> &pieces, FormatTable &formats)
 {
     if (pieces.empty() || m_runs.empty())

@@ -47,7 +47,6 @@ public:
     void Append(const RunList &other);
     // Replaces [pos, pos + removed) by the characters of inserted.
     void Replace(int pos, int removed, const RunList &inserted);
-    void Fill(int from, int to, int format);
     // Gives each piece its colour over whatever format it had; the pieces
     // are sorted and disjoint.  One pass over runs and pieces together.
     void Recolor(const std::vector<ColorPiece> &pieces, FormatTable &formats);

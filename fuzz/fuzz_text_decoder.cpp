@@ -5,6 +5,7 @@
 #include "rich_text/rich_text_box.h"
 #include "document/rtf_reader.h"
 #include "document/text_codec.h"
+#include "document/text_lines.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -33,9 +33,6 @@ public:
     CommonDialog *Dialog() const { return m_dialog; }
     QString CurrentPath() const;
     QAction *MenuItem(const QString &name) const { return m_items.value(name); }
-    // The folder the keyword lists are read from: the program's own.
-    QString ListFolder() const { return m_listFolder; }
-    void SetListFolder(const QString &folder) { m_listFolder = folder; }
 
     float ScaleWidth() const override;
     float ScaleHeight() const override;

@@ -4,7 +4,6 @@
 #include "document/ole_color.h"
 
 #include <QPlainTextEdit>
-#include <QVector>
 #include <functional>
 
 namespace lumora {
@@ -12,14 +11,6 @@ namespace lumora {
 class FormatLayer;
 class LayerLayout;
 class TextMirror;
-
-// One stretch of text to colour, in text positions (CR LF counts two).
-struct ColorRun
-{
-    int start = 0;
-    int length = 0;
-    OleColor color = 0;
-};
 
 // Called now and then while a long load or paste fills the editor, with how
 // far it got in thousandths; false abandons it (the editor is going away).
@@ -84,11 +75,6 @@ public:
     // How the character at a text position looks (its face as asked for).
     QTextCharFormat FormatAt(int textPos) const;
 
-    // Colours many runs in one undo step.  Runs are applied in order, so a
-    // later run overrides an earlier one where they overlap.
-    void ApplyColorRuns(const QVector<ColorRun> &runs);
-    // The same for runs as the document model counts them (end, not length).
-    void ApplyColorPieces(std::vector<ColorPiece> runs);
     // Changes formats all over the document as one undo step (as a
     // highlighting pass does): painter gets the text (CR LF, soft breaks as
     // U+2028), the formats and the format table.
@@ -100,7 +86,6 @@ public:
 
     float RightMargin() const { return m_rightMargin; }
     void SetRightMargin(float m) { m_rightMargin = m; }
-    int WidthTwips() const { return width() * 15; }
 
     // On: lines wrap at the editor's width.  Off: each paragraph is one line.
     void SetWordWrap(bool on);
@@ -175,31 +160,8 @@ private:
     std::function<void(const QString &)> m_notice;
 };
 
-// The longest line the editing area lays out.  Qt lays a line out in time
-// that grows faster than its length (2^18 characters take half a second, 2^20
-// over three, 2^22 half a minute, and past 2^27 it crashes); longer lines are
-// refused with a message.
-inline constexpr int kMaxLineChars = 1 << 18;
-
-// The most lines the editing area opens.  Qt keeps about a hundred bytes for
-// every paragraph and fills a million of them in about four seconds; past
-// 2^23 lines a document takes gigabytes and minutes, and is refused with a
-// message (lumora-batch converts it without a display).
-inline constexpr int kMaxLines = 1 << 23;
-
-// The length of the longest line of a text (CR LF, LF or CR end a line).
-int LongestLine(QStringView text);
-// The message for a line longer than kMaxLineChars.
-QString LineTooLongMessage(qint64 length);
-// Whether the editing area can show a whole document's text; if not, *why
-// says why in Chinese.
-bool CanShowText(QStringView crlfText, QString *why);
-
 // How much text goes into Qt's document at a time when a long text is
 // loaded or pasted: a slice takes well under a tenth of a second.
 inline constexpr int kSliceChars = 256 * 1024;
-
-// Line breaks of any kind (CR LF, LF, CR) become LF, in one pass.
-QString NormalizeLineBreaks(const QString &text);
 
 } // namespace lumora

@@ -8,6 +8,7 @@
 #include "document/rtf_reader.h"
 #include "document/rtf_writer.h"
 #include "rich_text/text_mirror.h"
+#include "document/text_lines.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -85,6 +85,11 @@ void RichTextBox::SetSelUnderline(bool on)
     ChangeSelFormat([on](CharFormat &f) { f.underline = on; });
 }
 
+void RichTextBox::PaintFormats(const std::function<void(const QString &, RunList &, FormatTable &)> &painter)
+{
+    m_layer->Paint(painter);
+}
+
 namespace {
 // Files dragged from a file manager come as their addresses, which Qt would
 // also offer as text.  They are neither text to insert nor documents to open

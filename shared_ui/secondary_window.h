@@ -31,7 +31,7 @@ public:
     ~SecondaryWindow() override;
 
     void Show();
-    bool IsOpen() const { return !m_window.isNull(); }
+    // Null while no window is open.
     QWidget *Window() const { return m_window; }
     // Null before the first Show.
     FormDesign *Form() const { return m_form.get(); }

@@ -12,6 +12,7 @@
 #include "bench/highlight/pathological.h"
 #include "rich_text/rich_text_box.h"
 #include "rich_text/text_mirror.h"
+#include "document/text_lines.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -26,6 +26,14 @@ qsizetype FindLineEnd(const QChar *t, qsizetype n, qsizetype from, qsizetype to)
     return to;
 }
 
+// The bracket and comment rules look for "[", "]", ";", CR and LF only, and
+// case folding maps no other character onto those, so the text need not be
+// case-folded (folded text gives the same spans).
+
+// From a "[" up to, not including, the first "]" after it on its line (a
+// "[" on the last line pairs with the first "]" anywhere after it); the next
+// "[" is looked for behind that "]", or right behind an unpaired "[".
+//
 // One left-to-right pass: a "[" opens, the next "]" closes; a line end
 // before the "]" drops the "[" and every "[" after it on that line, since
 // none of them has a "]" on its line either.  The "]" and the line end
@@ -67,6 +75,9 @@ bool Brackets(const QString &text, SpanList *spans, ScanClock &clock)
     return true;
 }
 
+// From a ";" up to, not including, the CR LF ending its line (to the end of
+// the text on the last line); later semicolons on that line are passed over.
+//
 // One left-to-right pass: a ";" opens a comment that the next CR LF ends.
 bool Comments(const QString &text, SpanList *spans, ScanClock &clock)
 {
@@ -109,22 +120,6 @@ std::vector<QStringList> KeywordGroups(const KeywordLists &lists)
 }
 
 } // namespace
-
-SpanList BracketSpans(const QString &text)
-{
-    ScanClock clock;
-    SpanList spans;
-    Brackets(text, &spans, clock);
-    return spans;
-}
-
-SpanList CommentSpans(const QString &text)
-{
-    ScanClock clock;
-    SpanList spans;
-    Comments(text, &spans, clock);
-    return spans;
-}
 
 qint64 HighlightWork(const QString &text, const KeywordLists &lists)
 {

@@ -24,19 +24,6 @@ inline constexpr std::array<OleColor, kRuleCount> kRuleColors = {
 // What each rule colours, in rule order.
 using HighlightSpans = std::array<SpanList, kRuleCount>;
 
-// The bracket and comment rules look for "[", "]", ";", CR and LF only, and
-// case folding maps no other character onto those, so the text need not be
-// case-folded (folded text gives the same spans).
-
-// From a "[" up to, not including, the first "]" after it on its line (a
-// "[" on the last line pairs with the first "]" anywhere after it); the next
-// "[" is looked for behind that "]", or right behind an unpaired "[".
-SpanList BracketSpans(const QString &text);
-
-// From a ";" up to, not including, the CR LF ending its line (to the end of
-// the text on the last line); later semicolons on that line are passed over.
-SpanList CommentSpans(const QString &text);
-
 // Everything one pass colours on a text, as it is or case-folded: the
 // keyword rules fold each character as they read it.  Each rule's spans are
 // computed on the whole text as it is, so applying them in rule order gives

@@ -3,6 +3,7 @@
 #include "highlight/core/keyword_lists.h"
 #include "shared_ui/message_box.h"
 #include "rich_text/rich_text_box.h"
+#include "document/text_lines.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,3 +1,5 @@
+#include "document/color_layers.h"
+#include "document/text_lines.h"
 #include "rich_text/pictures.h"
 #include "rich_text/rich_text_box.h"
 
@@ -198,7 +200,9 @@ void TstRichTextBox::colorRunsAreOneUndoStep()
 {
     RichTextBox box;
     box.setPlainText(QStringLiteral("aa bb\ncc"));
-    box.ApplyColorRuns({{0, 2, 0x0000FF}, {3, 5, 0xFF0000}, {4, 1, 0x00FF00}});
+    box.PaintFormats([](const QString &text, lumora::RunList &runs, lumora::FormatTable &formats) {
+        lumora::PaintColorRuns(text, {{0, 2, 0x0000FF}, {3, 8, 0xFF0000}, {4, 5, 0x00FF00}}, runs, formats);
+    });
     const auto colourAt = [&](int textPos) { return lumora::OleFromColor(box.FormatAt(textPos).foreground().color()); };
     QCOMPARE(colourAt(0), 0x0000FFu);
     QCOMPARE(colourAt(3), 0xFF0000u);

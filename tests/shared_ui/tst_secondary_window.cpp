@@ -70,7 +70,7 @@ void TstSecondaryWindow::closeDestroysAndReopenRecreates()
     first->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("typed"));
     first->close();
     QTRY_VERIFY(first.isNull());
-    QVERIFY(!holder.IsOpen());
+    QVERIFY(!holder.Window());
     holder.Show();
     QCOMPARE(holder.Form(), design);
     QCOMPARE(design->variable, 42);
