@@ -24,7 +24,6 @@ public:
     // Null once the main window has been closed.
     MainWindow *Main() const { return m_main; }
 
-    SecondaryWindow &FindWindow() const { return *m_find; }
     SecondaryWindow &Calculator() const { return *m_calculator; }
     SecondaryWindow &About() const { return *m_about; }
 
