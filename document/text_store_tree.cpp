@@ -176,16 +176,21 @@ Node *BuildTree(const QString &text, const std::vector<Run> &runs, int maxChars,
     int at = 0;
     size_t r = 0;
     int usedOfRun = 0;
+    std::vector<Run> chunkRuns;
     for (int end : ends) {
         Node *n = new Node;
-        n->text = text.mid(at, end - at);
+        // Always a copy of its own at its exact size: mid() of the whole
+        // would share the caller's string with all its spare capacity.
+        n->text = QString(text.constData() + at, end - at);
         n->ownBreaks = int(n->text.count(u'\n'));
         n->priority = nextPriority(seed);
         // The runs of [at, end), taken in step instead of sliced, so that
-        // building stays linear in runs too.
+        // building stays linear in runs too; copied out at their exact size,
+        // since a coloured listing has a run every dozen characters.
+        chunkRuns.clear();
         for (int need = end - at; need > 0 && r < runs.size();) {
             const int take = std::min(need, runs[r].length - usedOfRun);
-            AppendRun(n->runs, take, runs[r].format);
+            AppendRun(chunkRuns, take, runs[r].format);
             need -= take;
             usedOfRun += take;
             if (usedOfRun == runs[r].length) {
@@ -193,6 +198,7 @@ Node *BuildTree(const QString &text, const std::vector<Run> &runs, int maxChars,
                 usedOfRun = 0;
             }
         }
+        n->runs.assign(chunkRuns.begin(), chunkRuns.end());
         nodes.push_back(n);
         at = end;
     }
