@@ -14,21 +14,17 @@ using store::Run;
 
 namespace {
 
-// True when every CR is followed by an LF and every LF follows a CR.
+// True when every CR is followed by an LF and every LF follows a CR: when
+// each LF has a CR before it and there are as many CRs as LFs.  Both are
+// found by Qt's vectorised searches, so this costs little beside a copy.
 bool BreaksWellFormed(QStringView text)
 {
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'\r') {
-            if (i + 1 == n || text[i + 1] != u'\n')
-                return false;
-            ++i;
-        } else if (c == u'\n') {
+    qsizetype lfs = 0;
+    for (qsizetype i = text.indexOf(u'\n'); i >= 0; i = text.indexOf(u'\n', i + 1), ++lfs) {
+        if (i == 0 || text[i - 1] != u'\r')
             return false;
-        }
     }
-    return true;
+    return text.count(u'\r') == lfs;
 }
 
 std::vector<Run> ToRuns(const RunList &runs, int length)
