@@ -330,6 +330,26 @@ void TextStore::SetFormat(int from, int to, int format)
     store::ForEachChunk(m_root, 0, from, to, fill);
 }
 
+void TextStore::SetRuns(const RunList &runs)
+{
+    const std::vector<FormatRun> &given = runs.Runs();
+    size_t r = 0;
+    std::vector<Run> chunkRuns;
+    auto take = [&](Node *n, int start) {
+        const int end = start + int(n->text.size());
+        chunkRuns.clear();
+        for (int at = start; at < end;) {
+            while (r < given.size() && given[r].end <= at)
+                ++r;
+            const int stop = r < given.size() ? std::min(given[r].end, end) : end;
+            store::AppendRun(chunkRuns, stop - at, r < given.size() ? given[r].format : 0);
+            at = stop;
+        }
+        n->runs.assign(chunkRuns.begin(), chunkRuns.end());
+    };
+    store::ForEachChunk(m_root, 0, 0, Length(), take);
+}
+
 void TextStore::ForEachRun(int from, int to, const std::function<void(int, int, int)> &f) const
 {
     from = std::clamp(from, 0, Length());

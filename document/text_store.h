@@ -82,8 +82,9 @@ public:
     int SnapUp(int pos) const;
 
     Span Insert(int pos, const QString &text, int format);
-    // text with its own runs (runs.Length() == text.size()).
+    // text with its own runs; characters past the runs' end take format 0.
     Span Insert(int pos, const QString &text, const RunList &runs);
+    // With to <= from nothing is removed.
     Span Remove(int from, int to);
     Span Replace(int from, int to, const QString &text, const RunList &runs);
 
@@ -92,6 +93,9 @@ public:
     int FormatAt(int pos) const;
     // Gives [from, to) one format; the range is widened over split breaks.
     void SetFormat(int from, int to, int format);
+    // Every character's format at once, as a colouring pass gives them: one
+    // pass over chunks and runs together.  Past the runs' end: format 0.
+    void SetRuns(const RunList &runs);
     // f(start, end, format) for each run overlapping [from, to), clipped to
     // it; neighbours always differ, as in a RunList.
     void ForEachRun(int from, int to, const std::function<void(int, int, int)> &f) const;

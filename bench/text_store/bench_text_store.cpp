@@ -197,6 +197,15 @@ int Listing(int lines)
     std::printf("  after typing: peak %.0f MB, in use %.0f MB\n", PeakRssMb(), RssMb());
     Lookups(store, rng);
     std::printf("  peak while typing and looking up: %.0f MB\n", PeakRssMb());
+    QElapsedTimer t;
+    t.start();
+    const RunList runs = store.Runs();
+    const double readRuns = Seconds(t);
+    t.restart();
+    store.SetRuns(runs);
+    std::printf("  all runs read out as a run list (as a writer takes them) %.3f s; all set anew (as a pass sets "
+                "them) %.3f s\n",
+                readRuns, Seconds(t));
     const double flat = FlatKeystrokeUs(store, rng, 50);
     std::printf("  keystroke %.2f us (CPU time: 99.9 %% within %.0f us, slowest %.0f us), Enter %.2f us, Backspace %.2f us; the flat way %.0f us "
                 "(ratio %.5f)\n",

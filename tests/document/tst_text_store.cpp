@@ -135,10 +135,17 @@ void TstTextStore::randomEditsMatchModel()
         } else if (op < 8) {
             model.Replace(a, b, QString(), {});
             store.Remove(a, b);
-        } else {
+        } else if (op < 9) {
             const int f = rng.bounded(4);
             model.SetFormat(a, b, f);
             store.SetFormat(a, b, f);
+        } else {
+            // A colouring pass: new runs for the whole text, a few characters each.
+            RunList runs;
+            while (runs.Length() < len)
+                runs.Append(std::min(len - runs.Length(), 1 + rng.bounded(9)), rng.bounded(4));
+            model.runs = runs;
+            store.SetRuns(runs);
         }
         QCOMPARE(store.Length(), int(model.text.size()));
         QCOMPARE(store.Text(), model.text);
