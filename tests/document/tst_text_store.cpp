@@ -82,6 +82,8 @@ private slots:
     void randomEditsMatchModel();
     void breakEdges_data();
     void breakEdges();
+    void loadMendsStrayBreaks_data();
+    void loadMendsStrayBreaks();
     void emptyStore();
     void documentRoundTrip_data();
     void documentRoundTrip();
@@ -197,6 +199,29 @@ void TstTextStore::breakEdges()
     QCOMPARE(store.Text(), expected);
     QTEST(span.from, "spanFrom");
     QTEST(span.to, "spanTo");
+    QCOMPARE(store.ParagraphCount(), int(expected.count(u'\n')) + 1);
+}
+
+void TstTextStore::loadMendsStrayBreaks_data()
+{
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("lone LF") << "a\nb" << "a\r\nb";
+    QTest::newRow("LF first") << "\nx\r\n" << "\r\nx\r\n";
+    QTest::newRow("lone CR last") << "a\r\n\r" << "a\r\n\r\n";
+    QTest::newRow("LF CR") << "a\n\rb" << "a\r\n\r\nb";
+}
+
+// Readers give CR LF only; anything else is made so on the way in, the
+// runs following, so the line index never sees a half break.
+void TstTextStore::loadMendsStrayBreaks()
+{
+    QFETCH(QString, loaded);
+    QFETCH(QString, expected);
+    TextStore store(4);
+    store.Load(loaded, RunList(int(loaded.size()), 3));
+    QCOMPARE(store.Text(), expected);
+    QCOMPARE(store.Runs(), RunList(int(expected.size()), 3));
     QCOMPARE(store.ParagraphCount(), int(expected.count(u'\n')) + 1);
 }
 
