@@ -74,7 +74,8 @@ public:
     // The paragraph holding pos; a break belongs to the paragraph it ends.
     int ParagraphAt(int pos) const;
     Place PlaceOf(int pos) const;
-    // The column is kept within the paragraph's text.
+    // The column is kept within the paragraph's text, so a position inside
+    // a break comes back as the break's start.
     int PositionOf(Place place) const;
 
     // Positions moved off the middle of a break as described above.
@@ -92,6 +93,7 @@ public:
     const FormatTable &Formats() const { return m_formats; }
     int FormatAt(int pos) const;
     // Gives [from, to) one format; the range is widened over split breaks.
+    // Costs a walk to from plus the chunks and runs the range covers.
     void SetFormat(int from, int to, int format);
     // Every character's format at once, as a colouring pass gives them: one
     // pass over chunks and runs together.  Past the runs' end: format 0.
