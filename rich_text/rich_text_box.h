@@ -64,6 +64,9 @@ public:
     void SetSelLength(int length);        // extends the selection from its start
     QString SelText() const;
     void SetSelText(const QString &text); // replaces the selection, or inserts at the caret
+    // What Ctrl+C puts on the clipboard (the text, and the look as HTML),
+    // handed over even when nothing is selected: then the clipboard empties.
+    void Copy() const;
     // Long text goes in slice by slice, with progress shown, as one undo step.
     void SetProgressMaker(ProgressMaker maker) { m_progressMaker = std::move(maker); }
     // Whether text put in place of the selection leaves every line short

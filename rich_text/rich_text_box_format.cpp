@@ -3,6 +3,8 @@
 #include "rich_text/format_layer.h"
 #include "document/html_writer.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QTextCursor>
 #include <QUrl>
@@ -129,6 +131,11 @@ QMimeData *RichTextBox::createMimeDataFromSelection() const
     data->setText(text);
     data->setHtml(QStringLiteral("<pre>") + HtmlBody(Snapshot(), from, to) + QStringLiteral("</pre>"));
     return data;
+}
+
+void RichTextBox::Copy() const
+{
+    QGuiApplication::clipboard()->setMimeData(createMimeDataFromSelection());
 }
 
 } // namespace lumora
