@@ -4,7 +4,7 @@
 #include "rich_text/format_layer.h"
 #include "rich_text/layer_layout.h"
 #include "rich_text/pictures.h"
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 #include "rich_text/text_mirror.h"
 
 #include <QKeyEvent>
