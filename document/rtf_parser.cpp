@@ -25,9 +25,9 @@ bool RtfParser::Parse(QString *error)
         t = m_tok.Next();
         if (t.type == RtfTokenType::End)
             break;
-        if (m_yield && m_tok.Pos() >= nextYield) {
+        if (m_progress && m_tok.Pos() >= nextYield) {
             nextYield = m_tok.Pos() + kYieldBytes;
-            if (!m_yield())
+            if (!m_progress(m_tok.Pos(), m_tok.Size()))
                 return false;
         }
         if (m_skipUnits > 0 && ConsumeSkipped(t))

@@ -235,7 +235,7 @@ void RichTextBox::SetSelText(const QString &text)
     }
     // A long paste goes in slice by slice, each joined to the same undo
     // step; between slices the window repaints and no edit block is open.
-    const LoadProgress progress = m_progressMaker();
+    const Progress progress = m_progressMaker();
     QPointer<RichTextBox> alive(this);
     for (qsizetype at = 0; at < t.size();) {
         if (at > 0)
@@ -244,7 +244,7 @@ void RichTextBox::SetSelText(const QString &text)
         c.insertText(t.mid(at, n), format);
         c.endEditBlock();
         at += n;
-        if (!progress(int(qint64(1000) * at / t.size())) || !alive)
+        if (!progress(at, t.size()) || !alive)
             return;
     }
     setTextCursor(c);
