@@ -167,8 +167,8 @@ void RtfParser::EndGroup(const Group &g)
     if (g.dest == Dest::ColorTable && g.tableOwner && m_rgb[0] + m_rgb[1] + m_rgb[2] > -3
         && m_colors.size() < kMaxColors) {
         // A last entry without its ';'.
-        m_colors.append(qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
-                        | qint64(std::max(m_rgb[2], 0)) << 16);
+        m_colors.append(OleColor(std::max(m_rgb[0], 0)) | OleColor(std::max(m_rgb[1], 0)) << 8
+                        | OleColor(std::max(m_rgb[2], 0)) << 16);
         FormatsChanged();
     }
 }

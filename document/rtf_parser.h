@@ -150,7 +150,7 @@ private:
     QHash<int, FontEntry> m_fonts;
     int m_fontEntry = -1;        // the font-table entry being read, -1: none
     bool m_hasFontEntry = false;
-    QVector<qint64> m_colors;    // 0x00BBGGRR, -1 for auto
+    QVector<std::optional<OleColor>> m_colors;    // none: auto
     int m_rgb[3] = {-1, -1, -1};
     int m_deff = 0;
     int m_docCodePage = 0;

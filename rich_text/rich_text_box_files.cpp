@@ -271,7 +271,7 @@ QStringList RichTextBox::PlainTextLosses() const
     const FormatTable &table = m_layer->Formats();
     for (const FormatRun &r : m_layer->Runs().Runs()) {
         const CharFormat &f = table.At(r.format);
-        color = color || f.color >= 0;
+        color = color || f.color;
         font = font || !f.family.isEmpty() || f.halfPoints > 0 || f.bold || f.italic || f.underline || f.strike;
         picture = picture || f.picture >= 0;
     }
