@@ -17,7 +17,7 @@ constexpr int kStyleCount = 4;
 // How a run looks in forum code.
 struct Look
 {
-    qint64 color = -1;
+    std::optional<OleColor> color;
     quint8 styles = 0;   // bit n: kStyleTags[n]
     friend bool operator==(const Look &a, const Look &b) { return a.color == b.color && a.styles == b.styles; }
 };
@@ -35,7 +35,7 @@ struct TagStack
     int count = 0;
     explicit TagStack(const Look &look)
     {
-        if (look.color >= 0)
+        if (look.color)
             tags[size_t(count++)] = -1;
         for (int s = 0; s < kStyleCount; ++s)
             if (look.styles & (1 << s))
@@ -43,7 +43,7 @@ struct TagStack
     }
 };
 
-void AppendColorTag(ByteOut &out, qint64 color)
+void AppendColorTag(ByteOut &out, OleColor color)
 {
     static const char hex[] = "0123456789ABCDEF";
     char tag[] = "[color=#RRGGBB]";
@@ -115,7 +115,7 @@ private:
         for (int i = keep; i < to.count; ++i) {
             const int tag = to.tags[size_t(i)];
             if (tag < 0)
-                AppendColorTag(m_out, look.color);
+                AppendColorTag(m_out, *look.color);
             else
                 AppendStyleTag(m_out, tag, false);
         }

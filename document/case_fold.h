@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace lumora {
 
@@ -28,5 +29,15 @@ inline char16_t FoldedUnit(const QChar *text, qsizetype size, qsizetype i, const
     const char16_t u = text[i].unicode();
     return IsSurrogateUnit(u) ? FoldedSurrogate(text, size, i) : table[u];
 }
+
+// Case folding as searching ignores letter case: code point by code point
+// (QChar::toCaseFolded), keeping every position where it was, so that a
+// match in folded text is a match at the same place in the text.
+QString FoldCase(QStringView s);
+
+// The first position >= from where the folded needle matches the text,
+// compared folded; -1 when there is none.  No folded copy of the text; time
+// linear in the text's and the needle's length, whatever they hold.
+qsizetype FoldedIndexOf(QStringView text, QStringView foldedNeedle, qsizetype from = 0);
 
 } // namespace lumora

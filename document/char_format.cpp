@@ -5,7 +5,7 @@ namespace lumora {
 size_t qHash(const CharFormat &f, size_t seed)
 {
     const int flags = int(f.bold) | int(f.italic) << 1 | int(f.underline) << 2 | int(f.strike) << 3;
-    return qHashMulti(seed, f.family, f.halfPoints, f.color, flags, f.picture);
+    return qHashMulti(seed, f.family, f.halfPoints, f.color ? qint64(*f.color) : -1, flags, f.picture);
 }
 
 FormatTable::FormatTable()
@@ -24,11 +24,11 @@ int FormatTable::Id(const CharFormat &f)
     return id;
 }
 
-int FormatTable::WithColor(int id, qint64 color)
+int FormatTable::WithColor(int id, std::optional<OleColor> color)
 {
     if (m_formats[id].color == color)
         return id;
-    const quint64 key = quint64(quint32(id)) << 32 | quint64(quint32(color + 1));
+    const quint64 key = quint64(quint32(id)) << 33 | (color ? quint64(*color) + 1 : 0);
     const auto it = m_recolored.constFind(key);
     if (it != m_recolored.constEnd())
         return it.value();

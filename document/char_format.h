@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/ole_color.h"
+
 #include <QHash>
 #include <QString>
 #include <QVector>
@@ -12,12 +14,12 @@ inline const QString kDefaultFamily = QStringLiteral("宋体");
 inline constexpr int kDefaultHalfPoints = 18;
 
 // How a stretch of characters looks.  An empty family and a zero size stand
-// for the document's default; colour -1 is "automatic", no colour of its own.
+// for the document's default; no colour is "automatic", no colour of its own.
 struct CharFormat
 {
     QString family;
     int halfPoints = 0;
-    qint64 color = -1;   // 0x00BBGGRR, or -1
+    std::optional<OleColor> color = std::nullopt;
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -48,7 +50,7 @@ public:
 
     // The format id with another colour; cached, since a colouring pass asks
     // the same question for every run it touches.
-    int WithColor(int id, qint64 color);
+    int WithColor(int id, std::optional<OleColor> color);
     // What text typed next to a picture takes: its look without the picture.
     int WithoutPicture(int id);
 

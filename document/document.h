@@ -8,7 +8,6 @@
 #include <QPair>
 #include <QString>
 #include <QVector>
-#include <functional>
 
 namespace lumora {
 
@@ -36,10 +35,6 @@ struct Picture
 };
 
 enum class Align : quint8 { Left, Center, Right, Justify };
-
-// Called now and then during long reading or decoding work, so that a window
-// can repaint; returning false abandons the work.
-using WorkYield = std::function<bool()>;
 
 // Parts of a file a document does not keep: read past when the file was
 // opened, so a save does not contain them.

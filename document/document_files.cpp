@@ -32,9 +32,9 @@ QByteArray Head(QFile &f)
 }
 
 // Reads f to its end, at most cap bytes.  The size stat gave is only a hint:
-// kernel files say 0 and a log may grow while it is read.  With yield, it is
-// called after every piece; false when it abandons the read.
-bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const std::function<bool()> &yield, QByteArray *out)
+// kernel files say 0 and a log may grow while it is read.  With progress, it
+// is called after every piece; false when it abandons the read.
+bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, QByteArray *out)
 {
     constexpr qint64 kPiece = 8 * 1024 * 1024;
     QByteArray data;
@@ -52,9 +52,9 @@ bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const std::function<bool()
             break;
         got += n;
         sinceYield += n;
-        if (yield && sinceYield >= kPiece) {
+        if (progress && sinceYield >= kPiece) {
             sinceYield = 0;
-            if (!yield())
+            if (!progress(got, sizeHint))
                 return false;
         }
     }
@@ -65,7 +65,7 @@ bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const std::function<bool()
 
 } // namespace
 
-bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield)
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress)
 {
     const auto fail = [&](const QString &reason) {
         if (error)
@@ -84,7 +84,7 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const s
         return fail(TooLargeReason(limit));
     QByteArray data;
     // One byte more than the limit tells a file that is too large.
-    if (!ReadToEnd(f, st.st_size, limit + 1, yield, &data))
+    if (!ReadToEnd(f, st.st_size, limit + 1, progress, &data))
         return false;
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));

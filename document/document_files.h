@@ -1,10 +1,10 @@
 #pragma once
 
+#include "document/progress.h"
 #include "document/text_codec.h"   // kMaxDocumentFileBytes
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 namespace lumora {
 
@@ -13,9 +13,9 @@ namespace lumora {
 // read).  The file is read to its end whatever size it reported: kernel
 // files report 0, and a log may grow while it is read.  On failure returns
 // false and sets *error to a Chinese sentence that names the file and the
-// reason.  With yield, a large file is read in pieces with a yield after each
+// reason.  With progress, a large file is read in pieces with a call after each
 // (a false from it abandons the read: false, with no reason).
-bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const std::function<bool()> &yield = {});
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress = {});
 
 // Writes a whole file atomically: the data goes to a temporary file beside
 // it that replaces the old file only once everything is written, so a failed

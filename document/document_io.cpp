@@ -9,26 +9,26 @@
 
 namespace lumora {
 
-bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield)
+bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const Progress &progress)
 {
     if (IsRtf(bytes))
-        return ReadRtf(bytes, doc, error, yield);
+        return ReadRtf(bytes, doc, error, progress);
     QString text;
-    if (!DecodeTextFile(bytes, &text, error, yield))
+    if (!DecodeTextFile(bytes, &text, error, progress))
         return false;
     *doc = Document::FromText(std::move(text));
     return true;
 }
 
-bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield, bool *isRtf)
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const Progress &progress, bool *isRtf)
 {
     QByteArray bytes;
-    if (!ReadFileBytes(path, &bytes, error, yield))
+    if (!ReadFileBytes(path, &bytes, error, progress))
         return false;
     if (isRtf)
         *isRtf = IsRtf(bytes);
     QString why;
-    if (!ReadDocument(bytes, doc, &why, yield)) {
+    if (!ReadDocument(bytes, doc, &why, progress)) {
         if (error && !why.isEmpty())
             *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "document/progress.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,13 +10,13 @@ namespace lumora {
 
 // The bytes of a document file as a document: RTF content as rich text,
 // anything else as plain text.  On RTF that yields nothing readable returns
-// false with a short Chinese reason.
-bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const WorkYield &yield = {});
+// false with a short Chinese reason.  Progress counts bytes read.
+bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const Progress &progress = {});
 
 // Reads a document file by name; the reason on failure names the file.
 // `isRtf`, when given, tells which kind the file was: Save writes a file
 // back in the kind it was opened in.
-bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const WorkYield &yield = {},
+bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const Progress &progress = {},
                       bool *isRtf = nullptr);
 
 // What the user is told after opening a file with parts the document does

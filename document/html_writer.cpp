@@ -38,8 +38,8 @@ struct StyleParts
 QString Declarations(const CharFormat &f, const QString &fallbackFaces, StyleParts parts = {})
 {
     QString s;
-    if (parts.colour && f.color >= 0 && !(parts.blackIsDefault && f.color == 0)) {
-        const quint32 c = quint32(f.color);
+    if (parts.colour && f.color && !(parts.blackIsDefault && *f.color == 0)) {
+        const quint32 c = *f.color;
         s += QStringLiteral("color:#%1%2%3;")
                  .arg(c & 0xFF, 2, 16, QLatin1Char('0'))
                  .arg((c >> 8) & 0xFF, 2, 16, QLatin1Char('0'))

@@ -25,9 +25,9 @@ bool RtfParser::Parse(QString *error)
         t = m_tok.Next();
         if (t.type == RtfTokenType::End)
             break;
-        if (m_yield && m_tok.Pos() >= nextYield) {
+        if (m_progress && m_tok.Pos() >= nextYield) {
             nextYield = m_tok.Pos() + kYieldBytes;
-            if (!m_yield())
+            if (!m_progress(m_tok.Pos(), m_tok.Size()))
                 return false;
         }
         if (m_skipUnits > 0 && ConsumeSkipped(t))
@@ -167,8 +167,8 @@ void RtfParser::EndGroup(const Group &g)
     if (g.dest == Dest::ColorTable && g.tableOwner && m_rgb[0] + m_rgb[1] + m_rgb[2] > -3
         && m_colors.size() < kMaxColors) {
         // A last entry without its ';'.
-        m_colors.append(qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
-                        | qint64(std::max(m_rgb[2], 0)) << 16);
+        m_colors.append(OleColor(std::max(m_rgb[0], 0)) | OleColor(std::max(m_rgb[1], 0)) << 8
+                        | OleColor(std::max(m_rgb[2], 0)) << 16);
         FormatsChanged();
     }
 }

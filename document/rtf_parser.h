@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/progress.h"
 #include "document/rtf_charset.h"
 #include "document/rtf_content.h"
 #include "document/rtf_keywords.h"
@@ -8,7 +9,6 @@
 #include "document/symbol_fonts.h"
 
 #include <QHash>
-#include <functional>
 #include <vector>
 
 namespace lumora {
@@ -34,7 +34,7 @@ public:
     bool Parse(QString *error);
     // Called after every few megabytes of input; false abandons the parse
     // (Parse then returns false with no reason).
-    void SetYield(std::function<bool()> yield) { m_yield = std::move(yield); }
+    void SetProgress(Progress progress) { m_progress = std::move(progress); }
     // The document read; formats equal to the default face and size come
     // out without them (see CharFormat).
     Document TakeDocument()
@@ -142,7 +142,7 @@ private:
     void FinishPicture();
 
     RtfTokenizer m_tok;
-    std::function<bool()> m_yield;
+    Progress m_progress;
     std::vector<Group> m_stack;
     RtfContent m_out;
     CodePageDecoder m_decoder;
@@ -150,7 +150,7 @@ private:
     QHash<int, FontEntry> m_fonts;
     int m_fontEntry = -1;        // the font-table entry being read, -1: none
     bool m_hasFontEntry = false;
-    QVector<qint64> m_colors;    // 0x00BBGGRR, -1 for auto
+    QVector<std::optional<OleColor>> m_colors;    // none: auto
     int m_rgb[3] = {-1, -1, -1};
     int m_deff = 0;
     int m_docCodePage = 0;

@@ -158,7 +158,7 @@ int RtfParser::ResolveFormat(const CharState &c)
     if (it != m_fonts.constEnd() && it->name != kDefaultFamily)
         p.family = it->name;
     p.halfPoints = c.halfPoints == kDefaultHalfPoints ? 0 : c.halfPoints;
-    p.color = c.color < m_colors.size() ? m_colors[c.color] : -1;
+    p.color = c.color < m_colors.size() ? m_colors[c.color] : std::nullopt;
     p.bold = c.bold;
     p.italic = c.italic;
     p.underline = c.underline;

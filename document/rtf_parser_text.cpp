@@ -204,9 +204,10 @@ void RtfParser::ColorText(QByteArrayView data)
             continue;
         if (m_colors.size() < kMaxColors) {
             const bool any = m_rgb[0] >= 0 || m_rgb[1] >= 0 || m_rgb[2] >= 0;
-            m_colors.append(any ? qint64(std::max(m_rgb[0], 0)) | qint64(std::max(m_rgb[1], 0)) << 8
-                                      | qint64(std::max(m_rgb[2], 0)) << 16
-                                : -1);
+            m_colors.append(any ? std::optional<OleColor>(OleColor(std::max(m_rgb[0], 0))
+                                                          | OleColor(std::max(m_rgb[1], 0)) << 8
+                                                          | OleColor(std::max(m_rgb[2], 0)) << 16)
+                                : std::nullopt);
             FormatsChanged();
         }
         m_rgb[0] = m_rgb[1] = m_rgb[2] = -1;

@@ -14,7 +14,7 @@ bool IsRtf(const QByteArray &data)
     return QByteArrayView(data).sliced(i).startsWith("{\\rtf");
 }
 
-bool ReadRtf(const QByteArray &data, Document *out, QString *error, const std::function<bool()> &yield)
+bool ReadRtf(const QByteArray &data, Document *out, QString *error, const Progress &progress)
 {
     if (!IsRtf(data)) {
         if (error)
@@ -27,7 +27,7 @@ bool ReadRtf(const QByteArray &data, Document *out, QString *error, const std::f
         return false;
     }
     RtfParser parser(data);
-    parser.SetYield(yield);
+    parser.SetProgress(progress);
     if (!parser.Parse(error))
         return false;
     *out = parser.TakeDocument();

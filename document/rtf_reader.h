@@ -1,8 +1,9 @@
 #pragma once
 
+#include "document/progress.h"
+
 #include <QByteArray>
 #include <QString>
-#include <functional>
 #include <limits>
 
 namespace lumora {
@@ -31,6 +32,6 @@ bool IsRtf(const QByteArray &data);
 // break puts in the text.  Raw control bytes and \'hh controls are dropped,
 // as RTF gives them no meaning.  A surrogate without its partner becomes
 // U+FFFD.  Identical pictures share one decoded image.
-bool ReadRtf(const QByteArray &data, Document *out, QString *error, const std::function<bool()> &yield = {});
+bool ReadRtf(const QByteArray &data, Document *out, QString *error, const Progress &progress = {});
 
 } // namespace lumora

@@ -43,6 +43,7 @@ public:
     void SkipLeadingSpace();
 
     qsizetype Pos() const { return m_pos; }
+    qsizetype Size() const { return m_data.size(); }
 
 private:
     RtfToken ReadBackslash();

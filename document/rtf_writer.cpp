@@ -92,7 +92,7 @@ public:
 
 private:
     int FontIndex(const QString &family);
-    int ColorIndex(qint64 color);
+    int ColorIndex(OleColor color);
     const RunFormat &Resolve(int id);
     void SetFormat(const RunFormat &f);
     void Word(const char *w) { m_body.PutString(w); m_delimit = true; }
@@ -105,8 +105,8 @@ private:
     const Document &m_doc;
     QStringList m_fonts;
     QHash<QString, int> m_fontIndex;
-    QVector<qint64> m_colors;
-    QHash<qint64, int> m_colorIndex;
+    QVector<OleColor> m_colors;
+    QHash<OleColor, int> m_colorIndex;
     // Each format id resolved to RTF numbers once per document.
     std::vector<std::pair<bool, RunFormat>> m_resolved;
     RtfPictureWriter m_pictures;
@@ -129,7 +129,7 @@ int Writer::FontIndex(const QString &family)
     return i;
 }
 
-int Writer::ColorIndex(qint64 color)
+int Writer::ColorIndex(OleColor color)
 {
     auto it = m_colorIndex.constFind(color);
     if (it != m_colorIndex.constEnd())
@@ -151,7 +151,7 @@ const RunFormat &Writer::Resolve(int id)
     RunFormat &r = slot.second;
     r.font = FontIndex(f.family.isEmpty() ? kDefaultFamily : f.family);
     r.halfPoints = f.halfPoints > 0 ? std::min(f.halfPoints, 3276) : kDefaultHalfPoints;
-    r.color = f.color >= 0 ? ColorIndex(f.color & 0xFFFFFF) : 0;
+    r.color = f.color ? ColorIndex(*f.color & 0xFFFFFF) : 0;
     r.bold = f.bold;
     r.italic = f.italic;
     r.underline = f.underline;
@@ -279,7 +279,7 @@ void Writer::WriteHeader()
         h.Put(";}");
     }
     h.Put("}\r\n{\\colortbl ;");
-    for (qint64 c : m_colors) {
+    for (OleColor c : m_colors) {
         AppendNumber(h, "\\red", c & 0xFF);
         AppendNumber(h, "\\green", (c >> 8) & 0xFF);
         AppendNumber(h, "\\blue", (c >> 16) & 0xFF);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/ole_color.h"
+
 #include <QtGlobal>
 #include <vector>
 
@@ -16,12 +18,12 @@ struct FormatRun
     friend bool operator==(const FormatRun &a, const FormatRun &b) { return a.end == b.end && a.format == b.format; }
 };
 
-// A stretch [start, end) to give a colour (0x00BBGGRR, or -1 for automatic).
+// A stretch [start, end) to give a colour (none: automatic).
 struct ColorPiece
 {
     int start = 0;
     int end = 0;
-    qint32 color = -1;
+    std::optional<OleColor> color;
 };
 
 // The format of every character of a text, kept as runs: run ends rise

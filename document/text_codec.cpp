@@ -200,7 +200,7 @@ private:
 constexpr qsizetype kYieldBytes = 2 * 1024 * 1024;
 
 bool DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, CrLfWriter &writer,
-                   const std::function<bool()> &yield)
+                   const Progress &progress)
 {
     constexpr qsizetype kCopied = 32;   // ASCII worth copying past the decoder
     constexpr qsizetype kHeldAtMost = 3;
@@ -226,9 +226,9 @@ bool DecodeGb18030(QStringDecoder &decoder, QByteArrayView in, QChar *scratch, C
             decode(i);
             held = true;
         }
-        if (yield && i >= nextYield) {
+        if (progress && i >= nextYield) {
             nextYield = i + kYieldBytes;
-            if (!yield())
+            if (!progress(i, n))
                 return false;
         }
     }
@@ -343,7 +343,7 @@ QString TooLargeReason(qint64 limitBytes)
     return QStringLiteral("文件太大（超过 %1 MB）").arg(limitBytes / (1024 * 1024));
 }
 
-bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const std::function<bool()> &yield)
+bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const Progress &progress)
 {
     if (bytes.size() > kMaxDocumentFileBytes)
         return Fail(error, TooLargeReason(kMaxDocumentFileBytes));
@@ -359,13 +359,13 @@ bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const
     const qsizetype sliceBytes = std::min(kSlice + 8, payload.size());
     QString scratch(std::max(decoder.requiredSpace(sliceBytes), sliceBytes) + 8, Qt::Uninitialized);
     if (source.encoding == Encoding::Gb18030) {
-        if (!DecodeGb18030(decoder, payload, scratch.data(), writer, yield))
+        if (!DecodeGb18030(decoder, payload, scratch.data(), writer, progress))
             return false;
     } else {
         for (qsizetype at = 0; at < payload.size(); at += kSlice) {
             const QByteArrayView slice = payload.sliced(at, std::min(kSlice, payload.size() - at));
             writer.Put(scratch.constData(), DecodeSlice(decoder, scratch.data(), slice));
-            if (yield && (at / kSlice) % (kYieldBytes / kSlice) == 0 && at > 0 && !yield())
+            if (progress && (at / kSlice) % (kYieldBytes / kSlice) == 0 && at > 0 && !progress(at, payload.size()))
                 return false;
         }
     }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "document/progress.h"
+
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 #include <limits>
 
@@ -31,9 +32,9 @@ QString TooLargeReason(qint64 limitBytes);
 // Fails only for a file over kMaxDocumentFileBytes or a conversion that
 // comes back short; then returns false, sets *error to a Chinese reason and
 // leaves *out alone.
-// With yield, a long text yields now and then while it is decoded (a false
-// from it abandons the decoding: false, with no reason).
-bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const std::function<bool()> &yield = {});
+// With progress, a long text reports now and then while it is decoded (a
+// false from it abandons the decoding: false, with no reason).
+bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const Progress &progress = {});
 
 // The editor's plain text (CR LF line breaks, as RichTextBox::Text() gives
 // it) -> the bytes of a text file: GBK, with GB18030's four-byte sequences

@@ -7,7 +7,7 @@
 // Besides never crashing, the fast computation on the text as it is must
 // agree with the pass done the slow way, search by search on the folded
 // text, on every input small enough for it.
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 #include "fuzz/fuzz_support.h"
 #include "highlight/core/highlight_core.h"
 #include "rich_text/text_mirror.h"

@@ -10,22 +10,16 @@
 
 namespace lumora {
 
-bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress)
+bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const Progress &progress)
 {
     if (editor.TextLength() == 0)
         return false;
     const KeywordLists lists = LoadKeywordLists(listFolder);
     // A first report before the work lets the window show that it started.
-    if (progress && !progress(0))
+    if (progress && !progress(0, 0))
         return true;
-    ScanProgress scanProgress;
-    if (progress) {
-        scanProgress = [&progress](qint64 done, qint64 total) {
-            return progress(int(done * 1000 / std::max<qint64>(1, total)));
-        };
-    }
     HighlightSpans spans;
-    if (!ComputeHighlight(editor.Text(), lists, &spans, scanProgress))
+    if (!ComputeHighlight(editor.Text(), lists, &spans, progress))
         return true;
     // Applying the colours is one change of the format layer: one undo step,
     // and no repaint until the pass is over.
@@ -34,7 +28,7 @@ bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const P
     });
     editor.SetSelStart(0);
     if (progress)
-        progress(1000);
+        progress(1, 1);
     return true;
 }
 
@@ -47,7 +41,8 @@ void HighlightDisassembly(RichTextBox &editor, const QString &listFolder, QWidge
     QPointer<RichTextBox> alive(&editor);
     {
         ProgressFeedback feedback(&editor, parent, QStringLiteral("OD语法高亮"), QStringLiteral("正在着色，请稍候……"));
-        HighlightEditorText(editor, listFolder, [&feedback](int permille) { return feedback.Report(permille); });
+        HighlightEditorText(editor, listFolder,
+                            [&feedback](qint64 done, qint64 total) { return feedback.Report(done, total); });
     }
     if (alive)
         alive->SetFocus();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/progress.h"
 #include "highlight/core/highlight_document.h"
 
 #include <QString>
@@ -11,18 +12,12 @@ namespace lumora {
 
 class RichTextBox;
 
-
-// Called now and then during a long pass with how far it got, in
-// thousandths.  Returning false abandons the pass at once (the editor is
-// going away); the editor must then not be touched again.
-using PassProgress = std::function<bool(int permille)>;
-
 // The pass on an editing area without a window of its own: reads the four
 // lists from listFolder, colours keywords, bracketed operands and comments
 // in one undo step, and puts the caret at 0.  An empty text is left alone,
 // no list file is touched, and the result is false.  Progress is reported
 // while the colours are worked out.
-bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const PassProgress &progress = {});
+bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const Progress &progress = {});
 
 // "OD语法高亮": the pass above on the main window's editor.  An empty text
 // only gets the notice.  A long pass keeps the window painted and shows its

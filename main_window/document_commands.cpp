@@ -160,8 +160,8 @@ bool DocumentCommands::Load(const QString &path, QString *error, bool *isRtf, QS
     {
         ProgressFeedback feedback(&m_editor, m_window, QStringLiteral("打开"), QStringLiteral("正在打开文件，请稍候……"),
                                   ProgressFeedback::Input::Answer);
-        const LoadProgress progress = [this, &feedback](int permille) {
-            return feedback.Report(permille) && !m_closeWhenDone;
+        const Progress progress = [this, &feedback](qint64 done, qint64 total) {
+            return feedback.Report(done, total) && !m_closeWhenDone;
         };
         loaded = m_editor.LoadFile(path, error, progress, isRtf, notice);
     }

@@ -18,16 +18,6 @@ namespace {
 const QString kPictureFilter = QStringLiteral("图片文件(*.ico;*.bmp)|*.ico;*.bmp");
 constexpr qint32 kFontFlags = kCfScreenFonts | kCfEffects | kCfForceFontExist;   // 65793
 static_assert(kFontFlags == 65793);
-
-// The clipboard speaks the desktop's plain text: lines end in LF, and the
-// characters that stand for pictures in the document mean nothing outside it.
-QString ClipboardText(const QString &crlfText)
-{
-    QString t = crlfText;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.remove(QChar::ObjectReplacementCharacter);
-    return t;
-}
 } // namespace
 
 EditCommands::EditCommands(QWidget *window, RichTextBox &editor, CommonDialog &dialog, QAction &wordWrapItem)
@@ -44,7 +34,7 @@ void EditCommands::Undo()
 // Handed over even when empty, so an empty selection empties the clipboard.
 void EditCommands::Copy()
 {
-    QGuiApplication::clipboard()->setText(ClipboardText(m_editor.SelText()));
+    m_editor.Copy();
 }
 
 // Plain text only: whatever else the clipboard holds stays behind, and with

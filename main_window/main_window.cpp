@@ -39,10 +39,10 @@ MainWindow::MainWindow(const SecondaryWindows &windows, QWidget *parent)
     setCentralWidget(m_client);
     m_editor = new RichTextBox(m_client);
     m_editor->setGeometry(0, 0, kClientWidth, kClientHeight);
-    m_editor->SetProgressMaker([this]() -> LoadProgress {
+    m_editor->SetProgressMaker([this]() -> Progress {
         auto feedback = std::make_shared<ProgressFeedback>(m_editor, this, QStringLiteral("粘贴"),
                                                            QStringLiteral("正在粘贴，请稍候……"));
-        return [feedback](int permille) { return feedback->Report(permille); };
+        return [feedback](qint64 done, qint64 total) { return feedback->Report(done, total); };
     });
     m_editor->SetNotice([this](const QString &text) { MsgBox(this, text, QStringLiteral("提示")); });
     m_documents = new DocumentCommands(this, *m_editor, *m_dialog);

@@ -235,8 +235,8 @@ QTextCharFormat FormatLayer::ToQt(const CharFormat &f)
         q.setFontFamilies({f.family});
     if (f.halfPoints > 0)
         q.setFontPointSize(f.halfPoints / 2.0);
-    if (f.color >= 0)
-        q.setForeground(ColorFromOle(OleColor(f.color)));
+    if (f.color)
+        q.setForeground(ColorFromOle(*f.color));
     if (f.bold)
         q.setFontWeight(QFont::Bold);
     if (f.italic)

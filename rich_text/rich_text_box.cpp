@@ -4,7 +4,7 @@
 #include "rich_text/format_layer.h"
 #include "rich_text/layer_layout.h"
 #include "rich_text/pictures.h"
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 #include "rich_text/text_mirror.h"
 #include "document/text_lines.h"
 
@@ -180,7 +180,7 @@ void RichTextBox::SetSelText(const QString &text)
     }
     // A long paste goes in slice by slice, each joined to the same undo
     // step; between slices the window repaints and no edit block is open.
-    const LoadProgress progress = m_progressMaker();
+    const Progress progress = m_progressMaker();
     QPointer<RichTextBox> alive(this);
     for (qsizetype at = 0; at < t.size();) {
         if (at > 0)
@@ -189,7 +189,7 @@ void RichTextBox::SetSelText(const QString &text)
         c.insertText(t.mid(at, n), format);
         c.endEditBlock();
         at += n;
-        if (!progress(int(qint64(1000) * at / t.size())) || !alive)
+        if (!progress(at, t.size()) || !alive)
             return;
     }
     setTextCursor(c);

@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "document/ole_color.h"
+#include "document/progress.h"
 
 #include <QPlainTextEdit>
 #include <functional>
@@ -11,13 +12,6 @@ namespace lumora {
 class FormatLayer;
 class LayerLayout;
 class TextMirror;
-
-// Called now and then while a long load or paste fills the editor, with how
-// far it got in thousandths; false abandons it (the editor is going away).
-using LoadProgress = std::function<bool(int permille)>;
-// Makes the progress report for one long load or paste; the window that
-// holds the editor decides how it shows.
-using ProgressMaker = std::function<LoadProgress()>;
 
 // The editing area.  Callers see the operations of a rich-edit control under
 // its member names, with positions and lengths counted in the plain text in
@@ -55,8 +49,13 @@ public:
     void SetSelLength(int length);        // extends the selection from its start
     QString SelText() const;
     void SetSelText(const QString &text); // replaces the selection, or inserts at the caret
+    // What Ctrl+C puts on the clipboard (the text, and the look as HTML),
+    // handed over even when nothing is selected: then the clipboard empties.
+    void Copy() const;
     // Long text goes in slice by slice, with progress shown, as one undo step.
-    void SetProgressMaker(ProgressMaker maker) { m_progressMaker = std::move(maker); }
+    // maker makes the progress report for one long paste; the window that
+    // holds the editor decides how it shows.
+    void SetProgressMaker(std::function<Progress()> maker) { m_progressMaker = std::move(maker); }
     // Whether text put in place of the selection leaves every line short
     // enough to be shown; if not, *why (may be null) says why in Chinese.
     bool CanInsert(const QString &text, QString *why) const;
@@ -99,7 +98,7 @@ public:
     // Replaces the document.  With progress, a long text goes in slice by
     // slice, with a progress call after each; the editing area is read-only
     // meanwhile.  False when progress abandoned the load.
-    bool SetDocument(Document doc, const LoadProgress &progress = {});
+    bool SetDocument(Document doc, const Progress &progress = {});
 
     // Whether the text, formats or pictures changed since SetModified(false).
     // Replacing the document counts as a change: whoever replaces it says
@@ -124,7 +123,7 @@ public:
     // with a Chinese reason naming the file, and the document stays as it was.
     // *notice, if given, gets what the user must be told about the file
     // opened (the parts the document does not keep), else is emptied.
-    bool LoadFile(const QString &path, QString *error, const LoadProgress &progress = {}, bool *isRtf = nullptr,
+    bool LoadFile(const QString &path, QString *error, const Progress &progress = {}, bool *isRtf = nullptr,
                   QString *notice = nullptr);
     // Writes the document as RTF, atomically.
     bool SaveFile(const QString &path, QString *error) const;
@@ -147,8 +146,8 @@ private:
     void ChangeSelFormat(const std::function<void(CharFormat &)> &change);
     QTextCharFormat InsertFormat() const;
     static bool IsTyping(const QKeyEvent *e);
-    void FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned);
-    bool ShowDocument(Document doc, QString *error, const LoadProgress &progress);
+    void FillDocument(const Document &doc, const Progress &progress, bool *abandoned);
+    bool ShowDocument(Document doc, QString *error, const Progress &progress);
 
     TextMirror *m_mirror;
     LayerLayout *m_layout;
@@ -156,7 +155,7 @@ private:
     float m_rightMargin = 0.0f;
     bool m_loading = false;
     bool m_formatsChanged = false;
-    ProgressMaker m_progressMaker;
+    std::function<Progress()> m_progressMaker;
     std::function<void(const QString &)> m_notice;
 };
 

@@ -115,7 +115,7 @@ Document RichTextBox::Snapshot() const
 
 // Fills Qt's document with the text, pictures as image objects, slice by
 // slice.  The mirror and the layer are told of the result once, at the end.
-void RichTextBox::FillDocument(const Document &doc, const LoadProgress &progress, bool *abandoned)
+void RichTextBox::FillDocument(const Document &doc, const Progress &progress, bool *abandoned)
 {
     QPointer<RichTextBox> alive(this);
     QTextDocument *d = document();
@@ -153,7 +153,7 @@ void RichTextBox::FillDocument(const Document &doc, const LoadProgress &progress
         if (progress && (first || clock.elapsed() - lastReport >= kProgressEveryMs)) {
             first = false;
             lastReport = clock.elapsed();
-            if (!progress(int(qint64(1000) * at / std::max<qsizetype>(1, n))) || !alive) {
+            if (!progress(at, n) || !alive) {
                 *abandoned = true;
                 return;
             }
@@ -170,7 +170,7 @@ void RichTextBox::FillDocument(const Document &doc, const LoadProgress &progress
     d->setProperty("lumoraAligned", !doc.aligns.isEmpty());
 }
 
-bool RichTextBox::SetDocument(Document doc, const LoadProgress &progress)
+bool RichTextBox::SetDocument(Document doc, const Progress &progress)
 {
     SanitizeForQt(doc.text);
     if (doc.runs.Length() != doc.text.size())
@@ -227,29 +227,30 @@ bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
 }
 
 // A document read whole goes in when every line fits the editing area.
-bool RichTextBox::ShowDocument(Document doc, QString *error, const LoadProgress &progress)
+bool RichTextBox::ShowDocument(Document doc, QString *error, const Progress &progress)
 {
     if (!CanShowText(doc.text, error))
         return false;
     return SetDocument(std::move(doc), progress);
 }
 
-bool RichTextBox::LoadFile(const QString &path, QString *error, const LoadProgress &progress, bool *isRtf,
+bool RichTextBox::LoadFile(const QString &path, QString *error, const Progress &progress, bool *isRtf,
                            QString *notice)
 {
     // The window repaints before reading starts and now and then while the
-    // file is read and decoded.
+    // file is read and decoded; the progress shown is the filling of the
+    // editor, which has not started yet.
     QPointer<RichTextBox> alive(this);
-    if (progress && (!progress(0) || !alive))
+    if (progress && (!progress(0, 0) || !alive))
         return false;
-    WorkYield yield;
+    Progress reading;
     if (progress)
-        yield = [&] { return progress(0) && alive; };
+        reading = [&](qint64, qint64) { return progress(0, 0) && alive; };
     Document doc;
     bool rtf = false;
-    if (!ReadDocumentFile(path, &doc, error, yield, &rtf))
+    if (!ReadDocumentFile(path, &doc, error, reading, &rtf))
         return false;   // the file's bytes are let go before the editor fills
-    if (yield && !yield())
+    if (reading && !reading(0, 0))
         return false;
     const quint8 omitted = doc.omitted;
     QString why;
@@ -271,7 +272,7 @@ QStringList RichTextBox::PlainTextLosses() const
     const FormatTable &table = m_layer->Formats();
     for (const FormatRun &r : m_layer->Runs().Runs()) {
         const CharFormat &f = table.At(r.format);
-        color = color || f.color >= 0;
+        color = color || f.color;
         font = font || !f.family.isEmpty() || f.halfPoints > 0 || f.bold || f.italic || f.underline || f.strike;
         picture = picture || f.picture >= 0;
     }

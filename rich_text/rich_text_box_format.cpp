@@ -3,6 +3,8 @@
 #include "rich_text/format_layer.h"
 #include "document/html_writer.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QTextCursor>
 #include <QUrl>
@@ -16,8 +18,7 @@ constexpr int kLayerFormatProperty = QTextFormat::UserProperty + 1;
 
 OleColor RichTextBox::SelColor() const
 {
-    const qint64 c = m_layer->Formats().At(m_layer->CursorFormat()).color;
-    return c >= 0 ? OleColor(c) : 0;
+    return m_layer->Formats().At(m_layer->CursorFormat()).color.value_or(0);
 }
 
 QTextCharFormat RichTextBox::FormatAt(int textPos) const
@@ -49,7 +50,7 @@ void RichTextBox::ChangeSelFormat(const std::function<void(CharFormat &)> &chang
 
 void RichTextBox::SetSelColor(OleColor color)
 {
-    ChangeSelFormat([color](CharFormat &f) { f.color = qint64(color & 0xFFFFFF); });
+    ChangeSelFormat([color](CharFormat &f) { f.color = color & 0xFFFFFF; });
 }
 
 void RichTextBox::SetSelFontName(const QString &name)
@@ -134,6 +135,11 @@ QMimeData *RichTextBox::createMimeDataFromSelection() const
     data->setText(text);
     data->setHtml(QStringLiteral("<pre>") + HtmlBody(Snapshot(), from, to) + QStringLiteral("</pre>"));
     return data;
+}
+
+void RichTextBox::Copy() const
+{
+    QGuiApplication::clipboard()->setMimeData(createMimeDataFromSelection());
 }
 
 } // namespace lumora

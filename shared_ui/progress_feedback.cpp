@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QProgressDialog>
+#include <algorithm>
 
 namespace lumora {
 
@@ -23,7 +24,7 @@ ProgressFeedback::~ProgressFeedback()
     delete m_dialog.data();
 }
 
-bool ProgressFeedback::Report(int permille)
+bool ProgressFeedback::Report(qint64 done, qint64 total)
 {
     // The first report repaints at once: whatever the job showed so far.
     if (m_lastYield >= 0 && m_clock.elapsed() - m_lastYield < kRepaintEveryMs)
@@ -31,7 +32,7 @@ bool ProgressFeedback::Report(int permille)
     if (!m_dialog && m_clock.elapsed() >= kShowProgressAfterMs)
         ShowDialog();
     if (m_dialog)
-        m_dialog->setValue(permille);
+        m_dialog->setValue(total > 0 ? int(std::clamp<qint64>(done, 0, total) * 1000 / total) : 0);
     QCoreApplication::processEvents(m_input == Input::Wait ? QEventLoop::ExcludeUserInputEvents
                                                            : QEventLoop::AllEvents);
     m_lastYield = m_clock.elapsed();

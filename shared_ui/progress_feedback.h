@@ -24,9 +24,9 @@ public:
     ProgressFeedback(const ProgressFeedback &) = delete;
     ProgressFeedback &operator=(const ProgressFeedback &) = delete;
 
-    // How far the job got, in thousandths.  False when the watched widget is
-    // gone: the job must stop and not touch it again.
-    bool Report(int permille);
+    // How far the job got: done out of total (0: not known).  False when the
+    // watched widget is gone: the job must stop and not touch it again.
+    bool Report(qint64 done, qint64 total);
 
 private:
     void ShowDialog();

@@ -4,7 +4,7 @@
 // and Qt's own calls as peers.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_big [MB]
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 #include "bench/bench_support.h"
 #include "document/document_files.h"
 #include "highlight/highlight.h"

@@ -5,7 +5,7 @@
 //   bench_highlight [--quick] [--pathological]
 //     --quick leaves out the 1,000,000-line run; --pathological runs only the
 //     keyword lists built to hurt the matcher.
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 #include "highlight/highlight.h"
 #include "highlight/core/highlight_core.h"
 #include "bench/highlight/listing.h"

@@ -113,7 +113,7 @@ int Open(const QString &file, const QString &lists)
     QElapsedTimer t;
     t.start();
     QString error;
-    const auto progress = [](int) {
+    const auto progress = [](qint64, qint64) {
         QCoreApplication::processEvents();
         return true;
     };

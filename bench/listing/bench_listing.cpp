@@ -89,9 +89,9 @@ public:
         QCoreApplication::processEvents();
     }
 
-    LoadProgress Progress()
+    Progress Reporter()
     {
-        return [this](int) {
+        return [this](qint64, qint64) {
             const qint64 now = m_clock.elapsed();
             m_longestGap = std::max(m_longestGap, now - m_lastYield);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -147,12 +147,12 @@ EditorFigures EditorRun(const QString &file, const QString &lists, const QString
     Session s;
     EditorFigures f;
     QString error;
-    f.open = s.Timed([&] { s.Box().LoadFile(file, &error, s.Progress()); });
+    f.open = s.Timed([&] { s.Box().LoadFile(file, &error, s.Reporter()); });
     f.firstPaint = s.FirstPaint();
     f.openStall = s.LongestStall();
     if (qEnvironmentVariableIsSet("BENCH_PEAKS"))
         std::fprintf(stderr, "after open %.0f MB\n", PeakRssMb());
-    f.pass = s.Timed([&] { HighlightEditorText(s.Box(), lists, s.Progress()); });
+    f.pass = s.Timed([&] { HighlightEditorText(s.Box(), lists, s.Reporter()); });
     if (qEnvironmentVariableIsSet("BENCH_PEAKS"))
         std::fprintf(stderr, "after pass %.0f MB\n", PeakRssMb());
     f.undo = s.Timed([&] { s.Box().Undo(); });

@@ -82,7 +82,8 @@ QString Colours(const Document &doc, qsizetype from, qsizetype to)
     QStringList parts;
     qint64 last = -2;
     for (qsizetype i = from; i < to; ++i) {
-        const qint64 c = doc.formats.At(doc.runs.FormatAt(int(i))).color;
+        const std::optional<OleColor> color = doc.formats.At(doc.runs.FormatAt(int(i))).color;
+        const qint64 c = color ? qint64(*color) : -1;
         if (c != last)
             parts << ColourName(c);
         last = c;

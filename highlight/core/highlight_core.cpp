@@ -127,7 +127,7 @@ qint64 HighlightWork(const QString &text, const KeywordLists &lists)
 }
 
 bool ComputeHighlight(const QString &text, const KeywordLists &lists, HighlightSpans *spans,
-                      const ScanProgress &progress)
+                      const Progress &progress)
 {
     ScanClock clock(progress, HighlightWork(text, lists));
     return ComputeHighlight(text, lists, spans, clock);

@@ -31,7 +31,7 @@ using HighlightSpans = std::array<SpanList, kRuleCount>;
 // is reported about every 100 ms; returns false when it abandoned the
 // computation.
 bool ComputeHighlight(const QString &text, const KeywordLists &lists, HighlightSpans *spans,
-                      const ScanProgress &progress = {});
+                      const Progress &progress = {});
 
 // The same, paced by a clock the caller owns, whose total should be
 // HighlightWork(text, lists).

@@ -39,7 +39,7 @@ QString PassText(const QString &text)
     return shown;
 }
 
-bool HighlightDocument(Document &doc, const QString &listFolder, const ScanProgress &progress)
+bool HighlightDocument(Document &doc, const QString &listFolder, const Progress &progress)
 {
     if (doc.text.isEmpty())
         return false;

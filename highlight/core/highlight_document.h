@@ -24,6 +24,6 @@ QString PassText(const QString &text);
 // "OD语法高亮" on a document without any widget, colour for colour what the
 // pass gives in the editing area.  An empty text is left alone, no list file
 // is touched, and the result is false.
-bool HighlightDocument(Document &doc, const QString &listFolder, const ScanProgress &progress = {});
+bool HighlightDocument(Document &doc, const QString &listFolder, const Progress &progress = {});
 
 } // namespace lumora

@@ -132,7 +132,7 @@ qint64 KeywordChars(const std::vector<QStringList> &groups, qint64 textLength)
 }
 
 bool ScanKeywordGroups(const QString &text, const std::vector<QStringList> &groups,
-                       std::vector<SpanList> *covered, const ScanProgress &progress)
+                       std::vector<SpanList> *covered, const Progress &progress)
 {
     ScanClock clock(progress, KeywordChars(groups, text.size()) + text.size());
     return ScanKeywordGroups(text, groups, covered, clock);

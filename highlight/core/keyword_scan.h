@@ -31,7 +31,7 @@ using SpanList = std::vector<Span>;
 // Progress is reported about every 100 ms; returns false when it abandoned
 // the scan.
 bool ScanKeywordGroups(const QString &text, const std::vector<QStringList> &groups,
-                       std::vector<SpanList> *covered, const ScanProgress &progress = {});
+                       std::vector<SpanList> *covered, const Progress &progress = {});
 
 // How the scan moves from character to character: through a table where
 // the table fits in memory, or through the trie's own sorted child lists.

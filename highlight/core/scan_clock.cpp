@@ -4,7 +4,7 @@
 
 namespace lumora {
 
-ScanClock::ScanClock(ScanProgress progress, qint64 total, int intervalMs)
+ScanClock::ScanClock(Progress progress, qint64 total, int intervalMs)
     : m_progress(std::move(progress)), m_total(std::max<qint64>(total, 1)), m_intervalMs(intervalMs)
 {
     m_clock.start();

@@ -1,25 +1,23 @@
 #pragma once
 
+#include "document/progress.h"
+
 #include <QElapsedTimer>
-#include <functional>
 
 namespace lumora {
-
-// Called during a long scan with how far it got; done never decreases and
-// never exceeds total.  Returning false abandons the scan.
-using ScanProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // Paces the progress calls of a scan by time, not by characters: the scan
 // counts its work in small units (a character read, a match recorded, a
 // trie state built) and the clock is read every few thousand units, so that
 // a call comes about every interval of work whatever the text and lists.
-// The work of a scan runs in stages, each a share of the total.
+// The work of a scan runs in stages, each a share of the total.  The
+// progress calls' done never decreases and never exceeds total.
 class ScanClock
 {
 public:
     static constexpr int kDefaultIntervalMs = 100;
 
-    explicit ScanClock(ScanProgress progress = {}, qint64 total = 0, int intervalMs = kDefaultIntervalMs);
+    explicit ScanClock(Progress progress = {}, qint64 total = 0, int intervalMs = kDefaultIntervalMs);
 
     // work units more done in the current stage, which has got to done;
     // false once the scan is to be abandoned.
@@ -38,7 +36,7 @@ private:
 
     bool Look(qint64 done);
 
-    ScanProgress m_progress;
+    Progress m_progress;
     qint64 m_total;
     int m_intervalMs;
     QElapsedTimer m_clock;

@@ -207,11 +207,11 @@ void TstDocumentFiles::readsToTheEndWhateverTheSizeSaid()
     QTemporaryDir dir;
     QString path = QStringLiteral("/proc/self/maps");
     const QByteArray start(9 * 1024 * 1024, 'x');   // more than one piece: the read yields in between
-    std::function<bool()> yield;
+    Progress yield;
     if (growing) {
         path = dir.filePath(QStringLiteral("log.txt"));
         QVERIFY(WriteAll(path, start));
-        yield = [&, added = false]() mutable {
+        yield = [&, added = false](qint64, qint64) mutable {
             QFile f(path);
             added = added || (f.open(QIODevice::Append) && f.write("the end\n") == 8);
             return added;

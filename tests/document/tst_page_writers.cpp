@@ -14,8 +14,11 @@ enum Look { kPlain, kRed, kRedBold, kAllStyles, kRedLarger, kBlue, kBlack };
 CharFormat FormatOf(int look)
 {
     CharFormat f;
-    f.color = look == kBlue ? 0xFF0000 : (look == kRed || look == kRedBold || look == kRedLarger) ? 0x0000FF : -1;
-    if (look == kBlack)
+    if (look == kBlue)
+        f.color = 0xFF0000;
+    else if (look == kRed || look == kRedBold || look == kRedLarger)
+        f.color = 0x0000FF;
+    else if (look == kBlack)
         f.color = 0;
     f.bold = look == kRedBold || look == kAllStyles;
     f.italic = f.underline = f.strike = look == kAllStyles;

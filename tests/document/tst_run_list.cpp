@@ -106,7 +106,7 @@ void TstRunList::recolorKeepsOtherProperties()
     runs.Recolor({{2, 4, 0xFF0000}}, formats);
     const CharFormat &mid = formats.At(runs.FormatAt(3));
     QVERIFY(mid.bold);
-    QCOMPARE(mid.color, qint64(0xFF0000));
+    QCOMPARE(mid.color, std::optional<OleColor>(0xFF0000));
     QCOMPARE(runs.FormatAt(4), b);
     QCOMPARE(int(runs.Runs().size()), 3);
 }

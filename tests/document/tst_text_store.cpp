@@ -41,7 +41,15 @@ struct Model
         text.replace(from, to - from, out);
         runs.Replace(from, to - from, outRuns);
     }
-    void SetFormat(int from, int to, int format) { runs.Fill(Down(from), Up(to), format); }
+    void SetFormat(int from, int to, int format)
+    {
+        const int a = Down(from), b = std::min(Up(to), runs.Length());
+        if (a >= b)
+            return;
+        RunList piece;
+        piece.Append(b - a, format);
+        runs.Replace(a, b - a, piece);
+    }
     std::vector<int> ParagraphStarts() const
     {
         std::vector<int> starts{0};

@@ -1,6 +1,6 @@
 #include "highlight/core/highlight_core.h"
 
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -108,9 +108,9 @@ void PreColour(RichTextBox &box, quint32 seed)
     }
 }
 
-PassProgress Reporting(int *calls = nullptr)
+Progress Reporting(int *calls = nullptr)
 {
-    return [calls](int) {
+    return [calls](qint64, qint64) {
         if (calls)
             ++*calls;
         return true;
@@ -170,7 +170,7 @@ void TstHighlightPass::randomTextsMatchStepByStep()
         StepByStepPass(expected, LoadKeywordLists(dir.path()));
         // Every other round reporting progress, as the menu's pass does.
         const bool reporting = round % 2;
-        QVERIFY(HighlightEditorText(actual, dir.path(), reporting ? Reporting() : PassProgress()));
+        QVERIFY(HighlightEditorText(actual, dir.path(), reporting ? Reporting() : Progress()));
         QVERIFY2(Colours(actual) == Colours(expected), qPrintable(QString("round %1").arg(round)));
         QCOMPARE(actual.SelStart(), 0);
         QCOMPARE(actual.SelLength(), 0);
@@ -221,7 +221,7 @@ void TstHighlightPass::undoRemovesThePassInOneStep()
     box.SetSelText("plain\nplain\nmov eax,[ebx] ; x\njnz 401000\nxor eax,eax\n");
     const QString text = box.Text();
     const QStringList before = Colours(box);
-    QVERIFY(HighlightEditorText(box, dir.path(), reporting ? Reporting() : PassProgress()));
+    QVERIFY(HighlightEditorText(box, dir.path(), reporting ? Reporting() : Progress()));
     QVERIFY(Colours(box) != before);
     box.Undo();
     QCOMPARE(Colours(box), before);
@@ -322,7 +322,10 @@ void TstHighlightPass::progressRisesToTheEnd()
     RichTextBox box;
     box.setPlainText(QString("mov eax,1 ; one\n").repeated(50));
     QList<int> seen;
-    QVERIFY(HighlightEditorText(box, dir.path(), [&](int p) { seen << p; return true; }));
+    QVERIFY(HighlightEditorText(box, dir.path(), [&](qint64 done, qint64 total) {
+        seen << (total > 0 ? int(done * 1000 / total) : 0);
+        return true;
+    }));
     QVERIFY(seen.size() >= 2);
     QCOMPARE(seen.first(), 0);
     QVERIFY(std::is_sorted(seen.begin(), seen.end()));
@@ -340,7 +343,7 @@ void TstHighlightPass::editorGoneMidPass()
     QPointer<RichTextBox> alive(box);
     int calls = 0;
     // The window goes away while the pass yields: the pass stops there.
-    QVERIFY(HighlightEditorText(*box, dir.path(), [&](int) {
+    QVERIFY(HighlightEditorText(*box, dir.path(), [&](qint64, qint64) {
         if (++calls == 1)
             delete box;
         return !alive.isNull();

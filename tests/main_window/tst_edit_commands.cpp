@@ -242,6 +242,14 @@ void TstEditCommands::copy()
     Trigger("copy");
     QCOMPARE(QGuiApplication::clipboard()->text(), clip);
     QCOMPARE(m_box->Text(), text);   // copying leaves the document alone
+    // The menu hands over what Ctrl+C does: the text and the HTML look.
+    const QString html = QGuiApplication::clipboard()->mimeData()->html();
+    QVERIFY(!html.isEmpty());
+    if (length > 0) {   // Ctrl+C leaves the clipboard alone without a selection
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(m_box, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->html(), html);
+    }
 }
 
 void TstEditCommands::paste_data()

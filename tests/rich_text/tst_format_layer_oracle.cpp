@@ -70,7 +70,7 @@ public:
             if (s1 <= s0)
                 continue;
             QTextCharFormat f;
-            f.setForeground(ColorFromOle(r.color));
+            f.setForeground(ColorFromOle(*r.color));
             c.setPosition(DocPos(s0, false));
             c.setPosition(DocPos(s1, true), QTextCursor::KeepAnchor);
             c.mergeCharFormat(f);
@@ -192,7 +192,7 @@ void TstFormatLayerOracle::randomEditingMatchesColoursInTheDocument()
                 std::vector<ColorPiece> runs;
                 for (int k = 0; k < 6; ++k) {
                     const int from = rng.bounded(len + 1);
-                    runs.push_back({from, from + rng.bounded(6), qint32(kColours[rng.bounded(4)])});
+                    runs.push_back({from, from + rng.bounded(6), kColours[rng.bounded(4)]});
                 }
                 // The pass is one undo step even where it colours nothing;
                 // Qt's document records none for an empty edit block.

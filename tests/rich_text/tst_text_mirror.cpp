@@ -1,6 +1,6 @@
 #include "rich_text/text_mirror.h"
 
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 
 #include <QRandomGenerator>
 #include <QTextBlock>

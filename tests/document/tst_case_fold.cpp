@@ -1,11 +1,11 @@
-#include "document/text_fold.h"
+#include "document/case_fold.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
 
 using namespace lumora;
 
-class TstTextFold : public QObject
+class TstCaseFold : public QObject
 {
     Q_OBJECT
 private slots:
@@ -17,7 +17,7 @@ private slots:
 // A search that almost matches everywhere: a search comparing the needle
 // afresh at each position takes text × needle steps (minutes for the larger
 // rows), a linear one milliseconds; the test's time limit catches a relapse.
-void TstTextFold::longSearchOverOneCharacter_data()
+void TstCaseFold::longSearchOverOneCharacter_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("needle");
@@ -31,7 +31,7 @@ void TstTextFold::longSearchOverOneCharacter_data()
         << QString(4000000, u'a') + u'B' << QString(1000000, u'A').toLower() + u'b' << 3000000;
 }
 
-void TstTextFold::longSearchOverOneCharacter()
+void TstCaseFold::longSearchOverOneCharacter()
 {
     QFETCH(QString, text);
     QFETCH(QString, needle);
@@ -42,7 +42,7 @@ void TstTextFold::longSearchOverOneCharacter()
 // Texts and needles over a few letters in both cases, pairs and lone
 // surrogates, so that partial matches overlap in every way; the answer must
 // be that of a plain search in the folded copy.
-void TstTextFold::sameAsSearchingTheFoldedText()
+void TstCaseFold::sameAsSearchingTheFoldedText()
 {
     const QString letters = QStringLiteral("aAbB") + QString::fromUcs4(U"\U00010400\U00010428") + QChar(0xD801);
     QRandomGenerator rng(17);
@@ -64,5 +64,5 @@ void TstTextFold::sameAsSearchingTheFoldedText()
     }
 }
 
-QTEST_GUILESS_MAIN(TstTextFold)
-#include "tst_text_fold.moc"
+QTEST_GUILESS_MAIN(TstCaseFold)
+#include "tst_case_fold.moc"
