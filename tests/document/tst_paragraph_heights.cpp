@@ -111,10 +111,14 @@ void TestParagraphHeights::randomEdits()
                 m.measured[size_t(p)] = m.measured[size_t(p)] || measure;
             }
             QCOMPARE(moved, qint64(m.heights[size_t(p)] - old));
-        } else if (op >= 98) {
+        } else if (op == 98) {
             h.InvalidateAll([&](int i) { return (i * 7 + height) % (maxHeight + 1); });
             for (int i = 0; i < n; ++i)
                 m.heights[size_t(i)] = (i * 7 + height) % (maxHeight + 1);
+            m.measured.assign(size_t(n), false);
+        } else if (op == 99) {
+            h.InvalidateAll(height);
+            m.heights.assign(size_t(n), height);
             m.measured.assign(size_t(n), false);
         }
         Compare(h, m, rng);
