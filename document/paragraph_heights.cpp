@@ -125,6 +125,10 @@ void ParagraphHeights::Insert(int paragraph, int count)
         return;
     }
     Block &b = m_blocks[w.block];
+    // Grown by a little at a time, not doubled: doubling would leave half of
+    // every block spare once edits have touched them all.
+    if (b.heights.size() + size_t(count) > b.heights.capacity())
+        b.heights.reserve(std::min(size_t(kBlockMax), b.heights.size() + size_t(count) + kBlockMax / 16));
     b.heights.insert(b.heights.begin() + w.offset, size_t(count), quint32(m_defaultEstimate));
     const qint64 added = qint64(count) * m_defaultEstimate;
     b.sum += added;
