@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace lumora {
 
@@ -116,6 +117,7 @@ void ParagraphHeights::Rebuild()
 
 void ParagraphHeights::Insert(int paragraph, int count)
 {
+    count = qMin(count, std::numeric_limits<int>::max() - m_count); // indexes are ints
     if (count <= 0)
         return;
     paragraph = std::clamp(paragraph, 0, m_count);

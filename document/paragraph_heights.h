@@ -45,9 +45,9 @@ public:
     void SetDefaultEstimate(int height) { m_defaultEstimate = qMax(0, height); }
     int DefaultEstimate() const { return m_defaultEstimate; }
 
-    // count paragraphs at index paragraph (0..Count()), each estimated at the
-    // default; Remove drops [paragraph, paragraph + count) clipped to the
-    // paragraphs there are.
+    // Insert puts count paragraphs at index paragraph (0..Count()), each
+    // estimated at the default (fewer if Count() would pass INT_MAX); Remove
+    // drops [paragraph, paragraph + count) clipped to the paragraphs there are.
     void Insert(int paragraph, int count = 1);
     void Remove(int paragraph, int count = 1);
 
