@@ -3,6 +3,8 @@
 #include "document/html_writer.h"
 #include "rich_text/rich_text_box.h"
 
+#include <algorithm>
+
 namespace lumora {
 
 namespace {
@@ -14,7 +16,7 @@ constexpr int kBuiltAtOnce = 64 * 1024;
 
 // The text as Ctrl+C gives it: CR LF as LF, soft breaks as vertical tabs,
 // pictures left out.
-QString PlainText(const QString &raw)
+QString PlainText(QStringView raw)
 {
     QString out(raw.size(), Qt::Uninitialized);
     QChar *o = out.data();
@@ -36,13 +38,17 @@ SelectionData::SelectionData(const RichTextBox &editor, int from, int to)
     : m_editor(&editor), m_from(from), m_to(to), m_changes(editor.ChangeCount())
 {
     if (to - from <= kBuiltAtOnce)
-        BuildNow();
+        Build();
 }
 
 void SelectionData::Build()
 {
-    if (!m_built && CanBuild())
-        BuildNow();
+    if (!CanBuild())
+        return;
+    if (!m_textBuilt)
+        BuildText();
+    if (!m_htmlBuilt)
+        BuildHtml();
 }
 
 bool SelectionData::CanBuild() const
@@ -50,36 +56,49 @@ bool SelectionData::CanBuild() const
     return m_editor && m_editor->ChangeCount() == m_changes;
 }
 
-void SelectionData::BuildNow() const
+void SelectionData::BuildText() const
+{
+    const QString &raw = m_editor->RawText();
+    const int from = std::clamp(m_from, 0, int(raw.size()));
+    m_text = PlainText(QStringView(raw).mid(from, std::clamp(m_to, from, int(raw.size())) - from));
+    m_textBuilt = true;
+}
+
+void SelectionData::BuildHtml() const
 {
     const Document part = m_editor->Excerpt(m_from, m_to);
-    m_text = PlainText(part.text);
     m_html = QStringLiteral("<pre>") + HtmlBody(part, 0, int(part.text.size())) + QStringLiteral("</pre>");
-    m_built = true;
+    m_htmlBuilt = true;
 }
 
 bool SelectionData::hasFormat(const QString &mimeType) const
 {
-    return (mimeType == kText || mimeType == kHtml) && (m_built || CanBuild());
+    return formats().contains(mimeType);
 }
 
 QStringList SelectionData::formats() const
 {
-    if (m_built || CanBuild())
-        return {kText, kHtml};
-    return {};
+    const bool fresh = CanBuild();
+    QStringList out;
+    if (fresh || m_textBuilt)
+        out << kText;
+    if (fresh || m_htmlBuilt)
+        out << kHtml;
+    return out;
 }
 
 QVariant SelectionData::retrieveData(const QString &mimeType, QMetaType type) const
 {
-    if (mimeType != kText && mimeType != kHtml)
+    const bool text = mimeType == kText;
+    if (!text && mimeType != kHtml)
         return QVariant();
-    if (!m_built) {
+    bool &built = text ? m_textBuilt : m_htmlBuilt;
+    if (!built) {
         if (!CanBuild())
             return QVariant();
-        BuildNow();
+        text ? BuildText() : BuildHtml();
     }
-    const QString &s = mimeType == kText ? m_text : m_html;
+    const QString &s = text ? m_text : m_html;
     if (type.id() == QMetaType::QByteArray)
         return s.toUtf8();
     return s;
