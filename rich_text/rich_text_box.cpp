@@ -81,6 +81,7 @@ RichTextBox::RichTextBox(QWidget *parent) : QPlainTextEdit(parent)
     // Qt's own flag sees every change of the text; a change of formats alone
     // never reaches it.
     connect(m_layer, &FormatLayer::FormatsChanged, this, [this] { m_formatsChanged = true; });
+    connect(doc, &QTextDocument::contentsChange, this, [this] { ++m_textChanges; });
 }
 
 bool RichTextBox::IsModified() const

@@ -95,6 +95,13 @@ public:
 
     // The whole document (text, formats, pictures) as it stands.
     Document Snapshot() const;
+    // The stretch [from, to) of it as a document of its own (positions from
+    // 0; the format table and pictures whole), in time proportional to the
+    // stretch.
+    Document Excerpt(int from, int to) const;
+    // Grows with every change of the text, formats or pictures (undo and
+    // redo included), never returning to an earlier value.
+    quint64 ChangeCount() const;
     // Replaces the document.  With progress, a long text goes in slice by
     // slice, with a progress call after each; the editing area is read-only
     // meanwhile.  False when progress abandoned the load.
@@ -155,6 +162,7 @@ private:
     float m_rightMargin = 0.0f;
     bool m_loading = false;
     bool m_formatsChanged = false;
+    quint64 m_textChanges = 0;
     std::function<Progress()> m_progressMaker;
     std::function<void(const QString &)> m_notice;
 };

@@ -1,13 +1,14 @@
 #include "rich_text/rich_text_box.h"
 
 #include "rich_text/format_layer.h"
-#include "document/html_writer.h"
+#include "rich_text/selection_data.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTextCursor>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 namespace lumora {
@@ -123,23 +124,49 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
     SetSelText(source->text());
 }
 
+Document RichTextBox::Excerpt(int from, int to) const
+{
+    const QString &raw = RawText();
+    from = std::clamp(from, 0, int(raw.size()));
+    to = std::clamp(to, from, int(raw.size()));
+    Document d;
+    d.text = raw.mid(from, to - from);
+    d.formats = m_layer->Formats();
+    d.runs = m_layer->Runs().Slice(from, to);
+    d.pictures = m_layer->Pictures();
+    return d;
+}
+
+// The layer's revision counts changes of formats alone; the text's changes
+// are counted beside it.  Both only grow, so their sum does too.
+quint64 RichTextBox::ChangeCount() const
+{
+    return m_textChanges + quint64(m_layer->Revision());
+}
+
 // Copying from the editor gives other programs the text and, for those that
-// read it, the colours and styles as HTML.
+// read it, the colours and styles as HTML.  What is made here is built when
+// first read (see SelectionData); whatever lands on the clipboard proper
+// (Ctrl+C, cutting, the menu) is built there and then, as the text it was
+// made from may change at once.
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
-    auto *data = new QMimeData;
-    const int from = SelStart(), to = from + SelLength();
-    QString text = Text().mid(from, to - from);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.remove(QChar::ObjectReplacementCharacter);
-    data->setText(text);
-    data->setHtml(QStringLiteral("<pre>") + HtmlBody(Snapshot(), from, to) + QStringLiteral("</pre>"));
+    const int from = SelStart();
+    auto *data = new SelectionData(*this, from, from + SelLength());
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    connect(clipboard, &QClipboard::changed, data, [data, clipboard](QClipboard::Mode mode) {
+        if (mode != QClipboard::Selection && clipboard->mimeData(mode) == data)
+            data->Build();
+    });
     return data;
 }
 
 void RichTextBox::Copy() const
 {
-    QGuiApplication::clipboard()->setMimeData(createMimeDataFromSelection());
+    const int from = SelStart();
+    auto *data = new SelectionData(*this, from, from + SelLength());
+    data->Build();
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 } // namespace lumora
