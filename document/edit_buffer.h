@@ -1,0 +1,145 @@
+#pragma once
+
+#include "document/document.h"
+#include "document/text_store.h"
+
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+namespace lumora {
+
+class EditHistory;
+
+// The document being edited, without any widget: its text and formats (a
+// TextStore), its pictures and paragraph alignments, the selection, the one
+// undo history of text, formats and pictures, and the rules that decide which
+// format typed text takes.  The editing area draws from it and turns keys,
+// mouse and input-method events into its operations; everything else (open,
+// save, find, the colouring pass, the font dialog) works on it through the
+// editing area's own interface.
+//
+// Positions are text positions: every paragraph break is CR LF, a soft line
+// break U+2028, a picture U+FFFC whose format names the picture.  A position
+// never rests between the CR and the LF of a break: the selection and every
+// edit are moved off that middle (see TextStore).
+//
+// Undo steps are those users of the editor know: consecutive typing at the
+// caret in one format is one step, as is a run of Backspace or of Delete; a
+// replaced selection, a paste, Enter, a picture, a change of formats and a
+// colouring pass are a step each; BeginStep/EndStep group anything into one.
+// Setting the document empties the history; SetModified(false) ends the step
+// being typed, so undo comes back to the saved text in one step.
+class EditBuffer
+{
+public:
+    // What changed: [pos, pos + removed) of the old text is now
+    // [pos, pos + added); formatsOnly when no character changed (then
+    // removed == added is the stretch whose formats changed).  Paragraphs:
+    // paragraphs [firstParagraph, firstParagraph + oldParagraphs) of the old
+    // text are now [firstParagraph, firstParagraph + newParagraphs).
+    struct Change
+    {
+        int pos = 0;
+        int removed = 0;
+        int added = 0;
+        int firstParagraph = 0;
+        int oldParagraphs = 0;
+        int newParagraphs = 0;
+        bool formatsOnly = false;
+        bool whole = false;   // the whole document was replaced
+    };
+    using Listener = std::function<void(const Change &)>;
+    using FormatChange = std::function<void(CharFormat &)>;
+    using Painter = std::function<void(const QString &text, RunList &runs, FormatTable &formats)>;
+
+    EditBuffer();
+    ~EditBuffer();
+    EditBuffer(const EditBuffer &) = delete;
+    EditBuffer &operator=(const EditBuffer &) = delete;
+
+    // Called after every change of text, formats or pictures (undo and redo
+    // included); one listener, the editing area.
+    void SetListener(Listener listener) { m_listener = std::move(listener); }
+    // Called when the selection changed (not for a change of text that only
+    // moved it).
+    void SetSelectionListener(std::function<void()> listener) { m_selectionListener = std::move(listener); }
+
+    const TextStore &Store() const { return m_store; }
+    int Length() const { return m_store.Length(); }
+    int ParagraphCount() const { return m_store.ParagraphCount(); }
+    const QVector<Picture> &Pictures() const { return m_pictures; }
+    Align AlignOf(int paragraph) const;
+    // The whole text (soft breaks as U+2028), built when first asked for
+    // after a change and kept until the next one.
+    const QString &Text() const;
+
+    // The whole document, and a stretch of it as a document of its own.
+    Document Snapshot() const;
+    Document Excerpt(int from, int to) const;
+    // Replaces everything; the history empties, the selection goes to 0.
+    void SetDocument(Document doc);
+
+    // The selection: anchor stays, caret moves.  Both are clamped and moved
+    // off the middle of a break.  Moving the caret forgets a pending format.
+    int Caret() const { return m_caret; }
+    int Anchor() const { return m_anchor; }
+    int SelFrom() const { return std::min(m_caret, m_anchor); }
+    int SelTo() const { return std::max(m_caret, m_anchor); }
+    void SetSelection(int anchor, int caret);
+
+    // Edits of the user at the selection.
+    void Type(const QString &text);        // keys and input-method commits
+    void InsertBreak();                    // Enter
+    void DeleteBackward();                 // Backspace: the selection, or the character (a whole break, a whole surrogate pair) before the caret
+    void DeleteForward();                  // Delete
+    // Puts text (any line breaks become CR LF) in place of the selection as a
+    // step of its own, in the format typed text would take; the caret ends
+    // after it.
+    void ReplaceSelection(const QString &text);
+    void InsertPicture(Picture picture);
+
+    // The format text typed at the caret takes now.
+    int CursorFormat() const;
+    // Changes the formats of the selection, or with nothing selected the
+    // format typed next (pending until the caret moves).
+    void ChangeSelectionFormat(const FormatChange &change);
+    // Formats all over the document as one step (a colouring pass).
+    void Paint(const Painter &painter);
+
+    // Everything between these is one undo step; they nest.
+    void BeginStep();
+    void EndStep();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void Undo();
+    void Redo();
+    // Off: edits are not recorded (while a document is loaded).
+    void SetUndoEnabled(bool on);
+
+    // Grows with every change of text, formats or pictures, undo and redo
+    // included; never returns to an earlier value.
+    quint64 ChangeCount() const { return m_changes; }
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool on);
+
+private:
+    TextStore m_store;
+    QVector<Picture> m_pictures;
+    QVector<QPair<int, Align>> m_aligns;
+    quint8 m_omitted = 0;
+    std::unique_ptr<EditHistory> m_history;
+    Listener m_listener;
+    std::function<void()> m_selectionListener;
+    int m_caret = 0;
+    int m_anchor = 0;
+    int m_pending = -1;
+    int m_initial = 0;
+    quint64 m_changes = 0;
+    bool m_modified = false;
+    mutable QString m_text;
+    mutable bool m_textValid = false;
+};
+
+} // namespace lumora

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "document/edit_buffer.h"
+
+#include <QAbstractScrollArea>
+#include <memory>
+
+class QMimeData;
+class QMenu;
+
+namespace lumora {
+
+class ViewLayout;
+
+// The editing area's widget: draws an EditBuffer through a ViewLayout,
+// scrolls by pixels, and turns keys, mouse, input methods, the clipboard and
+// drops into the buffer's operations.  It holds no text of its own.
+//
+// Subclasses decide what the clipboard gets and what a paste or drop puts in
+// (the three mime hooks), as QPlainTextEdit lets its subclasses do.
+class TextView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit TextView(QWidget *parent = nullptr);
+    ~TextView() override;
+
+    EditBuffer &Buffer() { return m_buffer; }
+    const EditBuffer &Buffer() const { return m_buffer; }
+    ViewLayout &Layout() { return *m_layout; }
+    const ViewLayout &Layout() const { return *m_layout; }
+
+    void SetBaseFont(const QFont &font);
+    void SetWordWrap(bool on);
+    bool WordWrap() const { return m_wrap; }
+    void SetReadOnly(bool on);
+    bool IsReadOnly() const { return m_readOnly; }
+
+    // Scroll offset in document pixels.
+    qint64 ScrollY() const { return m_scrollY; }
+    void SetScrollY(qint64 y);
+    void EnsureCaretVisible();
+    // The caret's rectangle in viewport coordinates.
+    QRect CaretRect() const;
+
+    // The edit commands of the context menu and their keys.
+    void Undo();
+    void Redo();
+    void Cut();
+    void CopySelection() const;
+    void Paste();
+    void DeleteSelection();
+    void SelectAll();
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+signals:
+    void SelectionChanged();   // the selection or the caret moved
+
+protected:
+    virtual QMimeData *CreateMimeDataFromSelection() const;
+    virtual bool CanInsertFromMimeData(const QMimeData *source) const;
+    virtual void InsertFromMimeData(const QMimeData *source);
+    // The context menu; the caller owns it.
+    QMenu *CreateContextMenu();
+
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    void dragEnterEvent(QDragEnterEvent *e) override;
+    void dragMoveEvent(QDragMoveEvent *e) override;
+    void dropEvent(QDropEvent *e) override;
+    void timerEvent(QTimerEvent *e) override;
+    bool event(QEvent *e) override;
+
+private:
+    void OnBufferChange(const EditBuffer::Change &change);
+    void UpdateScrollBars();
+
+    EditBuffer m_buffer;
+    std::unique_ptr<ViewLayout> m_layout;
+    qint64 m_scrollY = 0;
+    bool m_wrap = true;
+    bool m_readOnly = false;
+};
+
+} // namespace lumora
