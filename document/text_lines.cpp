@@ -40,25 +40,4 @@ int LongestLine(QStringView text)
     return int(std::min<qsizetype>(longest, INT_MAX));
 }
 
-QString LineTooLongMessage(qint64 length)
-{
-    return QStringLiteral("有一行长达 %1 个字符，超过了编辑区能显示的 %2 个字符。").arg(length).arg(kMaxLineChars);
-}
-
-bool CanShowText(QStringView text, QString *why)
-{
-    if (const int longest = LongestLine(text); longest > kMaxLineChars) {
-        if (why)
-            *why = LineTooLongMessage(longest);
-        return false;
-    }
-    const qsizetype lines = text.count(u'\n') + 1;
-    if (lines > kMaxLines) {
-        if (why)
-            *why = QStringLiteral("文件有 %1 行，超过了编辑区能打开的 %2 行。").arg(lines).arg(kMaxLines);
-        return false;
-    }
-    return true;
-}
-
 } // namespace lumora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rich_text/rich_text_box.h"
+#include "rich_text/view_layout.h"
 
 #include <QApplication>
 
@@ -21,4 +22,18 @@ inline lumora::RichTextBox &ShownEditor()
         box->show();
     }
     return *box;
+}
+
+// Lays out the first `paragraphs` paragraphs (each end of each, so a long
+// line's pieces at both ends too) and paints what shows, into the window's
+// own backing store (a grab would allocate a new picture every time).
+inline void LayOutAndPaint(lumora::RichTextBox &box, int paragraphs)
+{
+    const lumora::TextStore &store = box.Buffer().Store();
+    const int n = std::min(paragraphs, store.ParagraphCount());
+    for (int p = 0; p < n; ++p) {
+        box.Layout().CaretRect(store.ParagraphStart(p));
+        box.Layout().CaretRect(store.ParagraphEnd(p));
+    }
+    box.viewport()->repaint();
 }

@@ -13,7 +13,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QTextBlock>
 
 #include <cmath>
 
@@ -54,15 +53,9 @@ bool SameDocument(const lumora::Document &a, const lumora::Document &b)
     return i == ra.size() && j == rb.size();
 }
 
-// Lays out the first blocks and paints what shows, into the window's own
-// backing store (a grab would allocate a new picture every time).
 void LayOut(lumora::RichTextBox &box)
 {
-    QTextDocument *doc = box.document();
-    int n = 0;
-    for (QTextBlock b = doc->begin(); b.isValid() && n < 500; b = b.next(), ++n)
-        doc->documentLayout()->blockBoundingRect(b);
-    box.viewport()->repaint();
+    LayOutAndPaint(box, 500);
 }
 
 } // namespace

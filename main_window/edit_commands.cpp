@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QTextCursor>
 
 namespace lumora {
 
@@ -90,8 +89,7 @@ void EditCommands::ChooseFont()
 // as one undo step.
 void EditCommands::ApplyDialogFont()
 {
-    QTextCursor block = m_editor.textCursor();
-    block.beginEditBlock();
+    m_editor.Buffer().BeginStep();
     m_editor.SetSelFontName(m_dialog.FontName);
     m_editor.SetSelFontSize(m_dialog.FontSize);
     m_editor.SetSelColor(m_dialog.Color);
@@ -99,7 +97,7 @@ void EditCommands::ApplyDialogFont()
     m_editor.SetSelItalic(m_dialog.FontItalic);
     m_editor.SetSelStrikeThru(m_dialog.FontStrikethru);
     m_editor.SetSelUnderline(m_dialog.FontUnderline);
-    block.endEditBlock();
+    m_editor.Buffer().EndStep();
 }
 
 } // namespace lumora

@@ -6,7 +6,6 @@
 #include "highlight/highlight.h"
 #include "main_window/menu.h"
 #include "shared_ui/message_box.h"
-#include "shared_ui/progress_feedback.h"
 #include "rich_text/rich_text_box.h"
 #include "shared_ui/secondary_window.h"
 
@@ -39,11 +38,6 @@ MainWindow::MainWindow(const SecondaryWindows &windows, QWidget *parent)
     setCentralWidget(m_client);
     m_editor = new RichTextBox(m_client);
     m_editor->setGeometry(0, 0, kClientWidth, kClientHeight);
-    m_editor->SetProgressMaker([this]() -> Progress {
-        auto feedback = std::make_shared<ProgressFeedback>(m_editor, this, QStringLiteral("粘贴"),
-                                                           QStringLiteral("正在粘贴，请稍候……"));
-        return [feedback](qint64 done, qint64 total) { return feedback->Report(done, total); };
-    });
     m_editor->SetNotice([this](const QString &text) { MsgBox(this, text, QStringLiteral("提示")); });
     m_documents = new DocumentCommands(this, *m_editor, *m_dialog);
     m_edits = new EditCommands(this, *m_editor, *m_dialog, *m_items.value(QStringLiteral("autoendl")));

@@ -5,14 +5,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QAbstractTextDocumentLayout>
 #include <QImageReader>
 #include <QPainter>
-#include <QTextObjectInterface>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextImageFormat>
-#include <QUrl>
+#include <sys/stat.h>
 
 namespace lumora {
 
@@ -21,44 +16,6 @@ namespace {
 // so a corrupt header cannot make us allocate gigabytes.
 constexpr int kPictureAllocationLimitMb = 256;
 }
-
-namespace {
-
-class PictureDrawing : public QObject, public QTextObjectInterface
-{
-    Q_OBJECT
-    Q_INTERFACES(QTextObjectInterface)
-public:
-    explicit PictureDrawing(QTextDocument *doc) : QObject(doc), m_doc(doc) {}
-
-    QSizeF intrinsicSize(QTextDocument *, int, const QTextFormat &format) override
-    {
-        const QTextImageFormat f = format.toImageFormat();
-        QSizeF size(f.width(), f.height());
-        if (size.width() <= 0 || size.height() <= 0)
-            size = Image(f).size();
-        return size;
-    }
-
-    void drawObject(QPainter *painter, const QRectF &rect, QTextDocument *, int, const QTextFormat &format) override
-    {
-        const QImage img = Image(format.toImageFormat());
-        if (!img.isNull())
-            painter->drawImage(rect, img);
-        else
-            DrawPictureBox(painter, rect);
-    }
-
-private:
-    QImage Image(const QTextImageFormat &f) const
-    {
-        return m_doc->resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
-    }
-
-    QTextDocument *m_doc;
-};
-
-} // namespace
 
 void DrawPictureBox(QPainter *painter, const QRectF &rect)
 {
@@ -70,32 +27,6 @@ void DrawPictureBox(QPainter *painter, const QRectF &rect)
     // The frame lies inside the picture's own rectangle.
     painter->drawRect(rect.adjusted(0, 0, -1, -1));
     painter->restore();
-}
-
-void RegisterPictureDrawing(QTextDocument *doc)
-{
-    doc->documentLayout()->registerHandler(QTextFormat::ImageObject, new PictureDrawing(doc));
-}
-
-QString AddPictureResource(QTextDocument *doc, const QImage &image)
-{
-    int n = doc->property("lumoraPictureCount").toInt();
-    QString name;
-    do {
-        name = QStringLiteral("lumora-picture-%1").arg(++n);
-    } while (doc->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
-    doc->setProperty("lumoraPictureCount", n);
-    doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
-    return name;
-}
-
-void InsertPicture(QTextCursor &cursor, const QImage &image)
-{
-    QTextImageFormat fmt;
-    fmt.setName(AddPictureResource(cursor.document(), image));
-    fmt.setWidth(image.width());
-    fmt.setHeight(image.height());
-    cursor.insertImage(fmt);
 }
 
 QImage ReadPictureFile(const QString &path, QString *error)
@@ -131,5 +62,3 @@ QImage ReadPictureFile(const QString &path, QString *error)
 }
 
 } // namespace lumora
-
-#include "pictures.moc"

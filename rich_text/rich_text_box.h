@@ -4,21 +4,19 @@
 #include "document/ole_color.h"
 #include "document/progress.h"
 
-#include <QPlainTextEdit>
+#include "rich_text/text_view.h"
+
+#include <QTextCharFormat>
 #include <functional>
 
 namespace lumora {
 
-class FormatLayer;
-class LayerLayout;
-class TextMirror;
-
 // The editing area.  Callers see the operations of a rich-edit control under
 // its member names, with positions and lengths counted in the plain text in
-// which every line break is CR LF; this class alone maps them onto Qt's
-// document positions.  The text lives in Qt's document; formats and pictures
-// live beside it in a format layer and are applied to what is shown.
-class RichTextBox : public QPlainTextEdit
+// which every line break is CR LF.  The document (text, formats, pictures,
+// history) is the view's edit buffer; this class gives it the operations
+// and the files of a rich-edit control.
+class RichTextBox : public TextView
 {
     Q_OBJECT
 public:
@@ -28,8 +26,8 @@ public:
     // The font a new editing area starts with.
     static QFont DefaultFont();
 
-    // Whole text, lines separated by CR LF.  Cheap: kept up to date as the
-    // document changes.
+    // Whole text, lines separated by CR LF, soft line breaks as vertical
+    // tabs.  Built when first asked for after a change, then kept.
     const QString &Text() const;
     int TextLength() const;
     // The same text with soft line breaks as U+2028 (what a text file keeps
@@ -52,12 +50,9 @@ public:
     // What Ctrl+C puts on the clipboard (the text, and the look as HTML),
     // handed over even when nothing is selected: then the clipboard empties.
     void Copy() const;
-    // Long text goes in slice by slice, with progress shown, as one undo step.
-    // maker makes the progress report for one long paste; the window that
-    // holds the editor decides how it shows.
-    void SetProgressMaker(std::function<Progress()> maker) { m_progressMaker = std::move(maker); }
-    // Whether text put in place of the selection leaves every line short
-    // enough to be shown; if not, *why (may be null) says why in Chinese.
+    // Whether text put in place of the selection leaves the document within
+    // the length the editor keeps; if not, *why (may be null) says why in
+    // Chinese.
     bool CanInsert(const QString &text, QString *why) const;
     // Tells the user why a paste or drop was refused.
     void SetNotice(std::function<void(const QString &)> notice) { m_notice = std::move(notice); }
@@ -81,14 +76,9 @@ public:
 
     // Keyboard focus here, bringing this editor's window to the front.
     void SetFocus();
-    void Undo() { undo(); }
 
     float RightMargin() const { return m_rightMargin; }
     void SetRightMargin(float m) { m_rightMargin = m; }
-
-    // On: lines wrap at the editor's width.  Off: each paragraph is one line.
-    void SetWordWrap(bool on);
-    bool WordWrap() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
 
     // Inserts a picture at the caret at its natural size.
     void InsertPicture(const QImage &image);
@@ -137,38 +127,24 @@ public:
 
     // Selects [start, start+length) in text positions.
     void Select(int start, int length);
-
-    // Position mapping, for code in this layer and its tests.
-    int ToDocPos(int textPos, bool roundUp = false) const;
-    int ToTextPos(int docPos) const;
+    // Replaces the document by plain text (any line breaks) in the default
+    // format, unchanged, with an empty history.
+    void SetPlainText(const QString &text);
 
 protected:
-    bool canInsertFromMimeData(const QMimeData *source) const override;
-    void insertFromMimeData(const QMimeData *source) override;
-    QMimeData *createMimeDataFromSelection() const override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void paintEvent(QPaintEvent *e) override;
+    QMimeData *CreateMimeDataFromSelection() const override;
+    bool CanInsertFromMimeData(const QMimeData *source) const override;
+    void InsertFromMimeData(const QMimeData *source) override;
 
 private:
     void ChangeSelFormat(const std::function<void(CharFormat &)> &change);
-    QTextCharFormat InsertFormat() const;
-    static bool IsTyping(const QKeyEvent *e);
-    void FillDocument(const Document &doc, const Progress &progress, bool *abandoned);
     bool ShowDocument(Document doc, QString *error, const Progress &progress);
 
-    TextMirror *m_mirror;
-    LayerLayout *m_layout;
-    FormatLayer *m_layer;
     float m_rightMargin = 0.0f;
     bool m_loading = false;
-    bool m_formatsChanged = false;
-    quint64 m_textChanges = 0;
-    std::function<Progress()> m_progressMaker;
     std::function<void(const QString &)> m_notice;
+    mutable QString m_shown;            // Text(): soft breaks as vertical tabs
+    mutable quint64 m_shownAt = ~quint64(0);
 };
-
-// How much text goes into Qt's document at a time when a long text is
-// loaded or pasted: a slice takes well under a tenth of a second.
-inline constexpr int kSliceChars = 256 * 1024;
 
 } // namespace lumora

@@ -1,52 +1,33 @@
 #include "rich_text/rich_text_box.h"
 
-#include "rich_text/format_layer.h"
+#include "rich_text/qt_formats.h"
 #include "rich_text/selection_data.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
 
 namespace lumora {
 
-namespace {
-constexpr int kLayerFormatProperty = QTextFormat::UserProperty + 1;
-} // namespace
-
 OleColor RichTextBox::SelColor() const
 {
-    return m_layer->Formats().At(m_layer->CursorFormat()).color.value_or(0);
+    return Buffer().Store().Formats().At(Buffer().CursorFormat()).color.value_or(0);
 }
 
 QTextCharFormat RichTextBox::FormatAt(int textPos) const
 {
-    return FormatLayer::ToQt(m_layer->Formats().At(m_layer->FormatAt(textPos)));
-}
-
-// Qt merges typing into one undo step only where the formats of its
-// document agree; the format Qt gives inserted text names the layer's format
-// for it, so that Qt merges exactly where it did when colours lived in its
-// document.
-QTextCharFormat RichTextBox::InsertFormat() const
-{
-    QTextCharFormat f;
-    const int id = m_layer->CursorFormat();
-    if (id != 0)
-        f.setProperty(kLayerFormatProperty, id);
-    return f;
+    const TextStore &store = Buffer().Store();
+    if (store.Length() == 0)
+        return ToQtFormat(store.Formats().At(0));
+    return ToQtFormat(store.Formats().At(store.FormatAt(std::clamp(textPos, 0, store.Length() - 1))));
 }
 
 void RichTextBox::ChangeSelFormat(const std::function<void(CharFormat &)> &change)
 {
-    const QTextCursor c = textCursor();
-    if (c.hasSelection())
-        m_layer->ChangeRange(ToTextPos(c.selectionStart()), ToTextPos(c.selectionEnd()), change);
-    else
-        m_layer->ChangePending(change);
+    Buffer().ChangeSelectionFormat(change);
 }
 
 void RichTextBox::SetSelColor(OleColor color)
@@ -89,7 +70,7 @@ void RichTextBox::SetSelUnderline(bool on)
 
 void RichTextBox::PaintFormats(const std::function<void(const QString &, RunList &, FormatTable &)> &painter)
 {
-    m_layer->Paint(painter);
+    Buffer().Paint(painter);
 }
 
 namespace {
@@ -104,14 +85,14 @@ bool CarriesFiles(const QMimeData *source)
 } // namespace
 
 // Refusing here makes the drag show "no drop" and the drop insert nothing.
-bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
+bool RichTextBox::CanInsertFromMimeData(const QMimeData *source) const
 {
-    return source && !CarriesFiles(source) && QPlainTextEdit::canInsertFromMimeData(source);
+    return source && !CarriesFiles(source) && source->hasText();
 }
 
 // Pasting and dropping take plain text only: formatting from other programs
 // does not come along, and line breaks arrive as paragraph breaks.
-void RichTextBox::insertFromMimeData(const QMimeData *source)
+void RichTextBox::InsertFromMimeData(const QMimeData *source)
 {
     if (!source || CarriesFiles(source) || !source->hasText())
         return;
@@ -124,32 +105,12 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
     SetSelText(source->text());
 }
 
-Document RichTextBox::Excerpt(int from, int to) const
-{
-    const QString &raw = RawText();
-    from = std::clamp(from, 0, int(raw.size()));
-    to = std::clamp(to, from, int(raw.size()));
-    Document d;
-    d.text = raw.mid(from, to - from);
-    d.formats = m_layer->Formats();
-    d.runs = m_layer->Runs().Slice(from, to);
-    d.pictures = m_layer->Pictures();
-    return d;
-}
-
-// The layer's revision counts changes of formats alone; the text's changes
-// are counted beside it.  Both only grow, so their sum does too.
-quint64 RichTextBox::ChangeCount() const
-{
-    return m_textChanges + quint64(m_layer->Revision());
-}
-
 // Copying from the editor gives other programs the text and, for those that
 // read it, the colours and styles as HTML.  What is made here is built when
 // first read (see SelectionData); whatever lands on the clipboard proper
 // (Ctrl+C, cutting, the menu) is built there and then, as the text it was
 // made from may change at once.
-QMimeData *RichTextBox::createMimeDataFromSelection() const
+QMimeData *RichTextBox::CreateMimeDataFromSelection() const
 {
     const int from = SelStart();
     auto *data = new SelectionData(*this, from, from + SelLength());

@@ -11,10 +11,8 @@
 #include "bench/highlight/listing.h"
 #include "bench/highlight/pathological.h"
 #include "rich_text/rich_text_box.h"
-#include "rich_text/text_mirror.h"
 #include "document/text_lines.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,7 +20,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -77,10 +74,8 @@ double InEditorPass(const QString &text, const QString &lists)
     RichTextBox box;
     box.resize(825, 553);
     box.show();
-    box.setPlainText(NormalizeLineBreaks(text));
+    box.SetPlainText(text);
     box.Text();
-    // As after pasting and waiting a moment: the layout has caught up.
-    box.document()->documentLayout()->documentSize();
     QCoreApplication::processEvents();
     QElapsedTimer t;
     t.start();

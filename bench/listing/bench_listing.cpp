@@ -156,7 +156,7 @@ EditorFigures EditorRun(const QString &file, const QString &lists, const QString
     if (qEnvironmentVariableIsSet("BENCH_PEAKS"))
         std::fprintf(stderr, "after pass %.0f MB\n", PeakRssMb());
     f.undo = s.Timed([&] { s.Box().Undo(); });
-    s.Box().redo();
+    s.Box().Redo();
     f.save = s.Timed([&] { s.Box().SaveFile(rtfOut, &error); });
     f.peakMb = PeakRssMb();
     return f;

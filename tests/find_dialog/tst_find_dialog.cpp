@@ -235,7 +235,7 @@ void TstFindDialog::presses()
     QFETCH(QString, with);
     QFETCH(QVector<Step>, steps);
     Rig rig;
-    rig.box->setPlainText(doc);
+    rig.box->SetPlainText(doc);
     rig.box->Select(1, 1);
     rig.Type(what);
     QCOMPARE(rig.form.FindPos(), 0);
@@ -271,7 +271,7 @@ void TstFindDialog::emptySearchText()
     QFETCH(char, button);
     QFETCH(bool, replace);
     Rig rig;
-    rig.box->setPlainText(QStringLiteral("abc abc"));
+    rig.box->SetPlainText(QStringLiteral("abc abc"));
     rig.box->Select(2, 3);
     rig.ReplaceBox()->setChecked(replace);
     rig.ReplacementField()->setText(QStringLiteral("x"));
@@ -299,7 +299,7 @@ void TstFindDialog::editingSearchTextRestarts()
 {
     QFETCH(QString, edit);
     Rig rig;
-    rig.box->setPlainText(QStringLiteral("ab ab ab"));
+    rig.box->SetPlainText(QStringLiteral("ab ab ab"));
     rig.Type(QStringLiteral("ab"));
     rig.Press('1');
     rig.Press('2');
@@ -321,7 +321,7 @@ void TstFindDialog::editingSearchTextRestarts()
 void TstFindDialog::documentEditsDoNotShiftPosition()
 {
     Rig rig;
-    rig.box->setPlainText(QStringLiteral("ab ab ab"));
+    rig.box->SetPlainText(QStringLiteral("ab ab ab"));
     rig.Type(QStringLiteral("ab"));
     rig.Press('1');
     rig.Press('2');
@@ -340,7 +340,7 @@ void TstFindDialog::documentEditsDoNotShiftPosition()
 void TstFindDialog::searchingFocusesEditor()
 {
     Rig rig;
-    rig.box->setPlainText(QStringLiteral("Mov eax, MOV ebx"));
+    rig.box->SetPlainText(QStringLiteral("Mov eax, MOV ebx"));
     rig.window->activateWindow();
     QTRY_VERIFY(rig.window->isActiveWindow());
     rig.Type(QStringLiteral("mov"));
@@ -353,7 +353,7 @@ void TstFindDialog::searchingFocusesEditor()
 void TstFindDialog::replacementIsOneUndoStep()
 {
     Rig rig;
-    rig.box->setPlainText(QStringLiteral("ab ab"));
+    rig.box->SetPlainText(QStringLiteral("ab ab"));
     rig.Type(QStringLiteral("ab"));
     rig.ReplacementField()->setText(QStringLiteral("xyz"));
     rig.ReplaceBox()->setChecked(true);
@@ -369,7 +369,7 @@ void TstFindDialog::replacementIsOneUndoStep()
 void TstFindDialog::enterInFieldDoesNothing()
 {
     Rig rig;
-    rig.box->setPlainText(QStringLiteral("ab ab"));
+    rig.box->SetPlainText(QStringLiteral("ab ab"));
     rig.Type(QStringLiteral("ab"));
     rig.ReplacementField()->setText(QStringLiteral("xyz"));
     rig.ReplaceBox()->setChecked(true);
@@ -395,7 +395,7 @@ void TstFindDialog::mainWindowClosed()
     QFETCH(char, button);
     QFETCH(QString, what);
     Rig rig;
-    rig.box->setPlainText(QStringLiteral("ab ab"));
+    rig.box->SetPlainText(QStringLiteral("ab ab"));
     rig.Type(what);
     rig.ReplacementField()->setText(QStringLiteral("xyz"));
     rig.ReplaceBox()->setChecked(true);
@@ -411,7 +411,7 @@ void TstFindDialog::mainWindowClosed()
 void TstFindDialog::reopenKeepsPositionNotFields()
 {
     RichTextBox box;
-    box.setPlainText(QStringLiteral("ab ab ab"));
+    box.SetPlainText(QStringLiteral("ab ab ab"));
     SecondaryWindow holder([&box] { return std::make_unique<FindDialog>([&box] { return &box; }); });
     holder.Show();
     auto *form = static_cast<FindDialog *>(holder.Form());

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QtTest>
 
 using namespace lumora;

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QtTest>
 
 using namespace lumora;
@@ -163,8 +162,8 @@ void TstHighlightPass::randomTextsMatchStepByStep()
         WriteLists(dir.path(), lists);
         const QString text = NormalizeLineBreaks(RandomText(rng, 1 + rng.bounded(200), alphabet));
         RichTextBox expected, actual;
-        expected.setPlainText(text);
-        actual.setPlainText(text);
+        expected.SetPlainText(text);
+        actual.SetPlainText(text);
         PreColour(expected, quint32(round));
         PreColour(actual, quint32(round));
         StepByStepPass(expected, LoadKeywordLists(dir.path()));
@@ -186,7 +185,7 @@ void TstHighlightPass::workedExampleKeepsEarlierColours()
     lists.mov = {"mov"};
     WriteLists(dir.path(), lists);
     RichTextBox box;
-    box.setPlainText("mov eax, [ebp+8] ; load\n");
+    box.SetPlainText("mov eax, [ebp+8] ; load\n");
     box.Select(0, box.TextLength());
     box.SetSelColor(0x00008000);
     QVERIFY(HighlightEditorText(box, dir.path()));
@@ -251,7 +250,7 @@ void TstHighlightPass::blankTextRuns()
     QWidget window;
     RichTextBox *box = new RichTextBox(&window);
     QLineEdit *other = new QLineEdit(&window);
-    box->setPlainText("   \n\t ");
+    box->SetPlainText("   \n\t ");
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     other->setFocus();
@@ -273,7 +272,7 @@ void TstHighlightPass::runsTwiceLikeOnce()
     lists.finda = {"cmp"};
     WriteLists(dir.path(), lists);
     RichTextBox box;
-    box.setPlainText("cmp eax,[esi] ; a\n[x\nend;");
+    box.SetPlainText("cmp eax,[esi] ; a\n[x\nend;");
     QVERIFY(HighlightEditorText(box, dir.path()));
     const QStringList once = Colours(box);
     QVERIFY(HighlightEditorText(box, dir.path()));
@@ -287,7 +286,7 @@ void TstHighlightPass::listsAreReadAtEveryPass()
     lists.eax = {"eax"};
     WriteLists(dir.path(), lists);
     RichTextBox box;
-    box.setPlainText("eax ebx");
+    box.SetPlainText("eax ebx");
     QVERIFY(HighlightEditorText(box, dir.path()));
     box.Select(4, 1);
     QCOMPARE(box.SelColor(), 0u);
@@ -310,7 +309,7 @@ void TstHighlightPass::laterListWins()
     lists.mov = {"push"};
     WriteLists(dir.path(), lists);
     RichTextBox box;
-    box.setPlainText("PUSH EBP");
+    box.SetPlainText("PUSH EBP");
     QVERIFY(HighlightEditorText(box, dir.path()));
     box.Select(0, 4);
     QCOMPARE(box.SelColor(), kRuleColors[kRuleMov]);
@@ -320,7 +319,7 @@ void TstHighlightPass::progressRisesToTheEnd()
 {
     QTemporaryDir dir;
     RichTextBox box;
-    box.setPlainText(QString("mov eax,1 ; one\n").repeated(50));
+    box.SetPlainText(QString("mov eax,1 ; one\n").repeated(50));
     QList<int> seen;
     QVERIFY(HighlightEditorText(box, dir.path(), [&](qint64 done, qint64 total) {
         seen << (total > 0 ? int(done * 1000 / total) : 0);
@@ -339,7 +338,7 @@ void TstHighlightPass::editorGoneMidPass()
     lists.eax = {"eax"};
     WriteLists(dir.path(), lists);
     auto *box = new RichTextBox;
-    box->setPlainText(QString("mov eax,1 ; one\n").repeated(50));
+    box->SetPlainText(QString("mov eax,1 ; one\n").repeated(50));
     QPointer<RichTextBox> alive(box);
     int calls = 0;
     // The window goes away while the pass yields: the pass stops there.

@@ -15,7 +15,6 @@
 #include <QProgressDialog>
 #include "shared_ui/secondary_window.h"
 #include <QTemporaryDir>
-#include <QTextCursor>
 #include <QtTest>
 #include <cerrno>
 #include <cstring>
@@ -144,7 +143,7 @@ void TstFaults::fullDisk()
     const QByteArray old(20000, 'o');
     QVERIFY(WriteAll(fs.Path(QStringLiteral("a.txt")), old));
     Open(fs.Path(QStringLiteral("a.txt")));
-    m_box->setPlainText(QString(200000, QLatin1Char('x')));
+    m_box->SetPlainText(QString(200000, QLatin1Char('x')));
     MessageBoxes boxes;
     Trigger("save");
     m_dialogs->save = ScriptedDialogs::Choose(fs.Path(QStringLiteral("b")), 1);
@@ -225,7 +224,7 @@ void TstFaults::oddFiles()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("odd"));
     QVERIFY(WriteAll(path, bytes));
-    m_box->setPlainText(QStringLiteral("before"));
+    m_box->SetPlainText(QStringLiteral("before"));
     QString error;
     QCOMPARE(m_box->LoadFile(path, &error), loads);
     if (!loads) {
@@ -243,7 +242,7 @@ void TstFaults::tooLargeIsRefusedBeforeReading()
         QVERIFY(f.open(QIODevice::WriteOnly));
         QVERIFY(f.resize(kMaxDocumentFileBytes + 1));   // sparse: takes no disk space
     }
-    m_box->setPlainText(QStringLiteral("before"));
+    m_box->SetPlainText(QStringLiteral("before"));
     QString error;
     QVERIFY(!m_box->LoadFile(path, &error));
     QVERIFY2(error.contains(QStringLiteral("文件太大")), qPrintable(error));
@@ -269,7 +268,7 @@ void TstFaults::readOnlyProgramFolder()
         QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + fs.Why()));
     QVERIFY(WriteAll(fs.Path(QStringLiteral("data-EAX.txt")), "eax"));
     QVERIFY(fs.MakeReadOnly());
-    m_box->setPlainText(QStringLiteral("mov eax, 1 ; x"));
+    m_box->SetPlainText(QStringLiteral("mov eax, 1 ; x"));
     QVERIFY(HighlightEditorText(*m_box, fs.Root()));
     QCOMPARE(QDir(fs.Root()).entryList(QDir::Files), QStringList{QStringLiteral("data-EAX.txt")});
     QCOMPARE(m_box->FormatAt(4).foreground().color(), QColor(255, 0, 0));   // inside "eax"

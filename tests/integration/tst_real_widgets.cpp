@@ -660,7 +660,7 @@ void TstRealWidgets::drop()
         mime.setText(files.first().toString());
 
     QWidget *target = m_box->viewport();
-    const QPoint at = m_box->cursorRect().center();
+    const QPoint at = m_box->CaretRect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -668,7 +668,7 @@ void TstRealWidgets::drop()
     QCOMPARE(m_box->Text(), expected);
     QCOMPARE(drop.isAccepted(), expected != QLatin1String("[]"));
     if (kind == QLatin1String("html"))
-        QVERIFY(!m_box->textCursor().charFormat().font().bold());
+        QVERIFY(!m_box->FormatAt(m_box->SelStart() - 1).font().bold());
 }
 
 QTEST_MAIN(TstRealWidgets)

@@ -11,7 +11,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <QTextCursor>
 #include <QtTest>
 
 using namespace lumora;
@@ -114,7 +113,7 @@ void TstDocumentCommands::saveAsNaming()
     QFETCH(QString, name);
     QFETCH(QString, written);
     QFETCH(bool, rtf);
-    m_box->setPlainText(QStringLiteral("mov eax, 1"));
+    m_box->SetPlainText(QStringLiteral("mov eax, 1"));
     m_dialogs->save = ScriptedDialogs::Choose(Path(name), qint16(filterIndex));
     Trigger("saveas");
     QCOMPARE(m_dialogs->filtersSeen.value(0), QStringLiteral("文本文件(*.txt)|*.txt |RTF文件(*.rtf)|*.rtf"));
@@ -128,7 +127,7 @@ void TstDocumentCommands::saveAsNaming()
 
 void TstDocumentCommands::textFileIsGbkPlusCrLf()
 {
-    m_box->setPlainText(QStringLiteral("第一行\n\n二 ; 注释"));
+    m_box->SetPlainText(QStringLiteral("第一行\n\n二 ; 注释"));
     m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("a.txt")), 1);
     Trigger("saveas");
     QCOMPARE(ReadAll(Path(QStringLiteral("a.txt"))), Gbk(QStringLiteral("第一行\r\n\r\n二 ; 注释\r\n")));
@@ -137,7 +136,7 @@ void TstDocumentCommands::textFileIsGbkPlusCrLf()
 void TstDocumentCommands::charactersOutsideGbkSurvive()
 {
     const QString text = QStringLiteral("emoji 😀 and 𠀀 ext-B");
-    m_box->setPlainText(text);
+    m_box->SetPlainText(text);
     m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("u.txt")), 1);
     Trigger("saveas");
     const QByteArray bytes = ReadAll(Path(QStringLiteral("u.txt")));
@@ -373,7 +372,7 @@ void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
     Trigger("saveas");
     QCOMPARE(m_form->windowTitle(), kPrefix + opened);
     QCOMPARE(m_form->CurrentPath(), opened);
-    m_box->setPlainText(QStringLiteral("two"));
+    m_box->SetPlainText(QStringLiteral("two"));
     Trigger("save");
     QCOMPARE(m_dialogs->saves, 1);
     QCOMPARE(ReadAll(opened), QByteArray("two\r\n"));
@@ -381,7 +380,7 @@ void TstDocumentCommands::saveAsLeavesTitleAndCurpath()
 
 void TstDocumentCommands::saveWithoutOpenAsksEveryTime()
 {
-    m_box->setPlainText(QStringLiteral("x"));
+    m_box->SetPlainText(QStringLiteral("x"));
     m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("n")), 1);
     Trigger("save");
     Trigger("save");
@@ -405,7 +404,7 @@ void TstDocumentCommands::newAlwaysAsks()
 
 void TstDocumentCommands::newYesEmptiesEverything()
 {
-    m_box->setPlainText(QStringLiteral("abc\ndef"));
+    m_box->SetPlainText(QStringLiteral("abc\ndef"));
     m_box->Select(0, 3);
     m_box->SetSelColor(0x00FF0000);
     m_box->SetSelStart(3);
@@ -415,7 +414,7 @@ void TstDocumentCommands::newYesEmptiesEverything()
     MessageBoxes boxes(MsgAnswer::Yes);
     Trigger("create");
     QCOMPARE(m_box->Text(), QString());
-    QCOMPARE(m_box->document()->blockCount(), 1);
+    QCOMPARE(m_box->Buffer().ParagraphCount(), 1);
     QTest::keyClicks(m_box, QStringLiteral("z"));
     QVERIFY(!m_box->FormatAt(0).hasProperty(QTextFormat::ForegroundBrush));
     QCOMPARE(m_form->windowTitle(), kProduct);
@@ -423,7 +422,7 @@ void TstDocumentCommands::newYesEmptiesEverything()
 
 void TstDocumentCommands::newNoKeepsDocument()
 {
-    m_box->setPlainText(QStringLiteral("keep me"));
+    m_box->SetPlainText(QStringLiteral("keep me"));
     MessageBoxes boxes(MsgAnswer::No);
     Trigger("create");
     QCOMPARE(m_box->Text(), QStringLiteral("keep me"));
@@ -435,7 +434,7 @@ void TstDocumentCommands::cancelOpenChangesNothing()
     QVERIFY(WriteAll(opened, "opened"));
     m_dialogs->open = ScriptedDialogs::Choose(opened);
     Trigger("open");
-    m_box->setPlainText(QStringLiteral("edited"));
+    m_box->SetPlainText(QStringLiteral("edited"));
     m_dialogs->open = ScriptedDialogs::Cancel();
     Trigger("open");
     QCOMPARE(m_box->Text(), QStringLiteral("edited"));
@@ -446,10 +445,10 @@ void TstDocumentCommands::cancelOpenChangesNothing()
 void TstDocumentCommands::cancelSaveAsWritesNothing()
 {
     // The shared dialog still holds a name from an earlier use.
-    m_box->setPlainText(QStringLiteral("first"));
+    m_box->SetPlainText(QStringLiteral("first"));
     m_dialogs->save = ScriptedDialogs::Choose(Path(QStringLiteral("keep.txt")), 1);
     Trigger("saveas");
-    m_box->setPlainText(QStringLiteral("second"));
+    m_box->SetPlainText(QStringLiteral("second"));
     m_dialogs->save = ScriptedDialogs::Cancel();
     Trigger("saveas");
     QCOMPARE(ReadAll(Path(QStringLiteral("keep.txt"))), QByteArray("first\r\n"));
@@ -476,7 +475,7 @@ void TstDocumentCommands::openFailure()
         QVERIFY(QDir(m_dir->path()).mkdir(name));
     else if (!content.isNull())
         QVERIFY(WriteAll(path, content));
-    m_box->setPlainText(QStringLiteral("untouched"));
+    m_box->SetPlainText(QStringLiteral("untouched"));
     MessageBoxes boxes;
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("open");
@@ -506,7 +505,7 @@ void TstDocumentCommands::saveFailure()
     QFETCH(int, filterIndex);
     QFETCH(QString, reason);
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("dir.txt")));
-    m_box->setPlainText(QStringLiteral("text"));
+    m_box->SetPlainText(QStringLiteral("text"));
     MessageBoxes boxes;
     m_dialogs->save = ScriptedDialogs::Choose(Path(path), qint16(filterIndex));
     Trigger("saveas");
@@ -522,7 +521,7 @@ void TstDocumentCommands::fullDevice()
 {
     if (!QFileInfo::exists(QStringLiteral("/dev/full")))
         QSKIP("no /dev/full here");
-    m_box->setPlainText(QStringLiteral("text"));
+    m_box->SetPlainText(QStringLiteral("text"));
     QString err;
     QVERIFY(!m_box->SaveFile(QStringLiteral("/dev/full"), &err));
     QVERIFY2(err.contains(QStringLiteral("磁盘空间不足")), qPrintable(err));

@@ -14,9 +14,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextImageFormat>
+#include "rich_text/view_layout.h"
 #include <QTextLayout>
 #include <QtEndian>
 #include <QtTest>
@@ -71,7 +69,7 @@ QByteArray IcoFile(const QList<QPair<int, QRgb>> &images)
 
 struct ShownPicture
 {
-    int docPos = -1;
+    int textPos = -1;
     QSize size;
     QImage image;
 };
@@ -79,16 +77,13 @@ struct ShownPicture
 QList<ShownPicture> Pictures(const RichTextBox &box)
 {
     QList<ShownPicture> out;
-    QTextDocument *doc = box.document();
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (!f.charFormat().isImageFormat())
-                continue;
-            const QTextImageFormat img = f.charFormat().toImageFormat();
-            out.append({f.position(), QSize(int(img.width()), int(img.height())),
-                        doc->resource(QTextDocument::ImageResource, QUrl(img.name())).value<QImage>()});
-        }
+    const Document d = box.Snapshot();
+    for (int i = 0; i < d.text.size(); ++i) {
+        const int id = d.formats.At(d.runs.FormatAt(i)).picture;
+        if (d.text[i] != QChar::ObjectReplacementCharacter || id < 0)
+            continue;
+        const Picture &p = d.pictures[id];
+        out.append({i, QSize(int(p.width), int(p.height)), p.image});
     }
     return out;
 }
@@ -340,7 +335,7 @@ void TstEditCommands::insertPicture()
     QCOMPARE(m_dialogs->filtersSeen, QStringList{QStringLiteral("图片文件(*.ico;*.bmp)|*.ico;*.bmp")});
     const QList<ShownPicture> pics = Pictures(*m_box);
     QCOMPARE(pics.size(), 1);
-    QCOMPARE(pics[0].docPos, m_box->ToDocPos(caret));
+    QCOMPARE(pics[0].textPos, caret);
     QCOMPARE(pics[0].size, size);   // natural size
     QCOMPARE(pics[0].image.size(), size);
     QCOMPARE(pics[0].image.pixelColor(0, 0), QColor(10, 200, 30));
@@ -422,7 +417,7 @@ void TstEditCommands::insertPictureRefused()
     });
     m_box->SetSelText(QStringLiteral("keep me"));
     m_box->Select(0, 4);
-    const int undoSteps = m_box->document()->availableUndoSteps();
+    const quint64 changes = m_box->ChangeCount();
     MessageBoxes boxes;
     m_dialogs->open = ScriptedDialogs::Choose(path);
     Trigger("insterdata");
@@ -434,7 +429,7 @@ void TstEditCommands::insertPictureRefused()
              qPrintable(boxes.shown[0].text));
     QCOMPARE(m_box->Text(), QStringLiteral("keep me"));
     QCOMPARE(m_box->SelLength(), 4);
-    QCOMPARE(m_box->document()->availableUndoSteps(), undoSteps);
+    QCOMPARE(m_box->ChangeCount(), changes);
 }
 
 void TstEditCommands::insertPictureNothingChosen_data()
@@ -489,10 +484,12 @@ void TstEditCommands::wordWrapToggle()
     for (int i = 0; i < 60; ++i)
         line += QStringLiteral("mov eax, dword ptr [ebp-8] ");
     m_box->SetSelText(line + QStringLiteral("\r\nshort"));
+    // The first paragraph's lines, from the caret's place at its two ends.
     const auto lines = [this] {
-        m_box->document()->documentLayout()->documentSize();   // lay out now
         QCoreApplication::processEvents();
-        return m_box->document()->firstBlock().layout()->lineCount();
+        const ViewLayout &layout = m_box->Layout();
+        const int end = m_box->Buffer().Store().ParagraphEnd(0);
+        return int((layout.CaretRect(end).top() - layout.CaretRect(0).top()) / layout.LineHeight()) + 1;
     };
     QVERIFY(wrap->isChecked());
     QVERIFY(lines() > 3);
@@ -508,7 +505,7 @@ void TstEditCommands::wordWrapToggle()
         QCOMPARE(m_box->RightMargin(), margins[i]);
         if (marks[i]) {
             QVERIFY(lines() > 3);
-            QVERIFY(m_box->document()->firstBlock().layout()->boundingRect().width() <= m_box->viewport()->width());
+            QVERIFY(m_box->Layout().ContentWidth() <= m_box->viewport()->width());
         } else {
             QCOMPARE(lines(), 1);
         }

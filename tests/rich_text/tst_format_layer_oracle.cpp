@@ -1,15 +1,18 @@
-// The editing area keeps colours in a layer beside the text.  Before that,
-// colours lived in Qt's document as character formats; that implementation
-// is kept here as the oracle, and random editing must give every character
-// the same colour in both, after every step.
+// The editing area keeps its text and colours in a store of its own, with
+// its own undo history.  Qt's plain-text editor, colours as character formats
+// of its document, is kept here as the oracle: random editing, undo and redo
+// must give the same text and every character the same colour in both,
+// after every step.
 #include "document/color_layers.h"
 #include "document/text_lines.h"
-#include "rich_text/pictures.h"
 #include "rich_text/rich_text_box.h"
 
 #include <QRandomGenerator>
+#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
 #include <QtTest>
 
 using namespace lumora;
@@ -20,6 +23,20 @@ namespace {
 class OracleBox : public QPlainTextEdit
 {
 public:
+    // A picture as Qt's document holds one: an image object named after a
+    // resource.
+    void InsertPicture(const QImage &image)
+    {
+        const QString name = QStringLiteral("picture-%1").arg(++m_pictures);
+        document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+        QTextImageFormat f;
+        f.setName(name);
+        f.setWidth(image.width());
+        f.setHeight(image.height());
+        textCursor().insertImage(f);
+    }
+    void Undo() { undo(); }
+    void Redo() { redo(); }
     OracleBox() { setLineWrapMode(QPlainTextEdit::WidgetWidth); }
 
     int DocPos(int textPos, bool roundUp) const
@@ -96,6 +113,15 @@ public:
     {
         return f.hasProperty(QTextFormat::ForegroundBrush) ? qint64(OleFromColor(f.foreground().color())) : -1;
     }
+    // The caret as a text position: each paragraph before it adds its LF.
+    int Caret() const
+    {
+        const QTextCursor c = textCursor();
+        return c.position() + c.block().blockNumber();
+    }
+
+private:
+    int m_pictures = 0;
 };
 
 QList<qint64> Colours(const RichTextBox &box)
@@ -153,9 +179,7 @@ void TstFormatLayerOracle::randomEditingMatchesColoursInTheDocument()
                 box.Select(at, 0);
                 box.InsertPicture(image);
                 oracle.Select(at, 0);
-                QTextCursor c = oracle.textCursor();
-                InsertPicture(c, image);
-                oracle.setTextCursor(c);
+                oracle.InsertPicture(image);
                 break;
             }
             case 0: case 1: {   // typing at a clicked place, a few keys
@@ -207,16 +231,17 @@ void TstFormatLayerOracle::randomEditingMatchesColoursInTheDocument()
             }
             case 8:
                 log << QStringLiteral("undo");
-                both([](auto &b) { b.undo(); });
+                both([](auto &b) { b.Undo(); });
                 break;
             case 9:
                 log << QStringLiteral("redo");
-                both([](auto &b) { b.redo(); });
+                both([](auto &b) { b.Redo(); });
                 break;
             }
             const QString where = QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(log.join(QStringLiteral("; ")));
             QVERIFY2(box.Text() == oracle.Text(), qPrintable(where));
             QVERIFY2(Colours(box) == oracle.Colours(), qPrintable(where));
+            QVERIFY2(box.Buffer().Caret() == oracle.Caret(), qPrintable(where));
         }
     }
 }
