@@ -92,9 +92,8 @@ public:
     // Grows with every change of the text, formats or pictures (undo and
     // redo included), never returning to an earlier value.
     quint64 ChangeCount() const;
-    // Replaces the document.  With progress, a long text goes in slice by
-    // slice, with a progress call after each; the editing area is read-only
-    // meanwhile.  False when progress abandoned the load.
+    // Replaces the document in one pass, then tells progress (if any) that
+    // it is in.  False when progress abandoned the load then.
     bool SetDocument(Document doc, const Progress &progress = {});
 
     // Whether the text, formats or pictures changed since SetModified(false).
@@ -106,7 +105,8 @@ public:
     // Chinese words ("颜色", "字体", "图片", "段落对齐"); empty when nothing.
     QStringList PlainTextLosses() const;
 
-    // True while a load fills the editor: its text is not all there yet.
+    // True while LoadFile reads a file and fills the editor; the editing
+    // area is read-only meanwhile.
     bool IsLoading() const { return m_loading; }
 
     // The whole document as RTF; never empty, even for an empty document.

@@ -6,6 +6,7 @@
 #include "document/rtf_writer.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 
 namespace lumora {
 
@@ -16,9 +17,8 @@ bool RichTextBox::SetDocument(Document doc, const Progress &progress)
     if (doc.runs.Length() != doc.text.size())
         doc.runs = RunList(int(doc.text.size()), 0);
     const qint64 length = doc.text.size();
-    m_loading = true;
     Buffer().SetDocument(std::move(doc));
-    m_loading = false;
+    Buffer().SetModified(true);
     SetScrollY(0);
     viewport()->update();
     QPointer<RichTextBox> alive(this);
@@ -56,6 +56,17 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const Progress &
     // file is read and decoded; the progress shown is the filling of the
     // editor, which has not started yet.
     QPointer<RichTextBox> alive(this);
+    // Read-only until the new text is in: keys typed meanwhile would go
+    // into the document about to be replaced.
+    const bool wasReadOnly = IsReadOnly();
+    SetReadOnly(true);
+    m_loading = true;
+    const auto done = qScopeGuard([&] {
+        if (alive) {
+            m_loading = false;
+            SetReadOnly(wasReadOnly);
+        }
+    });
     if (progress && (!progress(0, 0) || !alive))
         return false;
     Progress reading;
