@@ -3,10 +3,13 @@
 #include "document/edit_buffer.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QPoint>
 #include <memory>
 
 class QMimeData;
 class QMenu;
+class QTimer;
 
 namespace lumora {
 
@@ -91,6 +94,31 @@ private:
     qint64 m_scrollY = 0;
     bool m_wrap = true;
     bool m_readOnly = false;
+
+    // input state (keys, mouse, input methods, clipboard)
+    bool KeyEdits(QKeyEvent *e);
+    bool KeyMoves(QKeyEvent *e);
+    bool ShortcutWanted(QKeyEvent *e) const;
+    void MoveCaret(int pos, bool extend, bool keepX = false);
+    void MovePage(bool down, bool extend);
+    void AfterUserSelection();
+    void AfterUserEdit();
+    void OfferPrimarySelection() const;
+    void InsertFromMimeDataAt(const QMimeData *source, int pos);
+    QPointF ToDocument(QPoint viewportPoint) const;
+    void ExtendDragTo(QPoint viewportPoint);
+    void AutoScrollStep();
+    void PrepareInput();
+
+    qreal m_keptX = -1;           // the x Up/Down keep, -1 when none
+    bool m_dragSelecting = false;
+    bool m_byWords = false;       // a drag begun by a double-click
+    int m_wordFrom = 0, m_wordTo = 0;
+    QPoint m_lastMouse;
+    QPoint m_doubleClickPoint;
+    QElapsedTimer m_sinceDoubleClick;
+    QTimer *m_autoScroll = nullptr;
+    bool m_inputPrepared = false;
 };
 
 } // namespace lumora
