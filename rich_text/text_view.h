@@ -3,6 +3,7 @@
 #include "document/edit_buffer.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <memory>
 
 class QMimeData;
@@ -54,6 +55,14 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    // Display: the blank edge around the text, the horizontal offset (no
+    // wrapping), and viewport <-> document pixels (see ViewLayout).
+    static constexpr int kMargin = 4;
+    int ScrollX() const { return m_scrollX; }
+    void SetScrollX(int x);
+    QPointF ToDocument(QPointF viewportPoint) const;
+    QPointF ToViewport(QPointF documentPoint) const;
+
 signals:
     void SelectionChanged();   // the selection or the caret moved
 
@@ -91,6 +100,24 @@ private:
     qint64 m_scrollY = 0;
     bool m_wrap = true;
     bool m_readOnly = false;
+
+    // display state: the scroll offset follows the paragraph at the top of
+    // the window, so heights corrected above it do not move the text
+    qint64 AnchorY() const;
+    qint64 MaxScrollY() const;
+    int WrapWidth() const;
+    void FollowAnchor();
+    void ClampAnchor();
+    void RestartBlink();
+    void OnSelectionChange();
+    int m_anchorParagraph = 0;
+    qint64 m_anchorOffset = 0;
+    int m_scrollX = 0;
+    qint64 m_barScale = 1;
+    QBasicTimer m_blink;
+    bool m_caretOn = false;
+    bool m_syncingBars = false;
+    bool m_barsPending = false;
 };
 
 } // namespace lumora
