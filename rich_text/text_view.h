@@ -3,6 +3,7 @@
 #include "document/edit_buffer.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QElapsedTimer>
 #include <QPoint>
 #include <memory>
@@ -57,6 +58,14 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    // Display: the blank edge around the text, the horizontal offset (no
+    // wrapping), and viewport <-> document pixels (see ViewLayout).
+    static constexpr int kMargin = 4;
+    int ScrollX() const { return m_scrollX; }
+    void SetScrollX(int x);
+    QPointF ToDocument(QPointF viewportPoint) const;
+    QPointF ToViewport(QPointF documentPoint) const;
+
 signals:
     void SelectionChanged();   // the selection or the caret moved
 
@@ -95,6 +104,24 @@ private:
     bool m_wrap = true;
     bool m_readOnly = false;
 
+    // display state: the scroll offset follows the paragraph at the top of
+    // the window, so heights corrected above it do not move the text
+    qint64 AnchorY() const;
+    qint64 MaxScrollY() const;
+    int WrapWidth() const;
+    void FollowAnchor();
+    void ClampAnchor();
+    void RestartBlink();
+    void OnSelectionChange();
+    int m_anchorParagraph = 0;
+    qint64 m_anchorOffset = 0;
+    int m_scrollX = 0;
+    qint64 m_barScale = 1;
+    QBasicTimer m_blink;
+    bool m_caretOn = false;
+    bool m_syncingBars = false;
+    bool m_barsPending = false;
+
     // input state (keys, mouse, input methods, clipboard)
     bool KeyEdits(QKeyEvent *e);
     bool KeyMoves(QKeyEvent *e);
@@ -105,7 +132,6 @@ private:
     void AfterUserEdit();
     void OfferPrimarySelection() const;
     void InsertFromMimeDataAt(const QMimeData *source, int pos);
-    QPointF ToDocument(QPoint viewportPoint) const;
     void ExtendDragTo(QPoint viewportPoint);
     void AutoScrollStep();
     void PrepareInput();

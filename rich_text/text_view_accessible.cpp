@@ -102,15 +102,13 @@ public:
         const QRectF at = v.Layout().CaretRect(offset);
         const QRectF next = v.Layout().CaretRect(boundaries::NextCharacter(Buffer().Store(), offset));
         const qreal width = qFuzzyCompare(next.y(), at.y()) && next.x() > at.x() ? next.x() - at.x() : 1;
-        const QPointF shift = QPointF(v.CaretRect().topLeft()) - v.Layout().CaretRect(Buffer().Caret()).topLeft();
-        const QRect inView = QRectF(at.topLeft() + shift, QSizeF(width, at.height())).toAlignedRect();
+        const QRect inView = QRectF(v.ToViewport(at.topLeft()), QSizeF(width, at.height())).toAlignedRect();
         return QRect(v.viewport()->mapToGlobal(inView.topLeft()), inView.size());
     }
     int offsetAtPoint(const QPoint &point) const override
     {
         const TextView &v = View();
-        const QPointF shift = v.Layout().CaretRect(Buffer().Caret()).topLeft() - QPointF(v.CaretRect().topLeft());
-        return v.Layout().PositionAt(QPointF(v.viewport()->mapFromGlobal(point)) + shift);
+        return v.Layout().PositionAt(v.ToDocument(QPointF(v.viewport()->mapFromGlobal(point))));
     }
     void scrollToSubstring(int from, int) override
     {

@@ -42,10 +42,8 @@ void TextView::PrepareInput()
         return;
     m_inputPrepared = true;
     InstallTextViewAccessible();
-    setAttribute(Qt::WA_InputMethodEnabled);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
-    viewport()->setCursor(Qt::IBeamCursor);
 }
 
 // The selection's text for other programs: breaks as line feeds, pictures
@@ -223,7 +221,7 @@ void TextView::dropEvent(QDropEvent *e)
         e->ignore();
         return;
     }
-    const int pos = m_layout->PositionAt(ToDocument(e->position().toPoint()));
+    const int pos = m_layout->PositionAt(ToDocument(e->position()));
     InsertFromMimeDataAt(e->mimeData(), pos);
     e->acceptProposedAction();
     setFocus(Qt::MouseFocusReason);

@@ -18,15 +18,6 @@ namespace {
 constexpr int kAutoScrollMs = 50;
 } // namespace
 
-// Viewport and document differ by the scroll offsets and the text's margin,
-// which the caret's two rectangles show together.
-QPointF TextView::ToDocument(QPoint viewportPoint) const
-{
-    const QRectF doc = m_layout->CaretRect(m_buffer.Caret());
-    const QRect view = CaretRect();
-    return QPointF(viewportPoint) + (doc.topLeft() - QPointF(view.topLeft()));
-}
-
 void TextView::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton) {
@@ -142,7 +133,7 @@ void TextView::mouseReleaseEvent(QMouseEvent *e)
     }
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (e->button() == Qt::MiddleButton && !m_readOnly && clipboard->supportsSelection()) {
-        const int pos = m_layout->PositionAt(ToDocument(e->position().toPoint()));
+        const int pos = m_layout->PositionAt(ToDocument(e->position()));
         InsertFromMimeDataAt(clipboard->mimeData(QClipboard::Selection), pos);
         return;
     }

@@ -30,9 +30,8 @@ void Open(TextView &v, const QString &crlfText)
 // A point on the viewport just inside the character at pos.
 QPoint PointOf(const TextView &v, int pos)
 {
-    const QPointF shift = QPointF(v.CaretRect().topLeft()) - v.Layout().CaretRect(v.Buffer().Caret()).topLeft();
     const QRectF at = v.Layout().CaretRect(pos);
-    return (QPointF(at.x() + 1, at.center().y()) + shift).toPoint();
+    return v.ToViewport(QPointF(at.x() + 1, at.center().y())).toPoint();
 }
 
 void Send(QWidget *w, QEvent &e) { QCoreApplication::sendEvent(w, &e); }
