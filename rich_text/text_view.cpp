@@ -3,6 +3,7 @@
 
 #include "rich_text/text_view.h"
 
+#include "rich_text/text_view_accessible.h"
 #include "rich_text/view_layout.h"
 
 #include <QApplication>
@@ -223,6 +224,7 @@ void TextView::OnBufferChange(const EditBuffer::Change &change)
         m_anchorParagraph = change.firstParagraph + std::max(0, change.newParagraphs - 1);
     }
     m_layout->OnChange(change);
+    AnnounceChange(*this, change);
     ClampAnchor();
     FollowAnchor();
     UpdateScrollBars();
