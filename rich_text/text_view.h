@@ -145,6 +145,7 @@ private:
     QElapsedTimer m_sinceDoubleClick;
     QTimer *m_autoScroll = nullptr;
     bool m_inputPrepared = false;
+    bool m_composing = false;     // an input method's pre-edit is shown
 };
 
 } // namespace lumora

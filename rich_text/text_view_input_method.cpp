@@ -75,13 +75,17 @@ void TextView::inputMethodEvent(QInputMethodEvent *e)
         m_buffer.DeleteForward();
         AfterUserEdit();
     }
+    int cursor = -1;
     for (const QInputMethodEvent::Attribute &a : e->attributes()) {
         if (a.type == QInputMethodEvent::Selection) {
             const int from = SurroundingOf(m_buffer).from;
             m_buffer.SetSelection(from + a.start, from + a.start + a.length);
+        } else if (a.type == QInputMethodEvent::Cursor) {
+            cursor = a.start;
         }
     }
-    m_layout->SetPreedit(m_buffer.Caret(), preedit, PreeditFormats(e));
+    m_composing = !preedit.isEmpty();
+    m_layout->SetPreedit(m_buffer.Caret(), preedit, PreeditFormats(e), cursor);
     viewport()->update();
     EnsureCaretVisible();
     updateMicroFocus();

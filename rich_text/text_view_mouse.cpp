@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethod>
 #include <QMouseEvent>
 #include <QStyleHints>
 #include <QTimer>
@@ -24,6 +25,9 @@ void TextView::mousePressEvent(QMouseEvent *e)
         e->ignore();
         return;
     }
+    // A click ends the composing: what was composed goes in where it was.
+    if (m_composing)
+        QGuiApplication::inputMethod()->commit();
     const QPoint at = e->position().toPoint();
     const int pos = m_layout->PositionAt(ToDocument(at));
     m_lastMouse = at;
