@@ -123,6 +123,7 @@ private:
     bool m_barsPending = false;
 
     // input state (keys, mouse, input methods, clipboard)
+    class PlainSelection;
     bool KeyEdits(QKeyEvent *e);
     bool KeyMoves(QKeyEvent *e);
     bool ShortcutWanted(QKeyEvent *e) const;

@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QStyleHints>
 #include <QUrl>
 
@@ -47,16 +48,47 @@ void TextView::PrepareInput()
 }
 
 // The selection's text for other programs: breaks as line feeds, pictures
-// left out.
+// left out.  Made when first read: on X11 each selection change is offered
+// as the primary selection, and most offers are never read.  Until read it
+// reads the widget, so once the text changed (or the widget is gone) it
+// offers nothing rather than a stretch of other text.
+class TextView::PlainSelection : public QMimeData
+{
+public:
+    PlainSelection(const TextView &view)
+        : m_view(&view), m_from(view.m_buffer.SelFrom()), m_to(view.m_buffer.SelTo()),
+          m_changes(view.m_buffer.ChangeCount())
+    {
+    }
+    bool hasFormat(const QString &mime) const override { return mime == QLatin1String("text/plain"); }
+    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
+
+protected:
+    QVariant retrieveData(const QString &mime, QMetaType type) const override
+    {
+        if (!hasFormat(mime))
+            return QMimeData::retrieveData(mime, type);
+        if (!m_built && m_view && m_view->m_buffer.ChangeCount() == m_changes) {
+            m_text = m_view->m_buffer.Store().Text(m_from, m_to - m_from);
+            m_text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            m_text.replace(QChar::LineSeparator, u'\n');
+            m_text.remove(QChar::ObjectReplacementCharacter);
+            m_built = true;
+        }
+        return m_text;
+    }
+
+private:
+    QPointer<const TextView> m_view;
+    const int m_from, m_to;
+    const quint64 m_changes;
+    mutable bool m_built = false;
+    mutable QString m_text;
+};
+
 QMimeData *TextView::CreateMimeDataFromSelection() const
 {
-    QString text = m_buffer.Store().Text(m_buffer.SelFrom(), m_buffer.SelTo() - m_buffer.SelFrom());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QChar::LineSeparator, u'\n');
-    text.remove(QChar::ObjectReplacementCharacter);
-    auto *data = new QMimeData;
-    data->setText(text);
-    return data;
+    return new PlainSelection(*this);
 }
 
 bool TextView::CanInsertFromMimeData(const QMimeData *source) const
@@ -79,10 +111,16 @@ void TextView::InsertFromMimeDataAt(const QMimeData *source, int pos)
     AfterUserEdit();
 }
 
+// What goes on the clipboard must outlive the text it was made from, so
+// every format is read (and so made) now.
 void TextView::CopySelection() const
 {
-    if (m_buffer.SelFrom() != m_buffer.SelTo())
-        QGuiApplication::clipboard()->setMimeData(CreateMimeDataFromSelection());
+    if (m_buffer.SelFrom() == m_buffer.SelTo())
+        return;
+    QMimeData *data = CreateMimeDataFromSelection();
+    for (const QString &format : data->formats())
+        data->data(format);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void TextView::Cut()

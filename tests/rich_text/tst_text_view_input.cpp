@@ -51,6 +51,7 @@ private slots:
     void mouseSelects();
     void preeditThenCommitIsOneStep();
     void inputMethodQueries();
+    void copyOutlivesEdits();
     void readOnlyBlocksEditsOnly_data();
     void readOnlyBlocksEditsOnly();
     void contextMenuItems_data();
@@ -276,6 +277,16 @@ void TstTextViewInput::inputMethodQueries()
     QCOMPARE(r.topLeft(), v.viewport()->mapTo(&v, v.CaretRect().topLeft()));
     v.SetReadOnly(true);
     QVERIFY(!v.inputMethodQuery(Qt::ImEnabled).toBool());
+}
+
+void TstTextViewInput::copyOutlivesEdits()
+{
+    TextView v;
+    Open(v, QStringLiteral("a\r\nbc"));
+    v.Buffer().SetSelection(0, 4);
+    QTest::keyClick(&v, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(&v, Qt::Key_X);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb"));
 }
 
 void TstTextViewInput::readOnlyBlocksEditsOnly_data()
