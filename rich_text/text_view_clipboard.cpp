@@ -35,6 +35,21 @@ QString MenuText(const char *text, QKeySequence::StandardKey key)
     return s;
 }
 
+// One pass, however many breaks: replacing them one by one would move the
+// rest of the text at each.
+QString PlainText(QString raw)
+{
+    QChar *o = raw.data();
+    const QChar *end = raw.constData() + raw.size();
+    for (const QChar *i = raw.constData(); i < end; ++i) {
+        if ((*i == u'\r' && i + 1 < end && i[1] == u'\n') || *i == QChar::ObjectReplacementCharacter)
+            continue;
+        *o++ = *i == QChar::LineSeparator ? QChar(u'\v') : *i;
+    }
+    raw.truncate(o - raw.constData());
+    return raw;
+}
+
 } // namespace
 
 void TextView::PrepareInput()
@@ -47,11 +62,12 @@ void TextView::PrepareInput()
     viewport()->setAcceptDrops(true);
 }
 
-// The selection's text for other programs: breaks as line feeds, pictures
-// left out.  Made when first read: on X11 each selection change is offered
-// as the primary selection, and most offers are never read.  Until read it
-// reads the widget, so once the text changed (or the widget is gone) it
-// offers nothing rather than a stretch of other text.
+// The selection's text for other programs: breaks as line feeds, soft
+// breaks as vertical tabs (as Ctrl+C has always given them), pictures left
+// out.  Made when first read: on X11 each selection change is offered as the
+// primary selection, and most offers are never read.  Until read it reads the
+// widget, so once the text changed (or the widget is gone) it offers nothing
+// rather than a stretch of other text.
 class TextView::PlainSelection : public QMimeData
 {
 public:
@@ -69,10 +85,7 @@ protected:
         if (!hasFormat(mime))
             return QMimeData::retrieveData(mime, type);
         if (!m_built && m_view && m_view->m_buffer.ChangeCount() == m_changes) {
-            m_text = m_view->m_buffer.Store().Text(m_from, m_to - m_from);
-            m_text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            m_text.replace(QChar::LineSeparator, u'\n');
-            m_text.remove(QChar::ObjectReplacementCharacter);
+            m_text = PlainText(m_view->m_buffer.Store().Text(m_from, m_to - m_from));
             m_built = true;
         }
         return m_text;
