@@ -3,10 +3,14 @@
 #include "document/edit_buffer.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QPoint>
 #include <memory>
 
 class QMimeData;
 class QMenu;
+class QTimer;
 
 namespace lumora {
 
@@ -54,6 +58,14 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    // Display: the blank edge around the text, the horizontal offset (no
+    // wrapping), and viewport <-> document pixels (see ViewLayout).
+    static constexpr int kMargin = 4;
+    int ScrollX() const { return m_scrollX; }
+    void SetScrollX(int x);
+    QPointF ToDocument(QPointF viewportPoint) const;
+    QPointF ToViewport(QPointF documentPoint) const;
+
 signals:
     void SelectionChanged();   // the selection or the caret moved
 
@@ -91,6 +103,50 @@ private:
     qint64 m_scrollY = 0;
     bool m_wrap = true;
     bool m_readOnly = false;
+
+    // display state: the scroll offset follows the paragraph at the top of
+    // the window, so heights corrected above it do not move the text
+    qint64 AnchorY() const;
+    qint64 MaxScrollY() const;
+    int WrapWidth() const;
+    void FollowAnchor();
+    void ClampAnchor();
+    void RestartBlink();
+    void OnSelectionChange();
+    int m_anchorParagraph = 0;
+    qint64 m_anchorOffset = 0;
+    int m_scrollX = 0;
+    qint64 m_barScale = 1;
+    QBasicTimer m_blink;
+    bool m_caretOn = false;
+    bool m_syncingBars = false;
+    bool m_barsPending = false;
+
+    // input state (keys, mouse, input methods, clipboard)
+    class PlainSelection;
+    bool KeyEdits(QKeyEvent *e);
+    bool KeyMoves(QKeyEvent *e);
+    bool ShortcutWanted(QKeyEvent *e) const;
+    void MoveCaret(int pos, bool extend, bool keepX = false);
+    void MovePage(bool down, bool extend);
+    void AfterUserSelection();
+    void AfterUserEdit();
+    void OfferPrimarySelection() const;
+    void InsertFromMimeDataAt(const QMimeData *source, int pos);
+    void ExtendDragTo(QPoint viewportPoint);
+    void AutoScrollStep();
+    void PrepareInput();
+
+    qreal m_keptX = -1;           // the x Up/Down keep, -1 when none
+    bool m_dragSelecting = false;
+    bool m_byWords = false;       // a drag begun by a double-click
+    int m_wordFrom = 0, m_wordTo = 0;
+    QPoint m_lastMouse;
+    QPoint m_doubleClickPoint;
+    QElapsedTimer m_sinceDoubleClick;
+    QTimer *m_autoScroll = nullptr;
+    bool m_inputPrepared = false;
+    bool m_composing = false;     // an input method's pre-edit is shown
 };
 
 } // namespace lumora

@@ -66,8 +66,15 @@ public:
     int PositionAbove(int pos, qreal x) const;
     int PositionBelow(int pos, qreal x) const;
 
-    // Input-method text being composed, drawn at pos (empty: none).
-    void SetPreedit(int pos, const QString &text, const QList<QTextLayout::FormatRange> &formats);
+    // Input-method text being composed, drawn at pos (empty: none); the
+    // formats are relative to the text, cursor is the caret's place in it
+    // (-1: at its end), where a caret at pos is drawn.
+    void SetPreedit(int pos, const QString &text, const QList<QTextLayout::FormatRange> &formats,
+                    int cursor = -1);
+    // The caret's width in pixels (the style's text cursor width).
+    void SetCaretWidth(int width);
+    // Every paragraph's height and top, as laid out or estimated so far.
+    const ParagraphHeights &Heights() const;
 
     struct PaintState
     {
@@ -82,8 +89,11 @@ public:
     // y 0 of the painter, the text's left edge at x = -left.
     void Paint(QPainter &painter, qint64 top, int height, qreal left, const PaintState &state) const;
 
-private:
     struct Impl;
+
+private:
+    void Reset();
+
     const EditBuffer &m_buffer;
     QFont m_font;
     int m_wrapWidth = 0;

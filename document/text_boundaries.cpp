@@ -1,0 +1,125 @@
+#include "document/text_boundaries.h"
+
+#include "document/text_store.h"
+
+#include <QTextBoundaryFinder>
+#include <algorithm>
+
+namespace lumora::boundaries {
+
+namespace {
+
+// How far around a position the rules look.  Word rules need a little
+// context before a position; a word longer than this is cut.
+constexpr int kReach = 1024;
+constexpr int kContext = 64;
+
+// A stretch of one paragraph's text (its break left out) and a boundary
+// finder over it.
+struct Window
+{
+    int start = 0;
+    QString text;
+    QTextBoundaryFinder finder;
+
+    Window(const TextStore &store, int paragraph, int from, int to, QTextBoundaryFinder::BoundaryType type)
+    {
+        const int ps = store.ParagraphStart(paragraph), pe = store.ParagraphEnd(paragraph);
+        start = std::max(ps, from);
+        text = store.Text(start, std::min(pe, to) - start);
+        finder = QTextBoundaryFinder(type, text);
+    }
+    int End() const { return start + int(text.size()); }
+    QChar At(int pos) const { return text.at(pos - start); }
+    int Next(int pos)
+    {
+        finder.setPosition(pos - start);
+        const qsizetype b = finder.toNextBoundary();
+        return b < 0 ? End() : start + int(b);
+    }
+    int Previous(int pos)
+    {
+        finder.setPosition(pos - start);
+        const qsizetype b = finder.toPreviousBoundary();
+        return b < 0 ? start : start + int(b);
+    }
+};
+
+bool IsBlank(QChar c) { return c.isSpace() && c != QChar::LineSeparator; }
+
+} // namespace
+
+int NextCharacter(const TextStore &store, int pos)
+{
+    if (pos >= store.Length())
+        return store.Length();
+    const int p = store.ParagraphAt(pos);
+    if (pos >= store.ParagraphEnd(p))
+        return store.ParagraphStart(p + 1);
+    Window w(store, p, pos - kContext, pos + kContext, QTextBoundaryFinder::Grapheme);
+    return w.Next(pos);
+}
+
+int PreviousCharacter(const TextStore &store, int pos)
+{
+    if (pos <= 0)
+        return 0;
+    pos = store.SnapDown(pos);
+    const int p = store.ParagraphAt(pos);
+    if (pos <= store.ParagraphStart(p))
+        return store.ParagraphEnd(p - 1);
+    Window w(store, p, pos - kContext, pos + kContext, QTextBoundaryFinder::Grapheme);
+    return w.Previous(pos);
+}
+
+int NextWord(const TextStore &store, int pos)
+{
+    if (pos >= store.Length())
+        return store.Length();
+    const int p = store.ParagraphAt(pos);
+    if (pos >= store.ParagraphEnd(p))
+        return store.ParagraphStart(p + 1);
+    Window w(store, p, pos - kContext, pos + kReach, QTextBoundaryFinder::Word);
+    int at = w.Next(pos);
+    while (at < w.End() && IsBlank(w.At(at)))
+        ++at;
+    return at;
+}
+
+int PreviousWord(const TextStore &store, int pos)
+{
+    if (pos <= 0)
+        return 0;
+    pos = store.SnapDown(pos);
+    const int p = store.ParagraphAt(pos);
+    if (pos <= store.ParagraphStart(p))
+        return store.ParagraphEnd(p - 1);
+    Window w(store, p, pos - kReach, pos + kContext, QTextBoundaryFinder::Word);
+    int at = pos;
+    while (at > w.start && IsBlank(w.At(at - 1)))
+        --at;
+    return at > w.start ? w.Previous(at) : at;
+}
+
+Range WordAt(const TextStore &store, int pos)
+{
+    pos = store.SnapDown(std::clamp(pos, 0, store.Length()));
+    const int p = store.ParagraphAt(pos);
+    const int ps = store.ParagraphStart(p), pe = store.ParagraphEnd(p);
+    if (ps == pe)
+        return {ps, ps};
+    const int at = std::min(pos, pe - 1);
+    Window w(store, p, at - kReach, at + kReach, QTextBoundaryFinder::Word);
+    w.finder.setPosition(at - w.start);
+    const int from = w.finder.isAtBoundary() ? at : w.Previous(at);
+    return {from, w.Next(from)};
+}
+
+Range ParagraphAt(const TextStore &store, int pos)
+{
+    const int p = store.ParagraphAt(std::clamp(pos, 0, store.Length()));
+    const int to = p + 1 < store.ParagraphCount() ? store.ParagraphStart(p + 1) : store.Length();
+    return {store.ParagraphStart(p), to};
+}
+
+} // namespace lumora::boundaries

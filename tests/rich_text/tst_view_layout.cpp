@@ -1,0 +1,220 @@
+// The geometry of the editing area's layout: positions and points agree,
+// wrapped lines, pictures and long lines in pieces, heights that start as
+// estimates and are corrected without moving what is on screen.
+#include "rich_text/view_layout.h"
+
+#include <QtTest>
+
+using namespace lumora;
+
+namespace {
+
+constexpr QChar kPicture = QChar::ObjectReplacementCharacter;
+
+// A document whose U+FFFC characters show pictures of the given sizes, in
+// turn; a picture without an image shows as a framed box.
+Document WithPictures(const QString &text, const QList<QSize> &sizes)
+{
+    Document d = Document::FromText(text);
+    int next = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] != kPicture || sizes.isEmpty())
+            continue;
+        const QSize size = sizes[next % sizes.size()];
+        Picture p;
+        p.width = size.width();
+        p.height = size.height();
+        if (next % 2 == 0) {
+            p.image = QImage(size, QImage::Format_RGB32);
+            p.image.fill(Qt::darkCyan);
+        }
+        d.pictures.append(p);
+        CharFormat f;
+        f.picture = next++;
+        d.runs.Replace(i, 1, RunList(1, d.formats.Id(f)));
+    }
+    return d;
+}
+
+QString Words(int count, int seed)
+{
+    QString s;
+    for (int i = 0; i < count; ++i)
+        s += QStringLiteral("w%1%2 ").arg(i * seed % 97).arg(QString(i % 5, u'x'));
+    return s;
+}
+
+struct Fixture
+{
+    EditBuffer buffer;
+    ViewLayout layout{buffer};
+    explicit Fixture(Document d, int wrap)
+    {
+        buffer.SetListener([this](const EditBuffer::Change &c) { layout.OnChange(c); });
+        buffer.SetDocument(std::move(d));
+        layout.SetWrapWidth(wrap);
+    }
+};
+
+} // namespace
+
+class TestViewLayout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void visualLines();
+    void picturesStandOnTheBaseline();
+    void estimatesCorrectedKeepTheTop();
+    void editsKeepHeightsInStep();
+    void wrapOnAndOff();
+};
+
+void TestViewLayout::roundTrip_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("wrap");
+    QTest::addColumn<QList<QSize>>("pictures");
+    const QString words = Words(120, 7);
+    QTest::newRow("wrapped paragraphs") << words + "\r\n\r\n" + words << 230 << QList<QSize>();
+    QTest::newRow("soft breaks") << QString("ab") + QChar::LineSeparator + "cd" + QChar::LineSeparator << 0
+                                 << QList<QSize>();
+    QTest::newRow("pictures among words")
+        << QString("one ") + kPicture + " two " + kPicture + kPicture + " three\r\n" + kPicture << 150
+        << QList<QSize>{{60, 90}, {200, 20}, {10, 300}};
+    QTest::newRow("long line wrapped") << QString(10000, u'a') + " " + Words(50, 3) << 400 << QList<QSize>();
+    QTest::newRow("long line unwrapped") << Words(2000, 5) + "\r\nz" << 0 << QList<QSize>();
+    QString pairs;
+    for (int i = 0; i < 5000; ++i)
+        pairs += QStringLiteral("\U0001F600");
+    QTest::newRow("surrogates across pieces") << pairs << 0 << QList<QSize>();
+}
+
+// Every position's caret, pointed at, gives the position back.
+void TestViewLayout::roundTrip()
+{
+    QFETCH(QString, text);
+    QFETCH(int, wrap);
+    QFETCH(QList<QSize>, pictures);
+    Fixture f(WithPictures(text, pictures), wrap);
+    const TextStore &s = f.buffer.Store();
+    for (int pos = 0; pos <= s.Length(); ++pos) {
+        if (s.SnapDown(pos) != pos || (pos > 0 && s.At(pos - 1).isHighSurrogate()))
+            continue;
+        if (text.size() > 4000 && pos % 37 != 0 && std::abs(pos - 4096) > 3 && std::abs(pos - 8192) > 3)
+            continue;
+        const QRectF r = f.layout.CaretRect(pos);
+        QVERIFY2(r.height() > 0, qPrintable(QString::number(pos)));
+        if (wrap > 0)
+            QVERIFY2(r.left() <= wrap + 1, qPrintable(QString::number(pos)));
+        QCOMPARE(f.layout.PositionAt(QPointF(r.left() + 0.5, r.center().y())), pos);
+    }
+}
+
+// Up and down move between visual lines of wrapped text and across pieces
+// and paragraphs; start and end of a line bound the caret.
+void TestViewLayout::visualLines()
+{
+    const QString text = Words(60, 3) + "\r\n" + QString(9000, u'q') + "\r\nend";
+    Fixture f(Document::FromText(text), 200);
+    int pos = 0, lines = 0;
+    qreal lastY = -1;
+    while (true) {
+        const QRectF r = f.layout.CaretRect(pos);
+        QVERIFY(r.top() > lastY);
+        lastY = r.top();
+        QVERIFY(f.layout.LineStart(pos) <= pos && pos <= f.layout.LineEnd(pos));
+        const int next = f.layout.PositionBelow(pos, 0);
+        if (next == pos)
+            break;
+        QCOMPARE(f.layout.PositionAbove(next, 0), f.layout.LineStart(pos));
+        pos = next;
+        ++lines;
+    }
+    QCOMPARE(pos, text.lastIndexOf("end"));
+    QCOMPARE(qint64(lastY) + f.layout.LineHeight(), f.layout.TotalHeight());
+    QVERIFY(lines > 9000 * 7 / 200);
+}
+
+void TestViewLayout::picturesStandOnTheBaseline()
+{
+    const QString text = QString("a") + kPicture + "b\r\nc";
+    Fixture f(WithPictures(text, {{40, 300}}), 500);
+    const QRectF a = f.layout.CaretRect(0), pic = f.layout.CaretRect(1), b = f.layout.CaretRect(2);
+    const int line = f.layout.LineHeight();
+    QVERIFY(a.height() >= 300 && a.height() < 300 + line);
+    QCOMPARE(b.left() - pic.left(), 40.0);
+    QCOMPARE(f.layout.CaretRect(5).top(), a.bottom());
+    QCOMPARE(f.layout.TotalHeight(), qint64(a.height()) + line);
+}
+
+// Paragraphs are estimated until laid out; laying out those above a kept
+// paragraph reports how far it moved, and the total is the sum measured.
+void TestViewLayout::estimatesCorrectedKeepTheTop()
+{
+    QString text;
+    for (int p = 0; p < 400; ++p)
+        text += (p % 3 == 0 ? Words(40, p) : QStringLiteral("short")) + QChar::LineSeparator + "\r\n";
+    Fixture f(Document::FromText(text), 300);
+    const ParagraphHeights &h = f.layout.Heights();
+    QVERIFY(!h.IsMeasured(200));
+    const qint64 before = f.layout.ParagraphTop(300);
+    const qint64 shift = f.layout.Prepare(f.layout.ParagraphTop(100), int(before - f.layout.ParagraphTop(100)), 300);
+    QVERIFY(h.IsMeasured(100) && h.IsMeasured(150) && !h.IsMeasured(40) && !h.IsMeasured(350));
+    QVERIFY(shift != 0);
+    QCOMPARE(f.layout.ParagraphTop(300) - before, shift);
+    f.layout.Prepare(0, INT_MAX / 2);
+    qint64 sum = 0;
+    for (int p = 0; p < h.Count(); ++p) {
+        QVERIFY(h.IsMeasured(p));
+        const int last = f.buffer.Store().ParagraphEnd(p);
+        sum = std::max<qint64>(sum, qint64(f.layout.CaretRect(last).bottom()));
+    }
+    QCOMPARE(f.layout.TotalHeight(), sum);
+}
+
+// Breaks typed and deleted keep one height per paragraph and the carets of
+// later paragraphs where the text is.
+void TestViewLayout::editsKeepHeightsInStep()
+{
+    Fixture f(Document::FromText(Words(30, 2) + "\r\nmiddle\r\n" + Words(30, 4)), 180);
+    f.layout.Prepare(0, 2000);
+    const int line = f.layout.LineHeight();
+    const int end = f.buffer.Length();
+    const qreal before = f.layout.CaretRect(end).top();
+    f.buffer.SetSelection(3, 3);
+    f.buffer.InsertBreak();
+    f.buffer.InsertBreak();
+    QCOMPARE(f.layout.Heights().Count(), f.buffer.ParagraphCount());
+    f.layout.Prepare(0, 2000);
+    QCOMPARE(f.layout.CaretRect(end + 4).top(), before + 2 * line);
+    f.buffer.SetSelection(2, 12);
+    f.buffer.DeleteBackward();
+    QCOMPARE(f.layout.Heights().Count(), f.buffer.ParagraphCount());
+    f.layout.Prepare(0, 2000);
+    const int at = f.buffer.Text().indexOf("middle");
+    QCOMPARE(f.layout.PositionAt(f.layout.CaretRect(at).center()), at);
+    QCOMPARE(f.layout.TotalHeight(), qint64(f.layout.CaretRect(f.buffer.Length()).bottom()));
+}
+
+void TestViewLayout::wrapOnAndOff()
+{
+    const QString text = Words(200, 9);
+    Fixture f(Document::FromText(text), 0);
+    const int line = f.layout.LineHeight();
+    QCOMPARE(f.layout.TotalHeight(), qint64(line));
+    const qreal right = f.layout.CaretRect(int(text.size())).left();
+    QVERIFY(right > 1000);
+    f.layout.Prepare(0, 100);
+    QVERIFY(f.layout.ContentWidth() >= right);
+    f.layout.SetWrapWidth(250);
+    f.layout.Prepare(0, 100000);
+    QVERIFY(f.layout.TotalHeight() >= line * qint64(right / 250));
+    QVERIFY(f.layout.CaretRect(int(text.size())).left() < 250);
+    f.layout.SetWrapWidth(0);
+    QCOMPARE(f.layout.CaretRect(int(text.size())).left(), right);
+}
+
+QTEST_MAIN(TestViewLayout)
+#include "tst_view_layout.moc"
