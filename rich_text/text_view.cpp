@@ -142,6 +142,22 @@ void TextView::ClampAnchor()
 void TextView::UpdateScrollBars()
 {
     m_barsPending = false;
+    UpdateVerticalBar();
+    m_syncingBars = true;
+    QScrollBar *h = horizontalScrollBar();
+    const int width = m_wrap ? 0 : qCeil(m_layout->ContentWidth()) + 2 * kMargin + 1 - viewport()->width();
+    h->setRange(0, std::max(0, width));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(kHorizontalStep);
+    m_scrollX = std::min(m_scrollX, h->maximum());
+    h->setValue(m_scrollX);
+    m_syncingBars = false;
+}
+
+// The vertical bar is always shown, so its range can change at any time
+// without changing the viewport.
+void TextView::UpdateVerticalBar()
+{
     const qint64 max = MaxScrollY();
     m_barScale = max > kBarLimit ? (max + kBarLimit - 1) / kBarLimit : 1;
     m_syncingBars = true;
@@ -150,13 +166,6 @@ void TextView::UpdateScrollBars()
     v->setPageStep(int(std::max<qint64>(1, viewport()->height() / m_barScale)));
     v->setSingleStep(int(std::max<qint64>(1, m_layout->LineHeight() / m_barScale)));
     v->setValue(int(m_scrollY / m_barScale));
-    QScrollBar *h = horizontalScrollBar();
-    const int width = m_wrap ? 0 : qCeil(m_layout->ContentWidth()) + 2 * kMargin + 1 - viewport()->width();
-    h->setRange(0, std::max(0, width));
-    h->setPageStep(viewport()->width());
-    h->setSingleStep(kHorizontalStep);
-    m_scrollX = std::min(m_scrollX, h->maximum());
-    h->setValue(m_scrollX);
     m_syncingBars = false;
 }
 
@@ -200,9 +209,11 @@ void TextView::paintEvent(QPaintEvent *e)
     state.selectionText = palette().color(QPalette::HighlightedText);
     state.text = palette().color(QPalette::Text);
     m_layout->Paint(painter, m_scrollY - kMargin, height, m_scrollX - kMargin, state);
-    // The bars follow what painting measured, after this paint: a bar that
-    // appears changes the viewport, which must not happen while painting.
-    if ((total != m_layout->TotalHeight() || width != m_layout->ContentWidth()) && !m_barsPending) {
+    if (total != m_layout->TotalHeight())
+        UpdateVerticalBar();
+    // The horizontal bar follows after this paint: a bar that appears
+    // changes the viewport, which must not happen while painting.
+    if (width != m_layout->ContentWidth() && !m_barsPending) {
         m_barsPending = true;
         QTimer::singleShot(0, this, [this] {
             if (m_barsPending)

@@ -107,6 +107,7 @@ private:
     qint64 MaxScrollY() const;
     int WrapWidth() const;
     void FollowAnchor();
+    void UpdateVerticalBar();
     void ClampAnchor();
     void RestartBlink();
     void OnSelectionChange();
