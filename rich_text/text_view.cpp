@@ -265,25 +265,50 @@ QPointF TextView::ToViewport(QPointF documentPoint) const
     return QPointF(documentPoint.x() - m_scrollX + kMargin, documentPoint.y() - qreal(AnchorY() - kMargin));
 }
 
-void TextView::EnsureCaretVisible()
+// The scroll offset that shows the caret, or -1 when it is shown already.
+qint64 TextView::ScrollToShow(const QRectF &caret) const
 {
-    const QRectF r = m_layout->CaretRect(m_buffer.Caret());
     const qint64 height = viewport()->height();
-    const qint64 top = qint64(r.top()) + kMargin;
-    const qint64 bottom = top + qCeil(r.height());
-    qint64 y = AnchorY();
+    const qint64 top = qint64(caret.top()) + kMargin;
+    const qint64 bottom = top + qCeil(caret.height());
+    const qint64 y = AnchorY();
     if (bottom - top <= height) {
         if (top < y)
-            y = top <= kMargin ? 0 : top;
-        else if (bottom > y + height)
-            y = bottom - height;
+            return top <= kMargin ? 0 : top;
+        if (bottom > y + height)
+            return bottom - height;
     } else if (bottom <= y || top >= y + height) {
         // A line taller than the window (a picture): its foot, where the
         // caret's text stands.
-        y = bottom - height;
+        return bottom - height;
     }
-    if (y != AnchorY())
+    return -1;
+}
+
+void TextView::EnsureCaretVisible()
+{
+    // A window's worth above the caret is laid out first, so a view that
+    // ends at the caret starts on measured heights; what else comes into
+    // view may still move the caret: a few rounds settle it.
+    const int caret = m_buffer.Caret();
+    QRectF r = m_layout->CaretRect(caret);
+    int p = m_buffer.Store().ParagraphAt(caret);
+    for (qint64 above = qint64(r.top()) - m_layout->ParagraphTop(p); p > 0 && above < viewport()->height();) {
+        --p;
+        m_layout->Prepare(m_layout->ParagraphTop(p), 1);
+        above += m_layout->Heights().Height(p);
+    }
+    FollowAnchor();
+    r = m_layout->CaretRect(caret);
+    for (int round = 0; round < 4; ++round) {
+        const qint64 y = ScrollToShow(r);
+        if (y < 0)
+            break;
         SetScrollY(y);
+        m_layout->Prepare(AnchorY() - kMargin, viewport()->height(), m_anchorParagraph);
+        FollowAnchor();
+        r = m_layout->CaretRect(caret);
+    }
     UpdateScrollBars();
     if (!m_wrap) {
         const int width = viewport()->width() - 2 * kMargin;

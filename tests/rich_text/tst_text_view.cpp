@@ -50,6 +50,8 @@ private slots:
     void scrollSteps();
     void textStaysWhenHeightsAboveChange();
     void hugeDocumentScrollsToItsEnd();
+    void caretBroughtIntoView_data();
+    void caretBroughtIntoView();
 };
 
 void TestTextView::selectionIsPainted()
@@ -194,6 +196,54 @@ void TestTextView::hugeDocumentScrollsToItsEnd()
     QCOMPARE(view.ScrollY(), end - 1);
     bar->setValue(bar->maximum() / 2);
     QVERIFY(std::abs(view.ScrollY() - end / 2) < end / 1000);
+}
+
+void TestTextView::caretBroughtIntoView_data()
+{
+    QTest::addColumn<int>("paragraph");
+    QTest::addColumn<int>("pictureHeight");
+    QTest::newRow("to the end past pictures not yet laid out") << 199 << 120;
+    QTest::newRow("to the middle") << 90 << 120;
+    QTest::newRow("back to the top") << 0 << 120;
+    QTest::newRow("a line taller than the window") << 150 << 700;
+}
+
+// Pictures are estimated one line tall until laid out: bringing the caret
+// into view must still end with the caret in the window.
+void TestTextView::caretBroughtIntoView()
+{
+    QFETCH(int, paragraph);
+    QFETCH(int, pictureHeight);
+    QString text;
+    for (int p = 0; p < 200; ++p)
+        text += QStringLiteral("x") + kPicture + QStringLiteral("\r\n");
+    text += QStringLiteral("end");
+    Document d = Document::FromText(text);
+    Picture pic;
+    pic.width = 30;
+    pic.height = pictureHeight;
+    d.pictures.append(pic);
+    CharFormat f;
+    f.picture = 0;
+    const int format = d.formats.Id(f);
+    for (int p = 0; p < 200; ++p)
+        d.runs.Replace(p * 4 + 1, 1, RunList(1, format));
+    TextView view;
+    view.resize(300, 300);
+    view.Buffer().SetDocument(d);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.SetScrollY(view.Layout().ParagraphTop(100));
+    Shot(view);
+    const int pos = view.Buffer().Store().ParagraphStart(paragraph) + 1;
+    view.Buffer().SetSelection(pos, pos);
+    view.EnsureCaretVisible();
+    Shot(view);
+    const QRect caret = view.CaretRect();
+    if (pictureHeight < view.viewport()->height())
+        QVERIFY2(view.viewport()->rect().contains(caret), qPrintable(QStringLiteral("%1 %2").arg(caret.top()).arg(caret.bottom())));
+    else
+        QCOMPARE(caret.bottom(), view.viewport()->height() - 1);
 }
 
 QTEST_MAIN(TestTextView)
