@@ -63,29 +63,37 @@ void ViewLayout::Impl::EstimateAll()
     heights = ParagraphHeights(lineHeight);
     heights.Insert(0, count);
     // Only paragraphs longer than a line or holding soft breaks differ
-    // from the default; one pass over the text finds them.
+    // from the default; one pass over the text finds them, looking for
+    // line feeds as a string search does (soft breaks only in slices that
+    // hold any).
     const TextStore &s = buffer.Store();
     const int n = s.Length();
     int paragraph = 0, length = 0, soft = 0;
+    const auto close = [&] {
+        const int h = EstimateHeight(length, soft);
+        if (h != lineHeight && paragraph < count)
+            heights.SetEstimate(paragraph, h);
+        ++paragraph;
+        length = soft = 0;
+    };
     for (int at = 0; at < n; at += kScanSlice) {
         const QString slice = s.Text(at, std::min(kScanSlice, n - at));
-        for (const QChar c : slice) {
-            if (c == u'\n') {
-                const int h = EstimateHeight(length, soft);
-                if (h != lineHeight)
-                    heights.SetEstimate(paragraph, h);
-                ++paragraph;
-                length = soft = 0;
-            } else if (c == QChar::LineSeparator) {
-                ++soft;
-            } else if (c != u'\r') {
-                ++length;
-            }
+        const bool softBreaks = slice.contains(QChar::LineSeparator);
+        qsizetype from = 0;
+        while (true) {
+            const qsizetype lf = slice.indexOf(u'\n', from);
+            const qsizetype end = lf < 0 ? slice.size() : lf;
+            const QStringView part = QStringView(slice).mid(from, end - from);
+            length += int(part.size()) - (part.endsWith(u'\r') ? 1 : 0);
+            if (softBreaks)
+                soft += int(part.count(QChar::LineSeparator));
+            if (lf < 0)
+                break;
+            close();
+            from = lf + 1;
         }
     }
-    const int h = EstimateHeight(length, soft);
-    if (h != lineHeight && paragraph < count)
-        heights.SetEstimate(paragraph, h);
+    close();
 }
 
 ViewParagraph &ViewLayout::Impl::Paragraph(int paragraph)
