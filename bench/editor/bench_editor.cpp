@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <cstdio>
 

@@ -13,11 +13,11 @@ using lumora::RichTextBox;
 using lumora::SelectionData;
 
 namespace {
-// Every copy, drag and primary selection starts at createMimeDataFromSelection.
+// Every copy, drag and primary selection starts at CreateMimeDataFromSelection.
 class OfferProbe : public RichTextBox
 {
 public:
-    QMimeData *Offer() const { return createMimeDataFromSelection(); }
+    QMimeData *Offer() const { return CreateMimeDataFromSelection(); }
 };
 
 // A listing of n lines, a stretch of it red, all but the first and last
@@ -132,9 +132,9 @@ void TstSelectionData::clipboardCopyOutlivesEdits()
     QString text, html;
     FillAndSelect(box, 4000, &text, &html);
     if (how == 0)
-        box.copy();
+        box.CopySelection();
     else if (how == 1)
-        box.cut();
+        box.Cut();
     else
         box.Copy();
     box.SetSelText(QStringLiteral("changed"));
