@@ -17,6 +17,7 @@
 #include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <cstdio>
 
