@@ -236,6 +236,8 @@ void TextView::OnSelectionChange()
 {
     RestartBlink();
     viewport()->update();
+    AnnounceCaret(*this);
+    updateMicroFocus();
     emit SelectionChanged();
 }
 
