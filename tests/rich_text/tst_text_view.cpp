@@ -52,6 +52,7 @@ private slots:
     void hugeDocumentScrollsToItsEnd();
     void caretBroughtIntoView_data();
     void caretBroughtIntoView();
+    void longUnwrappedLineShowsTheSelection();
 };
 
 void TestTextView::selectionIsPainted()
@@ -244,6 +245,27 @@ void TestTextView::caretBroughtIntoView()
         QVERIFY2(view.viewport()->rect().contains(caret), qPrintable(QStringLiteral("%1 %2").arg(caret.top()).arg(caret.bottom())));
     else
         QCOMPARE(caret.bottom(), view.viewport()->height() - 1);
+}
+
+// Pieces of a long line lie side by side at estimated places until laid
+// out; bringing a selection in the middle into view must show it.
+void TestTextView::longUnwrappedLineShowsTheSelection()
+{
+    QString text;
+    while (text.size() < 100000)
+        text += QStringLiteral("mov eax, 取值; ");
+    TextView view;
+    view.resize(400, 150);
+    view.SetWordWrap(false);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QColor back = view.palette().color(QPalette::Highlight);
+    for (const int at : {50000, 4096 * 7 + 3, 99990}) {
+        view.Buffer().SetDocument(Document::FromText(text));
+        view.Buffer().SetSelection(at - 4, at);
+        view.EnsureCaretVisible();
+        QVERIFY2(CountColor(Shot(view), back) > 4 * view.Layout().LineHeight(), qPrintable(QString::number(at)));
+    }
 }
 
 QTEST_MAIN(TestTextView)
