@@ -269,6 +269,10 @@ void ViewLayout::OnChange(const EditBuffer::Change &change)
     }
     if (d.preeditPos >= change.pos + change.removed)
         d.preeditPos += change.added - change.removed;
+    // A change that miscounted its paragraphs would leave heights for
+    // paragraphs that are not there: start afresh rather than trust them.
+    if (d.heights.Count() != m_buffer.ParagraphCount())
+        Reset();
 }
 
 qint64 ViewLayout::TotalHeight() const { return m_impl->heights.Total(); }

@@ -173,6 +173,10 @@ void TestTextView::textStaysWhenHeightsAboveChange()
     view.Buffer().SetSelection(at, at);
     view.Buffer().InsertBreak();
     QCOMPARE(Shot(view), before);
+    // A new width lays everything out anew; the same paragraph stays on top.
+    view.resize(250, 200);
+    Shot(view);
+    QCOMPARE(view.Layout().Heights().ParagraphAt(view.ScrollY() - TextView::kMargin).paragraph, 301);
 }
 
 // Past what an int counts, the bar counts coarser and still reaches the end.
