@@ -143,6 +143,22 @@ void TextView::ClampAnchor()
 void TextView::UpdateScrollBars()
 {
     m_barsPending = false;
+    UpdateVerticalBar();
+    m_syncingBars = true;
+    QScrollBar *h = horizontalScrollBar();
+    const int width = m_wrap ? 0 : qCeil(m_layout->ContentWidth()) + 2 * kMargin + 1 - viewport()->width();
+    h->setRange(0, std::max(0, width));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(kHorizontalStep);
+    m_scrollX = std::min(m_scrollX, h->maximum());
+    h->setValue(m_scrollX);
+    m_syncingBars = false;
+}
+
+// The vertical bar is always shown, so its range can change at any time
+// without changing the viewport.
+void TextView::UpdateVerticalBar()
+{
     const qint64 max = MaxScrollY();
     m_barScale = max > kBarLimit ? (max + kBarLimit - 1) / kBarLimit : 1;
     m_syncingBars = true;
@@ -151,13 +167,6 @@ void TextView::UpdateScrollBars()
     v->setPageStep(int(std::max<qint64>(1, viewport()->height() / m_barScale)));
     v->setSingleStep(int(std::max<qint64>(1, m_layout->LineHeight() / m_barScale)));
     v->setValue(int(m_scrollY / m_barScale));
-    QScrollBar *h = horizontalScrollBar();
-    const int width = m_wrap ? 0 : qCeil(m_layout->ContentWidth()) + 2 * kMargin + 1 - viewport()->width();
-    h->setRange(0, std::max(0, width));
-    h->setPageStep(viewport()->width());
-    h->setSingleStep(kHorizontalStep);
-    m_scrollX = std::min(m_scrollX, h->maximum());
-    h->setValue(m_scrollX);
     m_syncingBars = false;
 }
 
@@ -201,9 +210,11 @@ void TextView::paintEvent(QPaintEvent *e)
     state.selectionText = palette().color(QPalette::HighlightedText);
     state.text = palette().color(QPalette::Text);
     m_layout->Paint(painter, m_scrollY - kMargin, height, m_scrollX - kMargin, state);
-    // The bars follow what painting measured, after this paint: a bar that
-    // appears changes the viewport, which must not happen while painting.
-    if ((total != m_layout->TotalHeight() || width != m_layout->ContentWidth()) && !m_barsPending) {
+    if (total != m_layout->TotalHeight())
+        UpdateVerticalBar();
+    // The horizontal bar follows after this paint: a bar that appears
+    // changes the viewport, which must not happen while painting.
+    if (width != m_layout->ContentWidth() && !m_barsPending) {
         m_barsPending = true;
         QTimer::singleShot(0, this, [this] {
             if (m_barsPending)
@@ -258,25 +269,50 @@ QPointF TextView::ToViewport(QPointF documentPoint) const
     return QPointF(documentPoint.x() - m_scrollX + kMargin, documentPoint.y() - qreal(AnchorY() - kMargin));
 }
 
-void TextView::EnsureCaretVisible()
+// The scroll offset that shows the caret, or -1 when it is shown already.
+qint64 TextView::ScrollToShow(const QRectF &caret) const
 {
-    const QRectF r = m_layout->CaretRect(m_buffer.Caret());
     const qint64 height = viewport()->height();
-    const qint64 top = qint64(r.top()) + kMargin;
-    const qint64 bottom = top + qCeil(r.height());
-    qint64 y = AnchorY();
+    const qint64 top = qint64(caret.top()) + kMargin;
+    const qint64 bottom = top + qCeil(caret.height());
+    const qint64 y = AnchorY();
     if (bottom - top <= height) {
         if (top < y)
-            y = top <= kMargin ? 0 : top;
-        else if (bottom > y + height)
-            y = bottom - height;
+            return top <= kMargin ? 0 : top;
+        if (bottom > y + height)
+            return bottom - height;
     } else if (bottom <= y || top >= y + height) {
         // A line taller than the window (a picture): its foot, where the
         // caret's text stands.
-        y = bottom - height;
+        return bottom - height;
     }
-    if (y != AnchorY())
+    return -1;
+}
+
+void TextView::EnsureCaretVisible()
+{
+    // A window's worth above the caret is laid out first, so a view that
+    // ends at the caret starts on measured heights; what else comes into
+    // view may still move the caret: a few rounds settle it.
+    const int caret = m_buffer.Caret();
+    QRectF r = m_layout->CaretRect(caret);
+    int p = m_buffer.Store().ParagraphAt(caret);
+    for (qint64 above = qint64(r.top()) - m_layout->ParagraphTop(p); p > 0 && above < viewport()->height();) {
+        --p;
+        m_layout->Prepare(m_layout->ParagraphTop(p), 1);
+        above += m_layout->Heights().Height(p);
+    }
+    FollowAnchor();
+    r = m_layout->CaretRect(caret);
+    for (int round = 0; round < 4; ++round) {
+        const qint64 y = ScrollToShow(r);
+        if (y < 0)
+            break;
         SetScrollY(y);
+        m_layout->Prepare(AnchorY() - kMargin, viewport()->height(), m_anchorParagraph);
+        FollowAnchor();
+        r = m_layout->CaretRect(caret);
+    }
     UpdateScrollBars();
     if (!m_wrap) {
         const int width = viewport()->width() - 2 * kMargin;

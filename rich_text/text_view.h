@@ -108,8 +108,10 @@ private:
     // the window, so heights corrected above it do not move the text
     qint64 AnchorY() const;
     qint64 MaxScrollY() const;
+    qint64 ScrollToShow(const QRectF &caret) const;
     int WrapWidth() const;
     void FollowAnchor();
+    void UpdateVerticalBar();
     void ClampAnchor();
     void RestartBlink();
     void OnSelectionChange();

@@ -63,29 +63,37 @@ void ViewLayout::Impl::EstimateAll()
     heights = ParagraphHeights(lineHeight);
     heights.Insert(0, count);
     // Only paragraphs longer than a line or holding soft breaks differ
-    // from the default; one pass over the text finds them.
+    // from the default; one pass over the text finds them, looking for
+    // line feeds as a string search does (soft breaks only in slices that
+    // hold any).
     const TextStore &s = buffer.Store();
     const int n = s.Length();
     int paragraph = 0, length = 0, soft = 0;
+    const auto close = [&] {
+        const int h = EstimateHeight(length, soft);
+        if (h != lineHeight && paragraph < count)
+            heights.SetEstimate(paragraph, h);
+        ++paragraph;
+        length = soft = 0;
+    };
     for (int at = 0; at < n; at += kScanSlice) {
         const QString slice = s.Text(at, std::min(kScanSlice, n - at));
-        for (const QChar c : slice) {
-            if (c == u'\n') {
-                const int h = EstimateHeight(length, soft);
-                if (h != lineHeight)
-                    heights.SetEstimate(paragraph, h);
-                ++paragraph;
-                length = soft = 0;
-            } else if (c == QChar::LineSeparator) {
-                ++soft;
-            } else if (c != u'\r') {
-                ++length;
-            }
+        const bool softBreaks = slice.contains(QChar::LineSeparator);
+        qsizetype from = 0;
+        while (true) {
+            const qsizetype lf = slice.indexOf(u'\n', from);
+            const qsizetype end = lf < 0 ? slice.size() : lf;
+            const QStringView part = QStringView(slice).mid(from, end - from);
+            length += int(part.size()) - (part.endsWith(u'\r') ? 1 : 0);
+            if (softBreaks)
+                soft += int(part.count(QChar::LineSeparator));
+            if (lf < 0)
+                break;
+            close();
+            from = lf + 1;
         }
     }
-    const int h = EstimateHeight(length, soft);
-    if (h != lineHeight && paragraph < count)
-        heights.SetEstimate(paragraph, h);
+    close();
 }
 
 ViewParagraph &ViewLayout::Impl::Paragraph(int paragraph)
@@ -261,6 +269,10 @@ void ViewLayout::OnChange(const EditBuffer::Change &change)
     }
     if (d.preeditPos >= change.pos + change.removed)
         d.preeditPos += change.added - change.removed;
+    // A change that miscounted its paragraphs would leave heights for
+    // paragraphs that are not there: start afresh rather than trust them.
+    if (d.heights.Count() != m_buffer.ParagraphCount())
+        Reset();
 }
 
 qint64 ViewLayout::TotalHeight() const { return m_impl->heights.Total(); }
@@ -279,10 +291,14 @@ qint64 ViewLayout::Prepare(qint64 top, int height, int keepParagraph)
     for (; p >= 0 && p < d.heights.Count() && d.heights.Top(p) < bottom; ++p) {
         ViewParagraph &para = d.Paragraph(p);
         const int count = int(para.pieces.size());
-        if (d.wrap <= 0 || count == 1) {
+        if (count == 1) {
             d.Block(p, 0);
             continue;
         }
+        // Unwrapped pieces lie side by side: painting lays out those in
+        // view; laying out the first here would move all the others.
+        if (d.wrap <= 0)
+            continue;
         int y = 0;
         const qint64 paraTop = d.heights.Top(p);
         for (int k = 0; k < count && paraTop + y < bottom; ++k) {

@@ -131,19 +131,31 @@ void ViewLayout::Paint(QPainter &painter, qint64 top, int height, qreal left, co
         at.paragraphEnd = s.ParagraphEnd(p);
         const int paraStart = s.ParagraphStart(p);
         const int count = int(para.pieces.size());
+        qreal x = 0;
+        qint64 y = d.heights.Top(p);
         for (int k = 0; k < count; ++k) {
-            const qreal x = d.PieceX(para, k);
-            const qint64 y = d.heights.Top(p) + d.PieceY(para, k);
             const ViewPiece &piece = para.pieces[size_t(k)];
             if (y >= bottom || x - left >= width)
                 break;
-            if (y + piece.height <= top || x + piece.width < left)
+            const qreal pieceX = x;
+            const qint64 pieceY = y;
+            // Pieces lie side by side without wrapping, stacked with it.
+            if (d.wrap > 0)
+                y += piece.height;
+            else
+                x += piece.width;
+            if (pieceY + piece.height <= top || pieceX + piece.width < left)
                 continue;
             const ViewBlock &b = d.Block(p, k);
             at.piece = k;
             at.start = paraStart + b.from;
             at.last = k + 1 == count;
-            at.origin = QPointF(x - left, qreal(y - top));
+            at.origin = QPointF(pieceX - left, qreal(pieceY - top));
+            // Laying the piece out measured it.
+            if (d.wrap > 0)
+                y = pieceY + piece.height;
+            else
+                x = pieceX + piece.width;
             DrawBlock(painter, d, b, at, state);
         }
     }

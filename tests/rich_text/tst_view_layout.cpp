@@ -64,11 +64,15 @@ class TestViewLayout : public QObject
 private slots:
     void roundTrip_data();
     void roundTrip();
+    void pairsStayWholeAcrossPieces();
     void visualLines();
     void picturesStandOnTheBaseline();
     void estimatesCorrectedKeepTheTop();
     void editsKeepHeightsInStep();
     void wrapOnAndOff();
+    void alignments_data();
+    void alignments();
+    void preeditAtItsPlace();
 };
 
 void TestViewLayout::roundTrip_data()
@@ -85,10 +89,6 @@ void TestViewLayout::roundTrip_data()
         << QList<QSize>{{60, 90}, {200, 20}, {10, 300}};
     QTest::newRow("long line wrapped") << QString(10000, u'a') + " " + Words(50, 3) << 400 << QList<QSize>();
     QTest::newRow("long line unwrapped") << Words(2000, 5) + "\r\nz" << 0 << QList<QSize>();
-    QString pairs;
-    for (int i = 0; i < 5000; ++i)
-        pairs += QStringLiteral("\U0001F600");
-    QTest::newRow("surrogates across pieces") << pairs << 0 << QList<QSize>();
 }
 
 // Every position's caret, pointed at, gives the position back.
@@ -114,6 +114,18 @@ void TestViewLayout::roundTrip()
 
 // Up and down move between visual lines of wrapped text and across pieces
 // and paragraphs; start and end of a line bound the caret.
+// A surrogate pair cut by a piece's end would show as two broken halves.
+void TestViewLayout::pairsStayWholeAcrossPieces()
+{
+    QString text = QStringLiteral("a");
+    for (int i = 0; i < 5000; ++i)
+        text += QStringLiteral("\U0001F600");
+    Fixture f(Document::FromText(text), 0);
+    const qreal width = f.layout.CaretRect(3).left() - f.layout.CaretRect(1).left();
+    for (int pos = 4091; pos < 4101; pos += 2)
+        QCOMPARE(f.layout.CaretRect(pos + 2).left() - f.layout.CaretRect(pos).left(), width);
+}
+
 void TestViewLayout::visualLines()
 {
     const QString text = Words(60, 3) + "\r\n" + QString(9000, u'q') + "\r\nend";
@@ -214,6 +226,48 @@ void TestViewLayout::wrapOnAndOff()
     QVERIFY(f.layout.CaretRect(int(text.size())).left() < 250);
     f.layout.SetWrapWidth(0);
     QCOMPARE(f.layout.CaretRect(int(text.size())).left(), right);
+}
+
+void TestViewLayout::alignments_data()
+{
+    QTest::addColumn<int>("align");
+    QTest::addColumn<qreal>("share");   // of the free width left of the text
+    QTest::newRow("left") << int(Align::Left) << 0.0;
+    QTest::newRow("centre") << int(Align::Center) << 0.5;
+    QTest::newRow("right") << int(Align::Right) << 1.0;
+}
+
+void TestViewLayout::alignments()
+{
+    QFETCH(int, align);
+    QFETCH(qreal, share);
+    Document d = Document::FromText(QStringLiteral("first\r\nshort text"));
+    d.aligns.append({1, Align(align)});
+    Fixture f(std::move(d), 400);
+    const int start = 7, end = f.buffer.Length();
+    const qreal width = f.layout.CaretRect(end).left() - f.layout.CaretRect(start).left();
+    QVERIFY(std::abs(f.layout.CaretRect(start).left() - share * (400 - width)) < 1.5);
+    QCOMPARE(f.layout.CaretRect(0).left(), 0.0);
+}
+
+// Text being composed shows at the caret, moving what follows; the caret
+// stands inside it, and positions around it are those of the text.
+void TestViewLayout::preeditAtItsPlace()
+{
+    Fixture f(Document::FromText(QStringLiteral("abc def\r\nnext")), 0);
+    const qreal at = f.layout.CaretRect(4).left(), after = f.layout.CaretRect(5).left();
+    QTextCharFormat underline;
+    underline.setFontUnderline(true);
+    f.layout.SetPreedit(4, QStringLiteral("你好"), {{0, 2, underline}}, 1);
+    const qreal width = f.layout.CaretRect(5).left() - after;
+    QVERIFY(width > 10);
+    const qreal caret = f.layout.CaretRect(4).left();
+    QVERIFY(caret > at + 2 && caret < at + width - 2);
+    QCOMPARE(f.layout.PositionAt(QPointF(f.layout.CaretRect(6).left() + 0.5, 5)), 6);
+    QCOMPARE(f.layout.PositionAt(QPointF(at + 0.5, 5)), 4);
+    f.layout.SetPreedit(4, QString(), {});
+    QCOMPARE(f.layout.CaretRect(5).left(), after);
+    QCOMPARE(f.layout.CaretRect(4).left(), at);
 }
 
 QTEST_MAIN(TestViewLayout)
