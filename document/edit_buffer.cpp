@@ -1,24 +1,19 @@
 #include "document/edit_buffer.h"
 
+#include "document/edit_history.h"
+
 #include <algorithm>
 
 namespace lumora {
-
-// The history is filled in by the undo work; until then it records nothing.
-class EditHistory
-{
-};
 
 EditBuffer::EditBuffer() : m_history(std::make_unique<EditHistory>()) {}
 EditBuffer::~EditBuffer() = default;
 
 Align EditBuffer::AlignOf(int paragraph) const
 {
-    for (const auto &a : m_aligns) {
-        if (a.first == paragraph)
-            return a.second;
-    }
-    return Align::Left;
+    const auto it = std::lower_bound(m_aligns.begin(), m_aligns.end(), paragraph,
+                                     [](const QPair<int, Align> &a, int p) { return a.first < p; });
+    return it != m_aligns.end() && it->first == paragraph ? it->second : Align::Left;
 }
 
 const QString &EditBuffer::Text() const
@@ -53,9 +48,7 @@ Document EditBuffer::Excerpt(int from, int to) const
 
 void EditBuffer::SetDocument(Document doc)
 {
-    Change c;
-    c.removed = Length();
-    c.oldParagraphs = ParagraphCount();
+    const int oldLength = Length(), oldParagraphs = ParagraphCount();
     m_store.Load(doc);
     m_pictures = std::move(doc.pictures);
     m_aligns = std::move(doc.aligns);
@@ -63,13 +56,13 @@ void EditBuffer::SetDocument(Document doc)
     m_caret = m_anchor = 0;
     m_pending = -1;
     m_initial = Length() > 0 ? m_store.Formats().WithoutPicture(m_store.FormatAt(0)) : 0;
+    m_history->Clear(Length());
+    m_formatsChanged = false;
+    UpdateModified();
     m_textValid = false;
     ++m_changes;
-    c.added = Length();
-    c.newParagraphs = ParagraphCount();
-    c.whole = true;
     if (m_listener)
-        m_listener(c);
+        m_listener(Change{0, oldLength, Length(), 0, oldParagraphs, ParagraphCount(), false, true});
 }
 
 void EditBuffer::SetSelection(int anchor, int caret)
@@ -87,71 +80,31 @@ void EditBuffer::SetSelection(int anchor, int caret)
         m_selectionListener();
 }
 
+// Text inserted at q takes the format of the character before it; at the
+// start of a line that has characters, the format of the line's first
+// character; at the very start of the document, the format the document
+// started with.  A picture's format gives its look, not the picture.
+int EditBuffer::InheritedAt(int q) const
+{
+    const int n = Length();
+    const bool lineStart = q == 0 || (q >= 2 && m_store.At(q - 1) == u'\n');
+    int f;
+    if (lineStart && q < n && m_store.At(q) != u'\r')
+        f = m_store.FormatAt(q);
+    else if (q == 0 || n == 0)
+        f = m_initial;
+    else
+        f = m_store.FormatAt(std::min(q, n) - 1);
+    return const_cast<FormatTable &>(m_store.Formats()).WithoutPicture(f);
+}
+
+// Text replacing a selection takes the format at its moving end, as the
+// caret stands there.
 int EditBuffer::CursorFormat() const
 {
-    if (m_pending >= 0)
+    if (m_pending >= 0 && m_caret == m_anchor)
         return m_pending;
-    const int q = SelFrom();
-    if (q == 0 || Length() == 0)
-        return q < Length() ? m_store.FormatAt(0) : m_initial;
-    return m_store.FormatAt(q - 1);
-}
-
-void EditBuffer::Type(const QString &text) { ReplaceSelection(text); }
-void EditBuffer::InsertBreak() { ReplaceSelection(QStringLiteral("\r\n")); }
-
-void EditBuffer::DeleteBackward()
-{
-    if (m_caret == m_anchor && m_caret > 0)
-        m_anchor = m_store.SnapDown(m_caret - 1);
-    ReplaceSelection(QString());
-}
-
-void EditBuffer::DeleteForward()
-{
-    if (m_caret == m_anchor && m_caret < Length())
-        m_anchor = m_store.SnapUp(m_caret + 1);
-    ReplaceSelection(QString());
-}
-
-void EditBuffer::ReplaceSelection(const QString &text)
-{
-    const int from = SelFrom(), to = SelTo();
-    const int format = CursorFormat();
-    Change c;
-    c.pos = from;
-    c.removed = to - from;
-    c.firstParagraph = m_store.ParagraphAt(from);
-    c.oldParagraphs = m_store.ParagraphAt(to) - c.firstParagraph + 1;
-    const TextStore::Span s = m_store.Replace(from, to, text, RunList(int(text.size()), format));
-    c.pos = s.from;
-    c.added = s.to - s.from;
-    c.newParagraphs = m_store.ParagraphAt(s.to) - c.firstParagraph + 1;
-    m_caret = m_anchor = s.to;
-    m_pending = -1;
-    m_textValid = false;
-    ++m_changes;
-    m_modified = true;
-    if (m_listener)
-        m_listener(c);
-}
-
-void EditBuffer::InsertPicture(Picture picture)
-{
-    m_pictures.append(std::move(picture));
-    CharFormat f = m_store.Formats().At(CursorFormat());
-    f.picture = int(m_pictures.size()) - 1;
-    m_pending = m_store.Formats().Id(f);
-    const int format = m_pending;
-    const int from = SelFrom(), to = SelTo();
-    m_store.Replace(from, to, QString(QChar(0xFFFC)), RunList(1, format));
-    m_caret = m_anchor = from + 1;
-    m_pending = -1;
-    m_textValid = false;
-    ++m_changes;
-    m_modified = true;
-    if (m_listener)
-        m_listener(Change{from, to - from, 1, m_store.ParagraphAt(from), 1, 1, false, false});
+    return InheritedAt(m_caret);
 }
 
 void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
@@ -162,48 +115,87 @@ void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
         m_pending = m_store.Formats().Id(f);
         return;
     }
-    const RunList before = m_store.Runs(SelFrom(), SelTo());
-    RunList after;
+    const int from = m_store.SnapDown(SelFrom()), to = m_store.SnapUp(SelTo());
+    EditCommand c;
+    c.kind = EditCommand::Formats;
+    c.pos = from;
+    c.length = to - from;
+    c.runs = m_store.Runs(from, to);
     int at = 0;
-    for (const FormatRun &r : before.Runs()) {
+    for (const FormatRun &r : c.runs.Runs()) {
         CharFormat f = m_store.Formats().At(r.format);
         change(f);
-        after.Append(r.end - at, m_store.Formats().Id(f));
+        c.after.Append(r.end - at, m_store.Formats().Id(f));
         at = r.end;
     }
-    const int from = SelFrom();
-    int start = 0;
-    for (const FormatRun &r : after.Runs()) {
-        m_store.SetFormat(from + start, from + r.end, r.format);
-        start = r.end;
+    at = 0;
+    for (const FormatRun &r : c.after.Runs()) {
+        m_store.SetFormat(from + at, from + r.end, r.format);
+        at = r.end;
     }
-    ++m_changes;
-    m_modified = true;
-    if (m_listener)
-        m_listener(Change{from, SelTo() - from, SelTo() - from, m_store.ParagraphAt(from),
-                          m_store.ParagraphAt(SelTo()) - m_store.ParagraphAt(from) + 1,
-                          m_store.ParagraphAt(SelTo()) - m_store.ParagraphAt(from) + 1, true, false});
+    // Even a change that changes nothing is a step of its own: it ends
+    // what redo could bring back.
+    m_history->Append(std::move(c));
+    m_formatsChanged = true;
+    Report(from, to - from, to - from, m_store.ParagraphAt(from), 0, true);
+    UpdateModified();
 }
 
 void EditBuffer::Paint(const Painter &painter)
 {
-    RunList runs = m_store.Runs();
+    // The formats before and after are kept whole: undo and redo set one
+    // or the other in one pass.
+    EditCommand c;
+    c.kind = EditCommand::Formats;
+    c.whole = true;
+    c.runs = m_store.Runs();
+    RunList runs = c.runs;
     painter(Text(), runs, m_store.Formats());
     m_store.SetRuns(runs);
-    ++m_changes;
-    m_modified = true;
-    if (m_listener)
-        m_listener(Change{0, Length(), Length(), 0, ParagraphCount(), ParagraphCount(), true, false});
+    c.after = std::move(runs);
+    c.length = Length();
+    m_history->Append(std::move(c));
+    m_formatsChanged = true;
+    Report(0, Length(), Length(), 0, 0, true);
+    UpdateModified();
 }
 
-void EditBuffer::BeginStep() {}
-void EditBuffer::EndStep() {}
-bool EditBuffer::CanUndo() const { return false; }
-bool EditBuffer::CanRedo() const { return false; }
-void EditBuffer::Undo() {}
-void EditBuffer::Redo() {}
-void EditBuffer::SetUndoEnabled(bool) {}
+void EditBuffer::Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly)
+{
+    m_textValid = m_textValid && formatsOnly;
+    ++m_changes;
+    if (!m_listener)
+        return;
+    Change c;
+    c.pos = pos;
+    c.removed = removed;
+    c.added = added;
+    c.firstParagraph = firstParagraph;
+    c.newParagraphs = m_store.ParagraphAt(pos + added) - firstParagraph + 1;
+    c.oldParagraphs = formatsOnly ? c.newParagraphs : oldParagraphs;
+    c.formatsOnly = formatsOnly;
+    m_listener(c);
+}
 
-void EditBuffer::SetModified(bool on) { m_modified = on; }
+void EditBuffer::BeginStep() { m_history->BeginGroup(m_caret); }
+
+void EditBuffer::EndStep()
+{
+    m_history->EndGroup();
+    UpdateModified();
+}
+
+bool EditBuffer::CanUndo() const { return m_history->CanUndo(); }
+bool EditBuffer::CanRedo() const { return m_history->CanRedo(); }
+void EditBuffer::SetUndoEnabled(bool on) { m_history->SetEnabled(on); }
+
+void EditBuffer::SetModified(bool on)
+{
+    m_formatsChanged = on;
+    m_history->SetModified(on);
+    UpdateModified();
+}
+
+void EditBuffer::UpdateModified() { m_modified = m_formatsChanged || m_history->IsModified(); }
 
 } // namespace lumora

@@ -7,6 +7,7 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace lumora {
 
@@ -125,6 +126,24 @@ public:
     void SetModified(bool on);
 
 private:
+    class HistoryTarget;
+
+    int InheritedAt(int q) const;
+    // The one way text changes: [from, to) (snapped) gives way to text in
+    // one format, recorded as the history's entries; returns where the new
+    // text ends.
+    int Edit(int from, int to, const QString &text, int format);
+    void RemoveSelectionOrRange(int from, int to);
+    // Makes the selected paragraphs left-aligned as a step; whether any was not.
+    bool ResetAligns();
+    // Paragraph alignments around a change of text.
+    std::vector<QPair<int, quint8>> TakeAligns(int from, int to);
+    void GiveAligns(int paragraph, int breaks, const std::vector<QPair<int, quint8>> *saved);
+    void ReplaceAligns(int first, int oldCount, const std::vector<Align> &now);
+    void Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly);
+    void AfterEdit();
+    void UpdateModified();
+
     TextStore m_store;
     QVector<Picture> m_pictures;
     QVector<QPair<int, Align>> m_aligns;
@@ -138,6 +157,7 @@ private:
     int m_initial = 0;
     quint64 m_changes = 0;
     bool m_modified = false;
+    bool m_formatsChanged = false;   // since SetModified(false); the history knows about the text
     mutable QString m_text;
     mutable bool m_textValid = false;
 };
