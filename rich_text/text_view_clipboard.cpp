@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QStyleHints>
 #include <QUrl>
+#include <algorithm>
 
 namespace lumora {
 
