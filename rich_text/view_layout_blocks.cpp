@@ -248,9 +248,10 @@ ViewBlock &ViewLayout::Impl::Block(int paragraph, int piece)
         for (int i = 0; i < p.block->layout.lineCount(); ++i)
             p.width = std::max(p.width, p.block->layout.lineAt(i).naturalTextWidth());
         p.measured = true;
+        p.block->used = ++clock;
         Measure(paragraph);
-        // The block just built is the newest, so trimming never takes a
-        // block a caller holds.
+        // Stamped first: the block just built is the newest, and trimming
+        // takes only the oldest, never one a caller holds.
         Trim();
     }
     p.block->used = ++clock;

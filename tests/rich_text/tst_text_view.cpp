@@ -53,6 +53,8 @@ private slots:
     void caretBroughtIntoView_data();
     void caretBroughtIntoView();
     void longUnwrappedLineShowsTheSelection();
+    void caretBlinksWithFocus();
+    void undecodablePictureIsAFramedBox();
 };
 
 void TestTextView::selectionIsPainted()
@@ -270,6 +272,55 @@ void TestTextView::longUnwrappedLineShowsTheSelection()
         view.EnsureCaretVisible();
         QVERIFY2(CountColor(Shot(view), back) > 4 * view.Layout().LineHeight(), qPrintable(QString::number(at)));
     }
+}
+
+void TestTextView::caretBlinksWithFocus()
+{
+    TextView view;
+    view.resize(200, 100);
+    view.Buffer().SetDocument(Document::FromText(QStringLiteral("    ")));
+    view.Buffer().SetSelection(2, 2);
+    view.show();
+    view.activateWindow();
+    view.setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    const QRect caret = view.CaretRect();
+    const QRgb ink = view.palette().color(QPalette::Text).rgb();
+    const auto shown = [&] {
+        const QImage shot = Shot(view);
+        bool any = false;
+        for (int x = caret.left() - 1; x <= caret.right() + 1; ++x)
+            any = any || shot.pixel(x, caret.center().y()) == ink;
+        return any;
+    };
+    QTRY_VERIFY(shown());
+    QTRY_VERIFY(!shown());
+    QTRY_VERIFY(shown());
+    view.clearFocus();
+    QVERIFY(!shown());
+    view.SetReadOnly(true);
+    view.setFocus();
+    QVERIFY(!shown());
+}
+
+void TestTextView::undecodablePictureIsAFramedBox()
+{
+    Document d = Document::FromText(QString("a") + kPicture);
+    Picture pic;
+    pic.width = 50;
+    pic.height = 40;
+    d.pictures.append(pic);
+    CharFormat f;
+    f.picture = 0;
+    d.runs.Replace(1, 1, RunList(1, d.formats.Id(f)));
+    TextView view;
+    view.resize(200, 100);
+    view.Buffer().SetDocument(d);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QImage shot = Shot(view);
+    QVERIFY(CountColor(shot, QColor(0xF0, 0xF0, 0xF0)) > 40 * 30);
+    QVERIFY(CountColor(shot, QColor(0x80, 0x80, 0x80)) >= 2 * (50 + 40) - 4);
 }
 
 QTEST_MAIN(TestTextView)
