@@ -56,7 +56,7 @@ void EditBuffer::SetDocument(Document doc)
     m_caret = m_anchor = 0;
     m_pending = -1;
     m_initial = Length() > 0 ? m_store.Formats().WithoutPicture(m_store.FormatAt(0)) : 0;
-    m_history->Clear(Length());
+    m_history->Clear(Length(), ParagraphCount() > 1);
     m_formatsChanged = false;
     UpdateModified();
     m_textValid = false;
@@ -136,6 +136,7 @@ void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
     // Even a change that changes nothing is a step of its own: it ends
     // what redo could bring back.
     m_history->Append(std::move(c));
+    m_history->ContentsChanged();
     m_formatsChanged = true;
     Report(from, to - from, to - from, m_store.ParagraphAt(from), 0, true);
     UpdateModified();
@@ -155,6 +156,7 @@ void EditBuffer::Paint(const Painter &painter)
     c.after = std::move(runs);
     c.length = Length();
     m_history->Append(std::move(c));
+    m_history->ContentsChanged();
     m_formatsChanged = true;
     Report(0, Length(), Length(), 0, 0, true);
     UpdateModified();

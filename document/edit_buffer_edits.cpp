@@ -297,7 +297,10 @@ void EditBuffer::DeleteForward()
         const qsizetype next = finder.toNextBoundary();
         to = m_caret + int(next > 0 ? next : 1);
     }
+    // The caret stays, and so does a format chosen for what is typed next.
+    const int pending = m_pending;
     RemoveSelectionOrRange(m_caret, to);
+    m_pending = pending;
 }
 
 void EditBuffer::ReplaceSelection(const QString &text)

@@ -72,14 +72,14 @@ void EditHistory::SetEnabled(bool on)
     m_enabled = on;
 }
 
-void EditHistory::Clear(int length)
+void EditHistory::Clear(int length, bool hasBreak)
 {
     m_stack.clear();
     m_state = 0;
     m_modified = true;
     m_modifiedState = -1;
     m_origins.Reset(length);
-    m_nextOrigin = length;
+    m_nextOrigin = length + (hasBreak ? 1 : 0);
 }
 
 void EditHistory::BeginGroup(int cursor)

@@ -90,8 +90,9 @@ public:
 
     bool IsEnabled() const { return m_enabled; }
     void SetEnabled(bool on);
-    // Empties the history for a document of this length, all of it loaded.
-    void Clear(int length);
+    // Empties the history for a document of this length, all of it loaded
+    // (hasBreak: in more than one paragraph).
+    void Clear(int length, bool hasBreak);
 
     OriginList &Origins() { return m_origins; }
 

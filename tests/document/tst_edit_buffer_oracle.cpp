@@ -343,6 +343,8 @@ void TstEditBufferOracle::randomEditingUndoesAsTheDocumentDid()
         for (int undo = 0; oracle.document()->isUndoAvailable(); ++undo) {
             log << QStringLiteral("undo at end");
             undoRedo(true);
+            if (round == qEnvironmentVariableIntValue("TRACE_ROUND") && qEnvironmentVariableIsSet("TRACE_ROUND"))
+                qDebug() << "undone" << buffer.Text() << oracle.Text() << buffer.Caret();
             check("unwinding");
             if (QTest::currentTestFailed())
                 return;
