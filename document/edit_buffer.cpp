@@ -70,8 +70,9 @@ void EditBuffer::SetSelection(int anchor, int caret)
     const int n = Length();
     const int a = m_store.SnapDown(std::clamp(anchor, 0, n));
     const int c = m_store.SnapDown(std::clamp(caret, 0, n));
-    if (c != m_caret)
-        m_pending = -1;
+    // Placing the caret, even where it was, forgets a format chosen for
+    // what is typed next.
+    m_pending = -1;
     if (a == m_anchor && c == m_caret)
         return;
     m_anchor = a;
