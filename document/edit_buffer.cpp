@@ -145,16 +145,16 @@ void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
 
 void EditBuffer::Paint(const Painter &painter)
 {
-    // The formats before and after are kept whole: undo and redo set one
-    // or the other in one pass.
+    RunList runs = m_store.Runs();
+    painter(Text(), runs, m_store.Formats());
+    // The formats before are kept as the chunks held them: undo and redo
+    // trade them back in a pointer per chunk.
     EditCommand c;
     c.kind = EditCommand::Formats;
     c.whole = true;
-    c.runs = m_store.Runs();
-    RunList runs = c.runs;
-    painter(Text(), runs, m_store.Formats());
-    m_store.SetRuns(runs);
-    c.after = std::move(runs);
+    c.chunks = m_store.CutRuns(runs);
+    runs = RunList();
+    m_store.SwapRuns(c.chunks);
     c.length = Length();
     m_history->Append(std::move(c));
     m_history->ContentsChanged();

@@ -52,7 +52,7 @@ public:
         }
         const RunList &runs = undo ? c.runs : c.after;
         if (c.whole) {
-            store.SetRuns(runs);
+            store.SwapRuns(c.chunks);
         } else {
             int at = 0;
             for (const FormatRun &r : runs.Runs()) {

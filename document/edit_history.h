@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/run_list.h"
+#include "document/text_store.h"
 
 #include <QString>
 #include <vector>
@@ -59,6 +60,7 @@ struct EditCommand
     QString text;
     RunList runs;             // Removed: the text's formats; Formats: before
     RunList after;            // Formats: after
+    TextStore::ChunkRuns chunks;   // Formats, whole: the other state
     std::vector<OriginList::Run> origins;
     std::vector<QPair<int, quint8>> aligns;   // paragraph alignments the text took away
 

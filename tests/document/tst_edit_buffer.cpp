@@ -46,6 +46,7 @@ class TstEditBuffer : public QObject
     Q_OBJECT
 private slots:
     void reportsReplayedMatchTheText();
+    void passUndoneAfterEditsUndone();
     void oneKeyTakesOneCharacter_data();
     void oneKeyTakesOneCharacter();
 };
@@ -78,6 +79,41 @@ void TstEditBuffer::reportsReplayedMatchTheText()
         if (QTest::currentTestFailed())
             return;
     }
+}
+
+// Undo of a colouring pass trades the formats back chunk by chunk; edits
+// made and undone in between cut the chunks anew, and the trade must still
+// give every character its format.
+void TstEditBuffer::passUndoneAfterEditsUndone()
+{
+    EditBuffer b;
+    b.SetDocument(Document::FromText(QStringLiteral("abc\r\n").repeated(3000)));
+    const auto paint = [&b](int colour) {
+        b.Paint([colour](const QString &text, RunList &runs, FormatTable &formats) {
+            CharFormat f;
+            f.color = OleColor(colour);
+            runs = RunList();
+            for (int i = 0; i < text.size(); i += 5)
+                runs.Append(std::min(5, int(text.size()) - i), i % 2 ? formats.Id(f) : 0);
+        });
+    };
+    const auto formats = [&b] { return b.Store().Runs(); };
+    const RunList plain = formats();
+    paint(0xFF);
+    const RunList painted = formats();
+    QVERIFY(painted != plain);
+    // Two replacements that leave the chunks cut otherwise when undone.
+    b.SetSelection(2808, 2808 + 5155);
+    b.Type(QString(2186, u'x'));
+    b.SetSelection(8469, 8469 + 4381);
+    b.Type(QString(2659, u'y'));
+    b.Undo();
+    b.Undo();
+    QCOMPARE(formats(), painted);
+    b.Undo();
+    QCOMPARE(formats(), plain);
+    b.Redo();
+    QCOMPARE(formats(), painted);
 }
 
 void TstEditBuffer::oneKeyTakesOneCharacter_data()
