@@ -125,7 +125,7 @@ int main(int argc, char *argv[])
     b.SetDocument(std::move(doc));
     std::printf("  SetDocument %.0f ms; peak so far %.0f MB\n", Ms(t), PeakRssMb());
     b.SetModified(false);
-    Keystrokes(b, rng, 100000);
+    Keystrokes(b, rng, app.arguments().value(2, QStringLiteral("100000")).toInt());
     std::printf("  peak after typing %.0f MB\n", PeakRssMb());
     for (int shift = 1; shift <= 3; ++shift) {
         t.restart();

@@ -1,8 +1,10 @@
 // The edit buffer's reports of what changed, replayed onto a copy kept by
 // them alone, and what one press of Backspace or Delete takes away.
 #include "document/edit_buffer.h"
+#include "document/edit_history.h"
 
 #include <QRandomGenerator>
+#include <numeric>
 #include <QtTest>
 
 using namespace lumora;
@@ -47,6 +49,7 @@ class TstEditBuffer : public QObject
 private slots:
     void reportsReplayedMatchTheText();
     void passUndoneAfterEditsUndone();
+    void originsMatchAPlainArray();
     void oneKeyTakesOneCharacter_data();
     void oneKeyTakesOneCharacter();
 };
@@ -114,6 +117,39 @@ void TstEditBuffer::passUndoneAfterEditsUndone()
     QCOMPARE(formats(), plain);
     b.Redo();
     QCOMPARE(formats(), painted);
+}
+
+// The origin numbers, kept in blocks of runs, against one number a
+// character; enough edits to fill, split and empty many blocks.
+void TstEditBuffer::originsMatchAPlainArray()
+{
+    QRandomGenerator rng(11);
+    OriginList list;
+    list.Reset(5000);
+    std::vector<int> plain(5000);
+    std::iota(plain.begin(), plain.end(), 0);
+    int next = 5000;
+    for (int step = 0; step < 20000; ++step) {
+        const int len = int(plain.size());
+        const int pos = rng.bounded(len + 1);
+        const int removed = rng.bounded(std::min(len - pos, step % 97 == 0 ? 3000 : 3) + 1);
+        const int added = rng.bounded(4);
+        plain.erase(plain.begin() + pos, plain.begin() + pos + removed);
+        for (int i = 0; i < added; ++i)
+            plain.insert(plain.begin() + pos + i, next + i);
+        list.Replace(pos, removed, added ? std::vector<OriginList::Run>{{added, next}} : std::vector<OriginList::Run>{});
+        next += added + 1;
+        if (step % 500 != 0 && step != 19999)
+            continue;
+        QCOMPARE(list.Length(), int(plain.size()));
+        std::vector<int> got;
+        for (const OriginList::Run &r : list.Slice(0, list.Length())) {
+            const int from = int(got.size());
+            for (int i = from; i < r.end; ++i)
+                got.push_back(r.start + (i - from));
+        }
+        QVERIFY2(got == plain, qPrintable(QString::number(step)));
+    }
 }
 
 void TstEditBuffer::oneKeyTakesOneCharacter_data()
