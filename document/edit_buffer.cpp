@@ -56,7 +56,7 @@ void EditBuffer::SetDocument(Document doc)
     m_caret = m_anchor = 0;
     m_pending = -1;
     m_initial = Length() > 0 ? m_store.Formats().WithoutPicture(m_store.FormatAt(0)) : 0;
-    m_history->Clear(Length());
+    m_history->Clear(Length(), ParagraphCount() > 1);
     m_formatsChanged = false;
     UpdateModified();
     m_textValid = false;
@@ -70,8 +70,9 @@ void EditBuffer::SetSelection(int anchor, int caret)
     const int n = Length();
     const int a = m_store.SnapDown(std::clamp(anchor, 0, n));
     const int c = m_store.SnapDown(std::clamp(caret, 0, n));
-    if (c != m_caret)
-        m_pending = -1;
+    // Placing the caret, even where it was, forgets a format chosen for
+    // what is typed next.
+    m_pending = -1;
     if (a == m_anchor && c == m_caret)
         return;
     m_anchor = a;
@@ -136,6 +137,7 @@ void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
     // Even a change that changes nothing is a step of its own: it ends
     // what redo could bring back.
     m_history->Append(std::move(c));
+    m_history->ContentsChanged();
     m_formatsChanged = true;
     Report(from, to - from, to - from, m_store.ParagraphAt(from), 0, true);
     UpdateModified();
@@ -143,18 +145,19 @@ void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
 
 void EditBuffer::Paint(const Painter &painter)
 {
-    // The formats before and after are kept whole: undo and redo set one
-    // or the other in one pass.
+    RunList runs = m_store.Runs();
+    painter(Text(), runs, m_store.Formats());
+    // The formats before are kept as the chunks held them: undo and redo
+    // trade them back in a pointer per chunk.
     EditCommand c;
     c.kind = EditCommand::Formats;
     c.whole = true;
-    c.runs = m_store.Runs();
-    RunList runs = c.runs;
-    painter(Text(), runs, m_store.Formats());
-    m_store.SetRuns(runs);
-    c.after = std::move(runs);
+    c.chunks = m_store.CutRuns(runs);
+    runs = RunList();
+    m_store.SwapRuns(c.chunks);
     c.length = Length();
     m_history->Append(std::move(c));
+    m_history->ContentsChanged();
     m_formatsChanged = true;
     Report(0, Length(), Length(), 0, 0, true);
     UpdateModified();

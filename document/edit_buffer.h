@@ -83,7 +83,9 @@ public:
     void SetDocument(Document doc);
 
     // The selection: anchor stays, caret moves.  Both are clamped and moved
-    // off the middle of a break.  Moving the caret forgets a pending format.
+    // off the middle of a break.  Setting it forgets a pending format, even
+    // when the caret stays where it was (call it only when the caret is
+    // placed, not for keys that leave it).
     int Caret() const { return m_caret; }
     int Anchor() const { return m_anchor; }
     int SelFrom() const { return std::min(m_caret, m_anchor); }

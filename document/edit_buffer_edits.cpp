@@ -52,7 +52,7 @@ public:
         }
         const RunList &runs = undo ? c.runs : c.after;
         if (c.whole) {
-            store.SetRuns(runs);
+            store.SwapRuns(c.chunks);
         } else {
             int at = 0;
             for (const FormatRun &r : runs.Runs()) {
@@ -297,7 +297,10 @@ void EditBuffer::DeleteForward()
         const qsizetype next = finder.toNextBoundary();
         to = m_caret + int(next > 0 ? next : 1);
     }
+    // The caret stays, and so does a format chosen for what is typed next.
+    const int pending = m_pending;
     RemoveSelectionOrRange(m_caret, to);
+    m_pending = pending;
 }
 
 void EditBuffer::ReplaceSelection(const QString &text)

@@ -4,59 +4,6 @@
 
 namespace lumora {
 
-void OriginList::Reset(int length)
-{
-    m_runs.clear();
-    if (length > 0)
-        m_runs.push_back({length, 0});
-}
-
-size_t OriginList::RunAt(int pos) const
-{
-    const auto it = std::upper_bound(m_runs.begin(), m_runs.end(), pos,
-                                     [](int p, const Run &r) { return p < r.end; });
-    return size_t(it - m_runs.begin());
-}
-
-int OriginList::At(int pos) const
-{
-    const size_t i = RunAt(pos);
-    return i < m_runs.size() ? m_runs[i].start + (pos - RunStart(i)) : -1;
-}
-
-std::vector<OriginList::Run> OriginList::Slice(int from, int to) const
-{
-    std::vector<Run> out;
-    for (size_t i = RunAt(from); i < m_runs.size() && RunStart(i) < to; ++i) {
-        const int s = std::max(from, RunStart(i));
-        out.push_back({std::min(to, m_runs[i].end) - from, m_runs[i].start + (s - RunStart(i))});
-    }
-    return out;
-}
-
-void OriginList::Replace(int pos, int removed, const std::vector<Run> &runs)
-{
-    const int end = pos + removed;
-    const int delta = (runs.empty() ? 0 : runs.back().end) - removed;
-    const size_t first = RunAt(pos);
-    const size_t last = RunAt(end);
-    std::vector<Run> middle;
-    middle.reserve(runs.size() + 2);
-    if (first < m_runs.size() && RunStart(first) < pos)
-        middle.push_back({pos, m_runs[first].start});
-    for (const Run &r : runs)
-        middle.push_back({pos + r.end, r.start});
-    if (last < m_runs.size() && RunStart(last) < end)
-        middle.push_back({m_runs[last].end + delta, m_runs[last].start + (end - RunStart(last))});
-    else if (last < m_runs.size())
-        middle.push_back({m_runs[last].end + delta, m_runs[last].start});
-    const size_t stop = std::min(last + 1, m_runs.size());
-    for (size_t i = stop; i < m_runs.size(); ++i)
-        m_runs[i].end += delta;
-    m_runs.erase(m_runs.begin() + qsizetype(first), m_runs.begin() + qsizetype(stop));
-    m_runs.insert(m_runs.begin() + qsizetype(first), middle.begin(), middle.end());
-}
-
 bool EditCommand::Mergeable() const
 {
     return !hasBreak && (kind == Inserted || origins.size() <= 1) && runs.Runs().size() <= 1;
@@ -72,14 +19,14 @@ void EditHistory::SetEnabled(bool on)
     m_enabled = on;
 }
 
-void EditHistory::Clear(int length)
+void EditHistory::Clear(int length, bool hasBreak)
 {
     m_stack.clear();
     m_state = 0;
     m_modified = true;
     m_modifiedState = -1;
     m_origins.Reset(length);
-    m_nextOrigin = length;
+    m_nextOrigin = length + (hasBreak ? 1 : 0);
 }
 
 void EditHistory::BeginGroup(int cursor)

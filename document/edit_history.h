@@ -1,8 +1,10 @@
 #pragma once
 
 #include "document/run_list.h"
+#include "document/text_store.h"
 
 #include <QString>
+#include <deque>
 #include <vector>
 
 namespace lumora {
@@ -23,18 +25,38 @@ public:
     };
 
     void Reset(int length);
-    int At(int pos) const;
-    int Length() const { return m_runs.empty() ? 0 : m_runs.back().end; }
+    int Length() const { return m_length; }
     // The runs of [from, to), positions from 0.
     std::vector<Run> Slice(int from, int to) const;
     // Replaces [pos, pos + removed) by characters numbered as runs says.
     void Replace(int pos, int removed, const std::vector<Run> &runs);
 
 private:
-    size_t RunAt(int pos) const;
-    int RunStart(size_t i) const { return i == 0 ? 0 : m_runs[i - 1].end; }
+    // Runs by length, in blocks of a few hundred, so that an edit costs a
+    // look at each block's length and one block's runs, however many edits
+    // cut the numbering before.
+    struct Piece
+    {
+        int length = 0;
+        int start = 0;
+    };
+    struct Block
+    {
+        int length = 0;
+        std::vector<Piece> pieces;
+    };
+    struct Where
+    {
+        size_t block = 0;
+        size_t piece = 0;
+    };
+    // Makes a piece start at pos and says where it is (past the end: the
+    // last block's end).
+    Where CutAt(int pos);
+    void SplitBlock(size_t b);
 
-    std::vector<Run> m_runs;
+    std::vector<Block> m_blocks;
+    int m_length = 0;
 };
 
 // One entry of the undo history.  Text entries are in their "done" state as
@@ -59,6 +81,7 @@ struct EditCommand
     QString text;
     RunList runs;             // Removed: the text's formats; Formats: before
     RunList after;            // Formats: after
+    TextStore::ChunkRuns chunks;   // Formats, whole: the other state
     std::vector<OriginList::Run> origins;
     std::vector<QPair<int, quint8>> aligns;   // paragraph alignments the text took away
 
@@ -90,8 +113,9 @@ public:
 
     bool IsEnabled() const { return m_enabled; }
     void SetEnabled(bool on);
-    // Empties the history for a document of this length, all of it loaded.
-    void Clear(int length);
+    // Empties the history for a document of this length, all of it loaded
+    // (hasBreak: in more than one paragraph).
+    void Clear(int length, bool hasBreak);
 
     OriginList &Origins() { return m_origins; }
 
@@ -121,7 +145,7 @@ private:
     bool TryMerge(EditCommand &last, EditCommand &c) const;
     static void TrackChange(int from, int added, int removed, int &docFrom, int &docLen);
 
-    std::vector<EditCommand> m_stack;
+    std::deque<EditCommand> m_stack;
     OriginList m_origins;
     int m_state = 0;           // entries done
     int m_modifiedState = 0;   // m_state when saved; -1: never

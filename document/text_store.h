@@ -5,12 +5,14 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace lumora {
 
 struct Document;
 namespace store {
 struct Node;
+struct Run;
 }
 
 // A document's text and the format of every character, kept in chunks of a
@@ -103,6 +105,29 @@ public:
     void ForEachRun(int from, int to, const std::function<void(int, int, int)> &f) const;
     RunList Runs(int from, int to) const;
     RunList Runs() const { return Runs(0, Length()); }
+
+    // ---- Every format at once, as the chunks hold them (text_store_runs.cpp)
+    // Trading them costs a few pointers per chunk, where SetRuns costs a pass
+    // over every run: what the undo of a colouring pass on a million lines
+    // needs.  sizes[i] is the length of chunk i, runs[i] its formats.
+    class ChunkRuns
+    {
+    public:
+        ChunkRuns();
+        ~ChunkRuns();
+        ChunkRuns(ChunkRuns &&other) noexcept;
+        ChunkRuns &operator=(ChunkRuns &&other) noexcept;
+        bool IsEmpty() const { return sizes.empty(); }
+
+        std::vector<int> sizes;
+        std::vector<std::vector<store::Run>> runs;
+    };
+    // runs (a run list over the whole text) cut as the chunks are now.
+    ChunkRuns CutRuns(const RunList &runs) const;
+    // Gives the chunks these formats and leaves theirs in `runs`.  When the
+    // chunks are no longer cut as `runs` is (edits undone in between cut
+    // them anew), it sets them by one pass instead; the trade is the same.
+    void SwapRuns(ChunkRuns &runs);
 
 private:
     store::Node *TakeChunksAround(int from, int to, store::Node *&before, store::Node *&after);

@@ -247,6 +247,8 @@ void TextView::OnSelectionChange()
 {
     RestartBlink();
     viewport()->update();
+    AnnounceCaret(*this);
+    updateMicroFocus();
     emit SelectionChanged();
 }
 

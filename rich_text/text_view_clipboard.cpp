@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QStyleHints>
 #include <QUrl>
+#include <algorithm>
 
 namespace lumora {
 
@@ -196,13 +197,12 @@ void TextView::OfferPrimarySelection() const
         clipboard->setMimeData(CreateMimeDataFromSelection(), QClipboard::Selection);
 }
 
+// Assistive technology and the input method hear of every selection change
+// from the buffer's listener; what follows only the user's own is here.
 void TextView::AfterUserSelection()
 {
     OfferPrimarySelection();
-    AnnounceCaret(*this);
     EnsureCaretVisible();
-    updateMicroFocus();
-    viewport()->update();
 }
 
 void TextView::AfterUserEdit()

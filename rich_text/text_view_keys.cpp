@@ -6,7 +6,7 @@
 #include "rich_text/view_layout.h"
 
 #include <QKeyEvent>
-#include <QScrollBar>
+#include <algorithm>
 
 namespace lumora {
 

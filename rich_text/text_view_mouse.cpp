@@ -95,7 +95,7 @@ void TextView::mouseMoveEvent(QMouseEvent *e)
         return;
     }
     m_lastMouse = e->position().toPoint();
-    const bool outside = m_lastMouse.y() < 0 || m_lastMouse.y() >= viewport()->height();
+    const bool outside = !viewport()->rect().contains(m_lastMouse);
     if (outside && !m_autoScroll) {
         m_autoScroll = new QTimer(this);
         connect(m_autoScroll, &QTimer::timeout, this, &TextView::AutoScrollStep);
@@ -109,21 +109,34 @@ void TextView::mouseMoveEvent(QMouseEvent *e)
     ExtendDragTo(m_lastMouse);
 }
 
-// While a drag is held past the top or bottom, the text scrolls towards
-// it, faster the farther the pointer is, and the selection follows.
+namespace {
+// How far a point lies before (negative) or past the stretch [0, size).
+int Beyond(int at, int size)
+{
+    return at < 0 ? at : at >= size ? at - size + 1 : 0;
+}
+} // namespace
+
+// While a drag is held past an edge, the text scrolls towards it (sideways
+// only when lines do not wrap), faster the farther the pointer is, and the
+// selection follows.
 void TextView::AutoScrollStep()
 {
     if (!m_dragSelecting || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
         m_autoScroll->stop();
         return;
     }
-    const int h = viewport()->height();
-    const int beyond = m_lastMouse.y() < 0 ? m_lastMouse.y() : m_lastMouse.y() - h + 1;
-    if (beyond == 0)
+    const int w = viewport()->width(), h = viewport()->height();
+    const int dy = std::clamp(Beyond(m_lastMouse.y(), h), -h, h);
+    const int dx = m_wrap ? 0 : std::clamp(Beyond(m_lastMouse.x(), w), -w, w);
+    if (dx == 0 && dy == 0)
         return;
-    const int step = std::clamp(beyond, -h, h);
-    SetScrollY(m_scrollY + step);
-    ExtendDragTo(QPoint(m_lastMouse.x(), std::clamp(m_lastMouse.y(), 0, std::max(0, h - 1))));
+    if (dy != 0)
+        SetScrollY(m_scrollY + dy);
+    if (dx != 0)
+        SetScrollX(ScrollX() + dx);
+    ExtendDragTo(QPoint(std::clamp(m_lastMouse.x(), 0, std::max(0, w - 1)),
+                        std::clamp(m_lastMouse.y(), 0, std::max(0, h - 1))));
 }
 
 void TextView::mouseReleaseEvent(QMouseEvent *e)

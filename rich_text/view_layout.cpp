@@ -269,6 +269,10 @@ void ViewLayout::OnChange(const EditBuffer::Change &change)
     }
     if (d.preeditPos >= change.pos + change.removed)
         d.preeditPos += change.added - change.removed;
+    // A change that miscounted its paragraphs would leave heights for
+    // paragraphs that are not there: start afresh rather than trust them.
+    if (d.heights.Count() != m_buffer.ParagraphCount())
+        Reset();
 }
 
 qint64 ViewLayout::TotalHeight() const { return m_impl->heights.Total(); }
@@ -287,10 +291,14 @@ qint64 ViewLayout::Prepare(qint64 top, int height, int keepParagraph)
     for (; p >= 0 && p < d.heights.Count() && d.heights.Top(p) < bottom; ++p) {
         ViewParagraph &para = d.Paragraph(p);
         const int count = int(para.pieces.size());
-        if (d.wrap <= 0 || count == 1) {
+        if (count == 1) {
             d.Block(p, 0);
             continue;
         }
+        // Unwrapped pieces lie side by side: painting lays out those in
+        // view; laying out the first here would move all the others.
+        if (d.wrap <= 0)
+            continue;
         int y = 0;
         const qint64 paraTop = d.heights.Top(p);
         for (int k = 0; k < count && paraTop + y < bottom; ++k) {

@@ -248,7 +248,11 @@ ViewBlock &ViewLayout::Impl::Block(int paragraph, int piece)
         for (int i = 0; i < p.block->layout.lineCount(); ++i)
             p.width = std::max(p.width, p.block->layout.lineAt(i).naturalTextWidth());
         p.measured = true;
+        p.block->used = ++clock;
         Measure(paragraph);
+        // Stamped first: the block just built is the newest, and trimming
+        // takes only the oldest, never one a caller holds.
+        Trim();
     }
     p.block->used = ++clock;
     return *p.block;
@@ -280,6 +284,11 @@ ViewSpot ViewLayout::Impl::Spot(int pos)
     const int length = s.ParagraphEnd(spot.paragraph) - start;
     spot.offset = std::clamp(pos - start, 0, length);
     spot.piece = PieceOf(spot.paragraph, spot.offset, length);
+    // Unwrapped pieces lie side by side at estimated places until laid
+    // out; the one before is laid out too, so that showing the spot (which
+    // shows the end of that one) does not move it.
+    if (wrap <= 0 && spot.piece > 0)
+        Block(spot.paragraph, spot.piece - 1);
     spot.block = &Block(spot.paragraph, spot.piece);
     const ViewParagraph &para = paragraphs[spot.paragraph];
     spot.dx = PieceX(para, spot.piece);

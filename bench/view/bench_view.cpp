@@ -3,7 +3,8 @@
 // scrolling through a million lines page by page, and peak memory.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_view [lines]
-//   build/bin/bench_view --show FILE.png [lines]   (under X: a screenshot)
+//   build/bin/bench_view --show FILE.png [lines]   (under X: screenshots)
+//   build/bin/bench_view --show-long FILE.png
 //
 // Each case runs in a child process of its own, so that each peak memory
 // is its own.
@@ -109,15 +110,23 @@ void ScrollListing(int lines)
                 lines, pages, Ms(t) / 1000, Ms(t) / pages, worst, PeakRssMb());
 }
 
+constexpr int kLongChars = 16 * 1024 * 1024;
+
+QString LongText()
+{
+    QString text;
+    text.reserve(kLongChars);
+    const QString word = QStringLiteral("mov eax, [ebx+4] ; 取值 ");
+    while (text.size() + word.size() <= kLongChars)
+        text += QStringLiteral("%1 ").arg(text.size(), 8, 10, QChar(u'0')) + word;
+    text += QString(kLongChars - text.size(), u'x');
+    return text;
+}
+
 void LongLine(bool wrap)
 {
-    constexpr int kChars = 16 * 1024 * 1024;
-    QString text;
-    text.reserve(kChars);
-    const QString word = QStringLiteral("mov eax, [ebx+4] ; 取值 ");
-    while (text.size() + word.size() <= kChars)
-        text += word;
-    text += QString(kChars - text.size(), u'x');
+    constexpr int kChars = kLongChars;
+    const QString text = LongText();
     TextView view;
     view.resize(900, 700);
     view.SetWordWrap(wrap);
@@ -185,6 +194,30 @@ int Show(const QString &png, int lines)
     return 0;
 }
 
+// The middle of the 16 MiB line, wrap off then on, with the caret there.
+int ShowLong(const QString &png)
+{
+    TextView view;
+    view.resize(900, 300);
+    view.Buffer().SetDocument(Document::FromText(LongText()));
+    view.Buffer().SetSelection(kLongChars / 2, kLongChars / 2 + 30);
+    view.show();
+    view.activateWindow();
+    view.setFocus();
+    for (const bool wrap : {false, true}) {
+        view.SetWordWrap(wrap);
+        view.EnsureCaretVisible();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 800)
+            QApplication::processEvents();
+        const QString name = QString(png).replace(".png", wrap ? "-on.png" : "-off.png");
+        view.grab().save(name);
+        std::printf("saved %s\n", qPrintable(name));
+    }
+    return 0;
+}
+
 int RunChild(const QStringList &args)
 {
     QProcess child;
@@ -208,6 +241,8 @@ int main(int argc, char **argv)
         ScrollListing(n);
     else if (args.value(0) == "--long")
         LongLine(args.value(1) == "on");
+    else if (args.value(0) == "--show-long")
+        return ShowLong(args.value(1));
     else if (args.value(0) == "--show")
         return Show(args.value(1), n > 1000000 ? 2000 : n);
     else {

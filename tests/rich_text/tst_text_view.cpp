@@ -52,6 +52,9 @@ private slots:
     void hugeDocumentScrollsToItsEnd();
     void caretBroughtIntoView_data();
     void caretBroughtIntoView();
+    void longUnwrappedLineShowsTheSelection();
+    void caretBlinksWithFocus();
+    void undecodablePictureIsAFramedBox();
 };
 
 void TestTextView::selectionIsPainted()
@@ -172,6 +175,10 @@ void TestTextView::textStaysWhenHeightsAboveChange()
     view.Buffer().SetSelection(at, at);
     view.Buffer().InsertBreak();
     QCOMPARE(Shot(view), before);
+    // A new width lays everything out anew; the same paragraph stays on top.
+    view.resize(250, 200);
+    Shot(view);
+    QCOMPARE(view.Layout().Heights().ParagraphAt(view.ScrollY() - TextView::kMargin).paragraph, 301);
 }
 
 // Past what an int counts, the bar counts coarser and still reaches the end.
@@ -244,6 +251,76 @@ void TestTextView::caretBroughtIntoView()
         QVERIFY2(view.viewport()->rect().contains(caret), qPrintable(QStringLiteral("%1 %2").arg(caret.top()).arg(caret.bottom())));
     else
         QCOMPARE(caret.bottom(), view.viewport()->height() - 1);
+}
+
+// Pieces of a long line lie side by side at estimated places until laid
+// out; bringing a selection in the middle into view must show it.
+void TestTextView::longUnwrappedLineShowsTheSelection()
+{
+    QString text;
+    while (text.size() < 100000)
+        text += QStringLiteral("mov eax, 取值; ");
+    TextView view;
+    view.resize(400, 150);
+    view.SetWordWrap(false);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QColor back = view.palette().color(QPalette::Highlight);
+    for (const int at : {50000, 4096 * 7 + 3, 99990}) {
+        view.Buffer().SetDocument(Document::FromText(text));
+        view.Buffer().SetSelection(at - 4, at);
+        view.EnsureCaretVisible();
+        QVERIFY2(CountColor(Shot(view), back) > 4 * view.Layout().LineHeight(), qPrintable(QString::number(at)));
+    }
+}
+
+void TestTextView::caretBlinksWithFocus()
+{
+    TextView view;
+    view.resize(200, 100);
+    view.Buffer().SetDocument(Document::FromText(QStringLiteral("    ")));
+    view.Buffer().SetSelection(2, 2);
+    view.show();
+    view.activateWindow();
+    view.setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    const QRect caret = view.CaretRect();
+    const QRgb ink = view.palette().color(QPalette::Text).rgb();
+    const auto shown = [&] {
+        const QImage shot = Shot(view);
+        bool any = false;
+        for (int x = caret.left() - 1; x <= caret.right() + 1; ++x)
+            any = any || shot.pixel(x, caret.center().y()) == ink;
+        return any;
+    };
+    QTRY_VERIFY(shown());
+    QTRY_VERIFY(!shown());
+    QTRY_VERIFY(shown());
+    view.clearFocus();
+    QVERIFY(!shown());
+    view.SetReadOnly(true);
+    view.setFocus();
+    QVERIFY(!shown());
+}
+
+void TestTextView::undecodablePictureIsAFramedBox()
+{
+    Document d = Document::FromText(QString("a") + kPicture);
+    Picture pic;
+    pic.width = 50;
+    pic.height = 40;
+    d.pictures.append(pic);
+    CharFormat f;
+    f.picture = 0;
+    d.runs.Replace(1, 1, RunList(1, d.formats.Id(f)));
+    TextView view;
+    view.resize(200, 100);
+    view.Buffer().SetDocument(d);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QImage shot = Shot(view);
+    QVERIFY(CountColor(shot, QColor(0xF0, 0xF0, 0xF0)) > 40 * 30);
+    QVERIFY(CountColor(shot, QColor(0x80, 0x80, 0x80)) >= 2 * (50 + 40) - 4);
 }
 
 QTEST_MAIN(TestTextView)

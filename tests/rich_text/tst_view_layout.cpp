@@ -73,6 +73,7 @@ private slots:
     void alignments_data();
     void alignments();
     void preeditAtItsPlace();
+    void moreParagraphsThanTheCacheHolds();
 };
 
 void TestViewLayout::roundTrip_data()
@@ -268,6 +269,27 @@ void TestViewLayout::preeditAtItsPlace()
     f.layout.SetPreedit(4, QString(), {});
     QCOMPARE(f.layout.CaretRect(5).left(), after);
     QCOMPARE(f.layout.CaretRect(4).left(), at);
+}
+
+// Layouts beyond the cache's size are dropped, oldest first, and built again
+// alike when needed.
+void TestViewLayout::moreParagraphsThanTheCacheHolds()
+{
+    QString text;
+    for (int p = 0; p < 9000; ++p)
+        text += QStringLiteral("line %1 %2\r\n").arg(p).arg(QString(p % 50, u'w'));
+    Fixture f(Document::FromText(text), 120);
+    const TextStore &s = f.buffer.Store();
+    const QRectF first = f.layout.CaretRect(s.ParagraphEnd(0));
+    f.layout.Prepare(0, INT_MAX / 2);
+    qreal last = -1;
+    for (int p = 0; p < s.ParagraphCount(); p += 7) {
+        const QRectF r = f.layout.CaretRect(s.ParagraphEnd(p));
+        QVERIFY(r.top() > last);
+        last = r.top();
+        QCOMPARE(f.layout.PositionAt(r.center()), s.ParagraphEnd(p));
+    }
+    QCOMPARE(f.layout.CaretRect(s.ParagraphEnd(0)), first);
 }
 
 QTEST_MAIN(TestViewLayout)
