@@ -170,9 +170,10 @@ void ViewLayout::Impl::DropBlocks(int paragraph, int fromOffset)
     if (it == paragraphs.end())
         return;
     for (ViewPiece &piece : it->second.pieces) {
+        // The height stays, measured from the text before, until the
+        // piece is laid out again.
         if (piece.block && piece.block->to >= fromOffset) {
             piece.block.reset();
-            piece.measured = false;
             --blocks;
         }
     }
@@ -282,17 +283,41 @@ int ViewLayout::LineHeight() const { return m_impl->lineHeight; }
 const ParagraphHeights &ViewLayout::Heights() const { return m_impl->heights; }
 void ViewLayout::SetCaretWidth(int width) { m_impl->caretWidth = std::max(1, width); }
 
+// Estimates corrected above the first row that was measured before (what
+// was on screen) move that row; Settle adds them up so the caller can
+// shift by as much and keep it still.  The band moves with that row, so
+// that row is found and what will be shown is laid out.
+struct ViewLayout::Impl::Settle
+{
+    qint64 moved = 0;
+    bool seen = false;
+    void Add(bool wasMeasured, qint64 delta)
+    {
+        seen = seen || wasMeasured;
+        if (!seen)
+            moved += delta;
+    }
+    qint64 Shift() const { return seen ? moved : 0; }
+    // How far past the band's foot to lay out: to the row sought (its
+    // place before the corrections), and once found, to the shifted foot.
+    qint64 Reach() const { return seen ? moved : std::max<qint64>(0, moved); }
+};
+
 qint64 ViewLayout::Prepare(qint64 top, int height, int keepParagraph)
 {
     Impl &d = *m_impl;
     const qint64 keepTop = keepParagraph >= 0 ? d.heights.Top(keepParagraph) : 0;
     const qint64 bottom = top + std::max(0, height);
+    Impl::Settle settle;
     int p = d.heights.ParagraphAt(std::max<qint64>(0, top)).paragraph;
-    for (; p >= 0 && p < d.heights.Count() && d.heights.Top(p) < bottom; ++p) {
+    for (; p >= 0 && p < d.heights.Count() && d.heights.Top(p) < bottom + settle.Reach(); ++p) {
         ViewParagraph &para = d.Paragraph(p);
         const int count = int(para.pieces.size());
         if (count == 1) {
+            const bool was = d.heights.IsMeasured(p);
+            const int old = d.heights.Height(p);
             d.Block(p, 0);
+            settle.Add(was, d.heights.Height(p) - old);
             continue;
         }
         // Unwrapped pieces lie side by side: painting lays out those in
@@ -301,14 +326,21 @@ qint64 ViewLayout::Prepare(qint64 top, int height, int keepParagraph)
             continue;
         int y = 0;
         const qint64 paraTop = d.heights.Top(p);
-        for (int k = 0; k < count && paraTop + y < bottom; ++k) {
-            if (paraTop + y + para.pieces[size_t(k)].height > top)
+        for (int k = 0; k < count && paraTop + y < bottom + settle.Reach(); ++k) {
+            ViewPiece &piece = para.pieces[size_t(k)];
+            if (paraTop + y + piece.height > top) {
+                const bool was = piece.measured;
+                const int old = piece.height;
                 d.Block(p, k);
-            y += para.pieces[size_t(k)].height;
+                settle.Add(was, piece.height - old);
+            }
+            y += piece.height;
         }
     }
     d.Trim();
-    return keepParagraph >= 0 ? d.heights.Top(keepParagraph) - keepTop : 0;
+    if (keepParagraph >= 0)
+        return d.heights.Top(keepParagraph) - keepTop;
+    return settle.Shift();
 }
 
 void ViewLayout::SetPreedit(int pos, const QString &text, const QList<QTextLayout::FormatRange> &formats, int cursor)

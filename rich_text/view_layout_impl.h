@@ -48,7 +48,7 @@ struct ViewPiece
 {
     int height = 0;
     qreal width = 0;
-    bool measured = false;
+    bool measured = false;   // laid out at least once (the height may be from older text)
     std::unique_ptr<ViewBlock> block;
 };
 
@@ -91,6 +91,7 @@ struct ViewLayout::Impl
     QList<QTextLayout::FormatRange> preeditFormats;
 
     explicit Impl(const EditBuffer &b) : buffer(b) {}
+    struct Settle;
 
     // view_layout.cpp
     int ParagraphLength(int paragraph) const;
