@@ -241,6 +241,7 @@ void TextView::OnBufferChange(const EditBuffer::Change &change)
     UpdateScrollBars();
     RestartBlink();
     viewport()->update();
+    emit BufferChanged();
 }
 
 void TextView::OnSelectionChange()

@@ -65,6 +65,10 @@ public:
 
 signals:
     void SelectionChanged();   // the selection or the caret moved
+    // After every change of text, formats or pictures (undo and redo
+    // included), once the display has followed it: the buffer's one
+    // listener is the view.
+    void BufferChanged();
 
 protected:
     virtual QMimeData *CreateMimeDataFromSelection() const;
