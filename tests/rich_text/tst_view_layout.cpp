@@ -88,6 +88,10 @@ void TestViewLayout::roundTrip_data()
     QTest::newRow("pictures among words")
         << QString("one ") + kPicture + " two " + kPicture + kPicture + " three\r\n" + kPicture << 150
         << QList<QSize>{{60, 90}, {200, 20}, {10, 300}};
+    QTest::newRow("picture characters naming no picture") << QString("x") + kPicture + kPicture + "y" << 0
+                                                          << QList<QSize>();
+    QTest::newRow("reserved characters") << QString("a") + QChar(0x2029) + "b" + QChar(0xFDD0) + QChar(0xFDD1) + "c"
+                                         << 0 << QList<QSize>();
     QTest::newRow("long line wrapped") << QString(10000, u'a') + " " + Words(50, 3) << 400 << QList<QSize>();
     QTest::newRow("long line unwrapped") << Words(2000, 5) + "\r\nz" << 0 << QList<QSize>();
 }
