@@ -59,41 +59,49 @@ int ViewLayout::Impl::EstimateHeight(int length, int softBreaks) const
 
 void ViewLayout::Impl::EstimateAll()
 {
-    const int count = buffer.ParagraphCount();
     heights = ParagraphHeights(lineHeight);
-    heights.Insert(0, count);
-    // Only paragraphs longer than a line or holding soft breaks differ
-    // from the default; one pass over the text finds them, looking for
-    // line feeds as a string search does (soft breaks only in slices that
-    // hold any).
+    heights.Insert(0, buffer.ParagraphCount());
+    EstimateRange(0, buffer.ParagraphCount(), 0);
+}
+
+// Estimates paragraphs [first, first + count) from their text in one pass,
+// looking for line feeds as a string search does (and for soft breaks only
+// in slices that hold any).  Those from `fresh` on have the default
+// estimate, which only paragraphs longer than a line or holding soft
+// breaks change.
+void ViewLayout::Impl::EstimateRange(int first, int count, int fresh)
+{
     const TextStore &s = buffer.Store();
-    const int n = s.Length();
-    int paragraph = 0, length = 0, soft = 0;
+    const int end = first + count;
+    const int from = s.ParagraphStart(first);
+    const int to = end < s.ParagraphCount() ? s.ParagraphStart(end) : s.Length();
+    int paragraph = first, length = 0, soft = 0;
     const auto close = [&] {
         const int h = EstimateHeight(length, soft);
-        if (h != lineHeight && paragraph < count)
+        if (paragraph < end && (paragraph < fresh || h != lineHeight))
             heights.SetEstimate(paragraph, h);
         ++paragraph;
         length = soft = 0;
     };
-    for (int at = 0; at < n; at += kScanSlice) {
-        const QString slice = s.Text(at, std::min(kScanSlice, n - at));
+    for (int at = from; at < to; at += kScanSlice) {
+        const QString slice = s.Text(at, std::min(kScanSlice, to - at));
         const bool softBreaks = slice.contains(QChar::LineSeparator);
-        qsizetype from = 0;
+        qsizetype start = 0;
         while (true) {
-            const qsizetype lf = slice.indexOf(u'\n', from);
-            const qsizetype end = lf < 0 ? slice.size() : lf;
-            const QStringView part = QStringView(slice).mid(from, end - from);
+            const qsizetype lf = slice.indexOf(u'\n', start);
+            const qsizetype stop = lf < 0 ? slice.size() : lf;
+            const QStringView part = QStringView(slice).mid(start, stop - start);
             length += int(part.size()) - (part.endsWith(u'\r') ? 1 : 0);
             if (softBreaks)
                 soft += int(part.count(QChar::LineSeparator));
             if (lf < 0)
                 break;
             close();
-            from = lf + 1;
+            start = lf + 1;
         }
     }
-    close();
+    if (paragraph < end)
+        close();
 }
 
 ViewParagraph &ViewLayout::Impl::Paragraph(int paragraph)
@@ -264,10 +272,7 @@ void ViewLayout::OnChange(const EditBuffer::Change &change)
         d.heights.Insert(first + common, delta);
     else if (delta < 0)
         d.heights.Remove(first + common, -delta);
-    for (int p = first; p < first + change.newParagraphs; ++p) {
-        if (!d.heights.IsMeasured(p))
-            d.heights.SetEstimate(p, d.EstimateHeight(d.ParagraphLength(p), 0));
-    }
+    d.EstimateRange(first, change.newParagraphs, first + common);
     if (d.preeditPos >= change.pos + change.removed)
         d.preeditPos += change.added - change.removed;
     // A change that miscounted its paragraphs would leave heights for

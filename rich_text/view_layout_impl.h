@@ -100,6 +100,7 @@ struct ViewLayout::Impl
     int PieceOf(int paragraph, int offset, int length) const;
     int EstimateHeight(int length, int softBreaks) const;
     void EstimateAll();
+    void EstimateRange(int first, int count, int fresh);
     ViewParagraph &Paragraph(int paragraph);
     void Measure(int paragraph);
     void Trim();

@@ -81,6 +81,13 @@ void OpenListing(int lines)
         PaintNow(view);
         shown += Ms(t) / 20;
     }
+    const QString pasted = Listing(100000);
+    view.Buffer().SetSelection(1000, 1000);
+    t.restart();
+    view.Buffer().ReplaceSelection(pasted);
+    view.EnsureCaretVisible();
+    PaintNow(view);
+    std::printf("  a paste of 100,000 lines near the top, brought into view and painted: %.0f ms\n", Ms(t));
     t.restart();
     view.resize(700, 700);
     PaintNow(view);
