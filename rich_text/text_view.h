@@ -37,7 +37,8 @@ public:
     void SetReadOnly(bool on);
     bool IsReadOnly() const { return m_readOnly; }
 
-    // Scroll offset in document pixels.
+    // Scroll offset in pixels: the row at the viewport's top, counted in
+    // the document with a kMargin edge above it (ToDocument converts).
     qint64 ScrollY() const { return m_scrollY; }
     void SetScrollY(qint64 y);
     void EnsureCaretVisible();
