@@ -197,7 +197,9 @@ void TextView::paintEvent(QPaintEvent *e)
     const int height = viewport()->height();
     const qint64 total = m_layout->TotalHeight();
     const qreal width = m_layout->ContentWidth();
-    m_layout->Prepare(AnchorY() - kMargin, height, m_anchorParagraph);
+    // Rows estimated above what was on screen came into view: their
+    // corrections move the window with the text, not the text.
+    m_anchorOffset += m_layout->Prepare(AnchorY() - kMargin, height);
     FollowAnchor();
     QPainter painter(viewport());
     painter.fillRect(e->rect(), palette().brush(QPalette::Base));
@@ -241,6 +243,7 @@ void TextView::OnBufferChange(const EditBuffer::Change &change)
     UpdateScrollBars();
     RestartBlink();
     viewport()->update();
+    emit BufferChanged();
 }
 
 void TextView::OnSelectionChange()

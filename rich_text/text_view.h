@@ -40,7 +40,8 @@ public:
     void SetReadOnly(bool on);
     bool IsReadOnly() const { return m_readOnly; }
 
-    // Scroll offset in document pixels.
+    // Scroll offset in pixels: the row at the viewport's top, counted in
+    // the document with a kMargin edge above it (ToDocument converts).
     qint64 ScrollY() const { return m_scrollY; }
     void SetScrollY(qint64 y);
     void EnsureCaretVisible();
@@ -68,6 +69,10 @@ public:
 
 signals:
     void SelectionChanged();   // the selection or the caret moved
+    // After every change of text, formats or pictures (undo and redo
+    // included), once the display has followed it: the buffer's one
+    // listener is the view.
+    void BufferChanged();
 
 protected:
     virtual QMimeData *CreateMimeDataFromSelection() const;

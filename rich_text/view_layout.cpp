@@ -59,41 +59,49 @@ int ViewLayout::Impl::EstimateHeight(int length, int softBreaks) const
 
 void ViewLayout::Impl::EstimateAll()
 {
-    const int count = buffer.ParagraphCount();
     heights = ParagraphHeights(lineHeight);
-    heights.Insert(0, count);
-    // Only paragraphs longer than a line or holding soft breaks differ
-    // from the default; one pass over the text finds them, looking for
-    // line feeds as a string search does (soft breaks only in slices that
-    // hold any).
+    heights.Insert(0, buffer.ParagraphCount());
+    EstimateRange(0, buffer.ParagraphCount(), 0);
+}
+
+// Estimates paragraphs [first, first + count) from their text in one pass,
+// looking for line feeds as a string search does (and for soft breaks only
+// in slices that hold any).  Those from `fresh` on have the default
+// estimate, which only paragraphs longer than a line or holding soft
+// breaks change.
+void ViewLayout::Impl::EstimateRange(int first, int count, int fresh)
+{
     const TextStore &s = buffer.Store();
-    const int n = s.Length();
-    int paragraph = 0, length = 0, soft = 0;
+    const int end = first + count;
+    const int from = s.ParagraphStart(first);
+    const int to = end < s.ParagraphCount() ? s.ParagraphStart(end) : s.Length();
+    int paragraph = first, length = 0, soft = 0;
     const auto close = [&] {
         const int h = EstimateHeight(length, soft);
-        if (h != lineHeight && paragraph < count)
+        if (paragraph < end && (paragraph < fresh || h != lineHeight))
             heights.SetEstimate(paragraph, h);
         ++paragraph;
         length = soft = 0;
     };
-    for (int at = 0; at < n; at += kScanSlice) {
-        const QString slice = s.Text(at, std::min(kScanSlice, n - at));
+    for (int at = from; at < to; at += kScanSlice) {
+        const QString slice = s.Text(at, std::min(kScanSlice, to - at));
         const bool softBreaks = slice.contains(QChar::LineSeparator);
-        qsizetype from = 0;
+        qsizetype start = 0;
         while (true) {
-            const qsizetype lf = slice.indexOf(u'\n', from);
-            const qsizetype end = lf < 0 ? slice.size() : lf;
-            const QStringView part = QStringView(slice).mid(from, end - from);
+            const qsizetype lf = slice.indexOf(u'\n', start);
+            const qsizetype stop = lf < 0 ? slice.size() : lf;
+            const QStringView part = QStringView(slice).mid(start, stop - start);
             length += int(part.size()) - (part.endsWith(u'\r') ? 1 : 0);
             if (softBreaks)
                 soft += int(part.count(QChar::LineSeparator));
             if (lf < 0)
                 break;
             close();
-            from = lf + 1;
+            start = lf + 1;
         }
     }
-    close();
+    if (paragraph < end)
+        close();
 }
 
 ViewParagraph &ViewLayout::Impl::Paragraph(int paragraph)
@@ -170,9 +178,10 @@ void ViewLayout::Impl::DropBlocks(int paragraph, int fromOffset)
     if (it == paragraphs.end())
         return;
     for (ViewPiece &piece : it->second.pieces) {
+        // The height stays, measured from the text before, until the
+        // piece is laid out again.
         if (piece.block && piece.block->to >= fromOffset) {
             piece.block.reset();
-            piece.measured = false;
             --blocks;
         }
     }
@@ -263,10 +272,7 @@ void ViewLayout::OnChange(const EditBuffer::Change &change)
         d.heights.Insert(first + common, delta);
     else if (delta < 0)
         d.heights.Remove(first + common, -delta);
-    for (int p = first; p < first + change.newParagraphs; ++p) {
-        if (!d.heights.IsMeasured(p))
-            d.heights.SetEstimate(p, d.EstimateHeight(d.ParagraphLength(p), 0));
-    }
+    d.EstimateRange(first, change.newParagraphs, first + common);
     if (d.preeditPos >= change.pos + change.removed)
         d.preeditPos += change.added - change.removed;
     // A change that miscounted its paragraphs would leave heights for
@@ -282,17 +288,41 @@ int ViewLayout::LineHeight() const { return m_impl->lineHeight; }
 const ParagraphHeights &ViewLayout::Heights() const { return m_impl->heights; }
 void ViewLayout::SetCaretWidth(int width) { m_impl->caretWidth = std::max(1, width); }
 
+// Estimates corrected above the first row that was measured before (what
+// was on screen) move that row; Settle adds them up so the caller can
+// shift by as much and keep it still.  The band moves with that row, so
+// that row is found and what will be shown is laid out.
+struct ViewLayout::Impl::Settle
+{
+    qint64 moved = 0;
+    bool seen = false;
+    void Add(bool wasMeasured, qint64 delta)
+    {
+        seen = seen || wasMeasured;
+        if (!seen)
+            moved += delta;
+    }
+    qint64 Shift() const { return seen ? moved : 0; }
+    // How far past the band's foot to lay out: to the row sought (its
+    // place before the corrections), and once found, to the shifted foot.
+    qint64 Reach() const { return seen ? moved : std::max<qint64>(0, moved); }
+};
+
 qint64 ViewLayout::Prepare(qint64 top, int height, int keepParagraph)
 {
     Impl &d = *m_impl;
     const qint64 keepTop = keepParagraph >= 0 ? d.heights.Top(keepParagraph) : 0;
     const qint64 bottom = top + std::max(0, height);
+    Impl::Settle settle;
     int p = d.heights.ParagraphAt(std::max<qint64>(0, top)).paragraph;
-    for (; p >= 0 && p < d.heights.Count() && d.heights.Top(p) < bottom; ++p) {
+    for (; p >= 0 && p < d.heights.Count() && d.heights.Top(p) < bottom + settle.Reach(); ++p) {
         ViewParagraph &para = d.Paragraph(p);
         const int count = int(para.pieces.size());
         if (count == 1) {
+            const bool was = d.heights.IsMeasured(p);
+            const int old = d.heights.Height(p);
             d.Block(p, 0);
+            settle.Add(was, d.heights.Height(p) - old);
             continue;
         }
         // Unwrapped pieces lie side by side: painting lays out those in
@@ -301,14 +331,21 @@ qint64 ViewLayout::Prepare(qint64 top, int height, int keepParagraph)
             continue;
         int y = 0;
         const qint64 paraTop = d.heights.Top(p);
-        for (int k = 0; k < count && paraTop + y < bottom; ++k) {
-            if (paraTop + y + para.pieces[size_t(k)].height > top)
+        for (int k = 0; k < count && paraTop + y < bottom + settle.Reach(); ++k) {
+            ViewPiece &piece = para.pieces[size_t(k)];
+            if (paraTop + y + piece.height > top) {
+                const bool was = piece.measured;
+                const int old = piece.height;
                 d.Block(p, k);
-            y += para.pieces[size_t(k)].height;
+                settle.Add(was, piece.height - old);
+            }
+            y += piece.height;
         }
     }
     d.Trim();
-    return keepParagraph >= 0 ? d.heights.Top(keepParagraph) - keepTop : 0;
+    if (keepParagraph >= 0)
+        return d.heights.Top(keepParagraph) - keepTop;
+    return settle.Shift();
 }
 
 void ViewLayout::SetPreedit(int pos, const QString &text, const QList<QTextLayout::FormatRange> &formats, int cursor)

@@ -48,9 +48,11 @@ public:
     int LineHeight() const;
 
     // Lays out the paragraphs covering [top, top + height) so their heights
-    // are measured, and returns by how much the top of `keepParagraph`
-    // moved meanwhile (what a scroll offset below corrections above must
-    // add to keep the text on screen still).
+    // are measured, and returns by how much the text to keep still moved
+    // meanwhile (what a scroll offset must add to keep it on screen where
+    // it was): the top of `keepParagraph`, or without one the first row
+    // of the band that had been laid out before (what was on screen, when
+    // rows estimated above it came into view).
     qint64 Prepare(qint64 top, int height, int keepParagraph = -1);
 
     // Caret geometry: the rectangle of a caret before pos (its line's

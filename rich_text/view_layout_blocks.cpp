@@ -182,6 +182,14 @@ std::unique_ptr<ViewBlock> ViewLayout::Impl::Build(int paragraph, int from, int 
             AddPreedit(*this, f, b->preeditAt);
         }
     }
+    // What is left of U+FFFC names no picture (text read from a plain
+    // file): a layout without a document would give it no width, so it
+    // shows as the replacement character.
+    text.replace(QChar::ObjectReplacementCharacter, QChar::ReplacementCharacter);
+    // A paragraph separator inside a paragraph (ours end in CR LF) breaks
+    // the line as a soft break does; the layout would end its line without
+    // a place for the caret after it.
+    text.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
     b->pictures = std::move(f.pictures);
     QTextLayout &layout = b->layout;
     layout.setText(text);

@@ -48,7 +48,7 @@ struct ViewPiece
 {
     int height = 0;
     qreal width = 0;
-    bool measured = false;
+    bool measured = false;   // laid out at least once (the height may be from older text)
     std::unique_ptr<ViewBlock> block;
 };
 
@@ -91,6 +91,7 @@ struct ViewLayout::Impl
     QList<QTextLayout::FormatRange> preeditFormats;
 
     explicit Impl(const EditBuffer &b) : buffer(b) {}
+    struct Settle;
 
     // view_layout.cpp
     int ParagraphLength(int paragraph) const;
@@ -99,6 +100,7 @@ struct ViewLayout::Impl
     int PieceOf(int paragraph, int offset, int length) const;
     int EstimateHeight(int length, int softBreaks) const;
     void EstimateAll();
+    void EstimateRange(int first, int count, int fresh);
     ViewParagraph &Paragraph(int paragraph);
     void Measure(int paragraph);
     void Trim();

@@ -49,6 +49,8 @@ private slots:
     void scrollSteps_data();
     void scrollSteps();
     void textStaysWhenHeightsAboveChange();
+    void scrollingUpIntoEstimatesMovesByThePixels_data();
+    void scrollingUpIntoEstimatesMovesByThePixels();
     void hugeDocumentScrollsToItsEnd();
     void caretBroughtIntoView_data();
     void caretBroughtIntoView();
@@ -179,6 +181,36 @@ void TestTextView::textStaysWhenHeightsAboveChange()
     view.resize(250, 200);
     Shot(view);
     QCOMPARE(view.Layout().Heights().ParagraphAt(view.ScrollY() - TextView::kMargin).paragraph, 301);
+}
+
+// Rows of a paragraph (or of a piece of a long one) not yet laid out come
+// into view at the top: its measured height differs from the estimate, but
+// what was on screen moves down by exactly the pixels scrolled.
+void TestTextView::scrollingUpIntoEstimatesMovesByThePixels_data()
+{
+    QTest::addColumn<bool>("pieces");
+    QTest::newRow("paragraphs") << false;
+    QTest::newRow("pieces of one paragraph") << true;
+}
+
+void TestTextView::scrollingUpIntoEstimatesMovesByThePixels()
+{
+    QFETCH(bool, pieces);
+    TextView view;
+    view.resize(300, 200);
+    view.Buffer().SetDocument(Document::FromText(pieces ? Lines(1, 6000) : Lines(400, 30)));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const int paragraph = pieces ? 0 : 300;
+    const qint64 top = pieces ? qint64(view.Layout().CaretRect(5 * 4096).top()) : view.Layout().ParagraphTop(301);
+    view.SetScrollY(top + TextView::kMargin);
+    const QImage before = Shot(view);
+    const int estimate = view.Layout().Heights().Height(paragraph);
+    view.SetScrollY(view.ScrollY() - 3);
+    const QImage after = Shot(view);
+    QVERIFY(view.Layout().Heights().Height(paragraph) != estimate);
+    const int rows = after.height() - 3;
+    QCOMPARE(after.copy(0, 3, after.width(), rows), before.copy(0, 0, before.width(), rows));
 }
 
 // Past what an int counts, the bar counts coarser and still reaches the end.

@@ -74,6 +74,8 @@ private slots:
     void alignments();
     void preeditAtItsPlace();
     void moreParagraphsThanTheCacheHolds();
+    void inStepWithRandomEdits_data();
+    void inStepWithRandomEdits();
 };
 
 void TestViewLayout::roundTrip_data()
@@ -88,6 +90,10 @@ void TestViewLayout::roundTrip_data()
     QTest::newRow("pictures among words")
         << QString("one ") + kPicture + " two " + kPicture + kPicture + " three\r\n" + kPicture << 150
         << QList<QSize>{{60, 90}, {200, 20}, {10, 300}};
+    QTest::newRow("picture characters naming no picture") << QString("x") + kPicture + kPicture + "y" << 0
+                                                          << QList<QSize>();
+    QTest::newRow("reserved characters") << QString("a") + QChar(0x2029) + "b" + QChar(0xFDD0) + QChar(0xFDD1) + "c"
+                                         << 0 << QList<QSize>();
     QTest::newRow("long line wrapped") << QString(10000, u'a') + " " + Words(50, 3) << 400 << QList<QSize>();
     QTest::newRow("long line unwrapped") << Words(2000, 5) + "\r\nz" << 0 << QList<QSize>();
 }
@@ -290,6 +296,64 @@ void TestViewLayout::moreParagraphsThanTheCacheHolds()
         QCOMPARE(f.layout.PositionAt(r.center()), s.ParagraphEnd(p));
     }
     QCOMPARE(f.layout.CaretRect(s.ParagraphEnd(0)), first);
+}
+
+void TestViewLayout::inStepWithRandomEdits_data()
+{
+    QTest::addColumn<int>("wrap");
+    QTest::newRow("wrapped") << 160;
+    QTest::newRow("unwrapped") << 0;
+}
+
+// After any edits, the layout kept in step answers as one made afresh.
+void TestViewLayout::inStepWithRandomEdits()
+{
+    QFETCH(int, wrap);
+    QRandomGenerator rng(7);
+    Fixture f(WithPictures(Words(40, 3) + "\r\n" + QString(9000, u'z') + "\r\n" + kPicture + "\r\nend",
+                           {{30, 50}}),
+              wrap);
+    // Without wrapping, a paragraph in pieces is as tall as the pieces
+    // painted so far: soft breaks in the others are not known, so none here.
+    QStringList pieces = {"a", "word ", "\r\n", "x\r\ny", QString(5000, u'q')};
+    if (wrap > 0)
+        pieces.append(QString(QChar::LineSeparator));
+    for (int step = 0; step < 120; ++step) {
+        const int n = f.buffer.Length();
+        const int a = int(rng.bounded(n + 1)), b = std::min(n, a + int(rng.bounded(30)));
+        f.buffer.SetSelection(a, rng.bounded(3) == 0 ? b : a);
+        switch (rng.bounded(4)) {
+        case 0:
+            f.buffer.ReplaceSelection(pieces[int(rng.bounded(qsizetype(pieces.size())))]);
+            break;
+        case 1:
+            f.buffer.DeleteBackward();
+            break;
+        case 2:
+            f.buffer.ChangeSelectionFormat([](CharFormat &c) { c.bold = !c.bold; });
+            break;
+        default:
+            f.layout.Prepare(f.layout.CaretRect(a).top() - 50, 100);
+        }
+        if (step % 20 != 19)
+            continue;
+        Fixture fresh(f.buffer.Snapshot(), wrap);
+        // Everything laid out in both, pieces of long paragraphs included.
+        const TextStore &s = f.buffer.Store();
+        for (int p = 0; p < s.ParagraphCount(); ++p) {
+            for (int at = s.ParagraphStart(p); at <= s.ParagraphEnd(p); at += 4000) {
+                f.layout.CaretRect(at);
+                fresh.layout.CaretRect(at);
+            }
+        }
+        f.layout.Prepare(0, INT_MAX / 2);
+        fresh.layout.Prepare(0, INT_MAX / 2);
+        QCOMPARE(f.layout.TotalHeight(), fresh.layout.TotalHeight());
+        for (int k = 0; k < 60; ++k) {
+            const int pos = f.buffer.Store().SnapDown(int(rng.bounded(f.buffer.Length() + 1)));
+            QCOMPARE(f.layout.CaretRect(pos), fresh.layout.CaretRect(pos));
+        }
+    }
 }
 
 QTEST_MAIN(TestViewLayout)
