@@ -111,8 +111,9 @@ void EditHistory::Append(EditCommand c)
     if (m_state < int(m_stack.size()))
         m_stack.resize(size_t(m_state));
     if (m_depth > 0 && m_groupCursor >= 0) {
-        // Undoing the group brings the caret back to where it began.
-        if (c.pos != m_groupCursor) {
+        // Undoing the group brings the caret back to where it began.  A
+        // change of formats counts as made at 0, as the editor's always did.
+        if ((c.kind == EditCommand::Formats ? 0 : c.pos) != m_groupCursor) {
             EditCommand moved;
             moved.kind = EditCommand::CursorMoved;
             moved.blockPart = true;
@@ -137,6 +138,12 @@ void EditHistory::Append(EditCommand c)
         m_modifiedState = -1;
     m_stack.push_back(std::move(c));
     ++m_state;
+}
+
+void EditHistory::DropRedo()
+{
+    if (m_enabled && m_state < int(m_stack.size()))
+        m_stack.resize(size_t(m_state));
 }
 
 void EditHistory::TrackChange(int from, int added, int removed, int &docFrom, int &docLen)

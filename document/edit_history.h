@@ -125,6 +125,9 @@ public:
     bool InGroup() const { return m_depth > 0; }
 
     void Append(EditCommand c);
+    // Forgets what could be redone (the next Append would), so that a big
+    // step about to be made need not wait for the memory of an undone one.
+    void DropRedo();
     // The origin numbers for count new characters.
     int TakeOrigins(int count, bool hasBreak);
 
