@@ -140,6 +140,7 @@ private:
     bool ResetAligns();
     // Paragraph alignments around a change of text.
     std::vector<QPair<int, quint8>> TakeAligns(int from, int to);
+    std::vector<QPair<int, quint8>> AlignsOf(int first, int last) const;
     void GiveAligns(int paragraph, int breaks, const std::vector<QPair<int, quint8>> *saved);
     void ReplaceAligns(int first, int oldCount, const std::vector<Align> &now);
     void Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly);

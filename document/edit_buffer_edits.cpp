@@ -136,16 +136,24 @@ int EditBuffer::Edit(int from, int to, const QString &text, int format)
 std::vector<QPair<int, quint8>> EditBuffer::TakeAligns(int from, int to)
 {
     const int p = m_store.ParagraphAt(from), q = m_store.ParagraphAt(to);
-    std::vector<QPair<int, quint8>> saved;
     if (p == q)
-        return saved;
-    for (int i = p; i <= q && !m_aligns.isEmpty(); ++i) {
-        if (AlignOf(i) != Align::Left)
-            saved.push_back({i - p, quint8(AlignOf(i))});
-    }
+        return {};
+    std::vector<QPair<int, quint8>> saved = AlignsOf(p, q);
     const Align keep = from > m_store.ParagraphStart(p) ? AlignOf(p) : AlignOf(q);
     ReplaceAligns(p, q - p + 1, {keep});
     return saved;
+}
+
+// The alignments of paragraphs [first, last] other than left, numbered from
+// first.
+std::vector<QPair<int, quint8>> EditBuffer::AlignsOf(int first, int last) const
+{
+    std::vector<QPair<int, quint8>> out;
+    auto it = std::lower_bound(m_aligns.cbegin(), m_aligns.cend(), first,
+                               [](const QPair<int, Align> &a, int p) { return a.first < p; });
+    for (; it != m_aligns.cend() && it->first <= last; ++it)
+        out.push_back({it->first - first, quint8(it->second)});
+    return out;
 }
 
 // New paragraphs take the alignment of the one they were made from, or
@@ -231,10 +239,7 @@ bool EditBuffer::ResetAligns()
     c.pos = m_store.ParagraphStart(first);
     c.length = (last + 1 < ParagraphCount() ? m_store.ParagraphStart(last + 1) : Length()) - c.pos;
     c.paragraphs = last - first + 1;
-    for (int i = first; i <= last && !m_aligns.isEmpty(); ++i) {
-        if (AlignOf(i) != Align::Left)
-            c.aligns.push_back({i - first, quint8(AlignOf(i))});
-    }
+    c.aligns = AlignsOf(first, last);
     const bool changed = !c.aligns.empty();
     if (changed) {
         ReplaceAligns(first, last - first + 1, std::vector<Align>(size_t(last - first + 1), Align::Left));

@@ -2,7 +2,7 @@
 // their undo history, a colouring pass over the whole document, its undo and
 // redo, and the process's memory.
 //
-//   build/bench/edit_buffer/bench_edit_buffer [lines]
+//   build/bin/bench_edit_buffer [lines] [keystrokes]
 #include "bench/bench_support.h"
 #include "bench/highlight/listing.h"
 #include "document/edit_buffer.h"
