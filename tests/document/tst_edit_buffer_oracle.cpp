@@ -255,6 +255,7 @@ private:
     }
     void Pass(QRandomGenerator &rng);
     void Colour(int at, int span, OleColor colour, const QString &keys);
+    void FontDialog(int at, int span, OleColor colour);
 
     int m_round;
     Oracle m_oracle;
@@ -294,6 +295,22 @@ void Round::Colour(int at, int span, OleColor colour, const QString &keys)
     }
 }
 
+// The font dialog's choices, one change after the other, as one step.
+void Round::FontDialog(int at, int span, OleColor colour)
+{
+    m_log << QStringLiteral("font dialog %1+%2").arg(at).arg(span);
+    Select(at, at + span);
+    QTextCursor block = m_oracle.textCursor();
+    block.beginEditBlock();
+    m_buffer.BeginStep();
+    for (OleColor c : {colour, OleColor(0x00C0C0)}) {
+        m_oracle.mergeCurrentCharFormat(Oracle::Coloured(c));
+        m_buffer.ChangeSelectionFormat([c](CharFormat &f) { f.color = c; });
+    }
+    block.endEditBlock();
+    m_buffer.EndStep();
+}
+
 void Round::RandomStep(QRandomGenerator &rng)
 {
     const QString &text = m_buffer.Text();
@@ -307,7 +324,7 @@ void Round::RandomStep(QRandomGenerator &rng)
     QString keys;
     for (int k = rng.bounded(3) + 1; k > 0; --k)
         keys += letters[rng.bounded(letters.size())];
-    const int op = rng.bounded(16), times = rng.bounded(3) + 1;
+    const int op = rng.bounded(17), times = rng.bounded(3) + 1;
     const bool here = rng.bounded(2);
     switch (op) {
     case 0: case 1: case 2:   // typing, at a clicked place or on at the caret
@@ -358,6 +375,7 @@ void Round::RandomStep(QRandomGenerator &rng)
         m_oracle.document()->setModified(false);
         m_buffer.SetModified(false);
         break;
+    case 16: FontDialog(at, span, kColours[rng.bounded(3)]); break;
     default: UndoRedo(op != 15); break;
     }
 }
