@@ -6,7 +6,8 @@ namespace lumora {
 
 bool EditCommand::Mergeable() const
 {
-    return !hasBreak && (kind == Inserted || origins.size() <= 1) && runs.Runs().size() <= 1;
+    return !hasBreak
+        && (!data || ((kind == Inserted || data->origins.size() <= 1) && data->runs.Runs().size() <= 1));
 }
 
 void EditHistory::SetEnabled(bool on)
@@ -83,19 +84,19 @@ bool EditHistory::TryMerge(EditCommand &last, EditCommand &c) const
     if (c.kind != EditCommand::Removed)
         return false;
     if (last.pos == c.pos && last.origin + last.length == c.origin) {
-        last.text += c.text;
-        last.runs.Append(c.runs);
-        last.origins.front().end += c.length;
+        last.Hold().text += c.Hold().text;
+        last.Hold().runs.Append(c.Hold().runs);
+        last.Hold().origins.front().end += c.length;
         last.length += c.length;
         return true;
     }
     if (c.pos + c.length == last.pos && c.origin + c.length == last.origin) {
         const int length = last.length;
-        const QString text = last.text;
-        c.origins.front().end += length;
-        c.runs.Append(last.runs);
+        const QString text = last.Hold().text;
+        c.Hold().origins.front().end += length;
+        c.Hold().runs.Append(last.Hold().runs);
         last = std::move(c);
-        last.text += text;
+        last.Hold().text += text;
         last.length += length;
         return true;
     }
