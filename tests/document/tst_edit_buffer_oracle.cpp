@@ -22,8 +22,6 @@ namespace {
 class Oracle : public QPlainTextEdit
 {
 public:
-    Oracle() { setLineWrapMode(QPlainTextEdit::WidgetWidth); }
-
     void Load(const QString &text, const QVector<QPair<int, Align>> &aligns, int redTo)
     {
         document()->setUndoRedoEnabled(false);
@@ -98,8 +96,6 @@ public:
     {
         QTextImageFormat f;
         f.setName(QStringLiteral("picture-%1").arg(n));
-        f.setWidth(3);
-        f.setHeight(2);
         QTextCursor c = textCursor();
         c.insertImage(f);
         setTextCursor(c);
@@ -163,12 +159,6 @@ QList<int> Aligns(const EditBuffer &b)
     for (int p = 0; p < b.ParagraphCount(); ++p)
         out << int(b.AlignOf(p));
     return out;
-}
-
-void Key(QWidget *w, Qt::Key key, int times = 1)
-{
-    for (int i = 0; i < times; ++i)
-        QTest::keyClick(w, key);
 }
 
 const OleColor kColours[] = {0x0000FF, 0xFF0000, 0x00C0C0};
@@ -248,7 +238,8 @@ private:
     }
     void Keys(Qt::Key key, int times)
     {
-        Key(&m_oracle, key, times);
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(&m_oracle, key);
         for (int i = 0; i < times; ++i)
             key == Qt::Key_Backspace ? m_buffer.DeleteBackward()
                 : key == Qt::Key_Delete ? m_buffer.DeleteForward() : m_buffer.InsertBreak();
