@@ -121,16 +121,16 @@ void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
     c.kind = EditCommand::Formats;
     c.pos = from;
     c.length = to - from;
-    c.runs = m_store.Runs(from, to);
+    c.Hold().runs = m_store.Runs(from, to);
     int at = 0;
-    for (const FormatRun &r : c.runs.Runs()) {
+    for (const FormatRun &r : c.Hold().runs.Runs()) {
         CharFormat f = m_store.Formats().At(r.format);
         change(f);
-        c.after.Append(r.end - at, m_store.Formats().Id(f));
+        c.Hold().after.Append(r.end - at, m_store.Formats().Id(f));
         at = r.end;
     }
     at = 0;
-    for (const FormatRun &r : c.after.Runs()) {
+    for (const FormatRun &r : c.Hold().after.Runs()) {
         m_store.SetFormat(from + at, from + r.end, r.format);
         at = r.end;
     }
@@ -145,16 +145,24 @@ void EditBuffer::ChangeSelectionFormat(const FormatChange &change)
 
 void EditBuffer::Paint(const Painter &painter)
 {
+    m_history->DropRedo();
     RunList runs = m_store.Runs();
+    // The whole text built for the pass alone goes with it: on a big
+    // document it is twice the size of the text.
+    const bool kept = m_textValid;
     painter(Text(), runs, m_store.Formats());
+    if (!kept) {
+        m_text = QString();
+        m_textValid = false;
+    }
     // The formats before are kept as the chunks held them: undo and redo
     // trade them back in a pointer per chunk.
     EditCommand c;
     c.kind = EditCommand::Formats;
     c.whole = true;
-    c.chunks = m_store.CutRuns(runs);
+    c.Hold().chunks = m_store.CutRuns(runs);
     runs = RunList();
-    m_store.SwapRuns(c.chunks);
+    m_store.SwapRuns(c.Hold().chunks);
     c.length = Length();
     m_history->Append(std::move(c));
     m_history->ContentsChanged();

@@ -26,12 +26,17 @@ class EditHistory;
 // never rests between the CR and the LF of a break: the selection and every
 // edit are moved off that middle (see TextStore).
 //
-// Undo steps are those users of the editor know: consecutive typing at the
-// caret in one format is one step, as is a run of Backspace or of Delete; a
-// replaced selection, a paste, Enter, a picture, a change of formats and a
-// colouring pass are a step each; BeginStep/EndStep group anything into one.
-// Setting the document empties the history; SetModified(false) ends the step
-// being typed, so undo comes back to the saved text in one step.
+// Undo steps are those users of the editor know, built as its history built
+// them (see EditHistory): typing at the caret in one format is one step, and
+// goes on with a replaced selection or a one-line paste right before it; a
+// run of Backspace or of Delete is one step over text that went in together
+// in one format; Enter, a picture, a change of formats and a colouring pass
+// are a step each; Enter on an empty line first makes its paragraph
+// left-aligned as a step of its own, and does only that when it was not;
+// BeginStep/EndStep group anything into one.  Setting the document empties
+// the history; after SetModified(false) the next edit starts a new step.
+// Undo and redo put the caret where the editor put it; undoing a change of
+// formats alone leaves the selection as it is.
 class EditBuffer
 {
 public:
@@ -96,7 +101,7 @@ public:
     void Type(const QString &text);        // keys and input-method commits
     void InsertBreak();                    // Enter
     void DeleteBackward();                 // Backspace: the selection, or the character (a whole break, a whole surrogate pair) before the caret
-    void DeleteForward();                  // Delete
+    void DeleteForward();                  // Delete (the caret stays, and so does a pending format)
     // Puts text (any line breaks become CR LF) in place of the selection as a
     // step of its own, in the format typed text would take; the caret ends
     // after it.
@@ -140,6 +145,7 @@ private:
     bool ResetAligns();
     // Paragraph alignments around a change of text.
     std::vector<QPair<int, quint8>> TakeAligns(int from, int to);
+    std::vector<QPair<int, quint8>> AlignsOf(int first, int last) const;
     void GiveAligns(int paragraph, int breaks, const std::vector<QPair<int, quint8>> *saved);
     void ReplaceAligns(int first, int oldCount, const std::vector<Align> &now);
     void Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly);

@@ -21,10 +21,10 @@ public:
         TextStore &store = m_b.m_store;
         const int from = c.pos, to = c.pos + c.length;
         const int first = store.ParagraphAt(from), old = store.ParagraphAt(to) - first + 1;
-        c.text = store.Text(from, c.length);
-        c.runs = store.Runs(from, to);
-        c.origins = m_b.m_history->Origins().Slice(from, to);
-        c.aligns = m_b.TakeAligns(from, to);
+        c.Hold().text = store.Text(from, c.length);
+        c.Hold().runs = store.Runs(from, to);
+        c.Hold().origins = m_b.m_history->Origins().Slice(from, to);
+        c.Hold().aligns = m_b.TakeAligns(from, to);
         store.Remove(from, to);
         m_b.m_history->Origins().Replace(from, c.length, {});
         m_b.Report(from, c.length, 0, first, old, false);
@@ -33,15 +33,12 @@ public:
     {
         TextStore &store = m_b.m_store;
         const int first = store.ParagraphAt(c.pos);
-        const TextStore::Span s = store.Insert(c.pos, c.text, c.runs);
-        m_b.m_history->Origins().Replace(c.pos, 0, c.origins);
-        m_b.GiveAligns(first, store.ParagraphAt(s.to) - first, &c.aligns);
+        const TextStore::Span s = store.Insert(c.pos, c.Hold().text, c.Hold().runs);
+        m_b.m_history->Origins().Replace(c.pos, 0, c.Hold().origins);
+        m_b.GiveAligns(first, store.ParagraphAt(s.to) - first, &c.Hold().aligns);
         m_b.Report(c.pos, 0, s.to - s.from, first, 1, false);
         // The text is in the document again; keeping a copy would double it.
-        c.text.clear();
-        c.runs = RunList();
-        c.origins.clear();
-        c.aligns.clear();
+        c.data.reset();
     }
     void SwapFormats(EditCommand &c, bool undo) override
     {
@@ -50,9 +47,9 @@ public:
             Realign(c, undo);
             return;
         }
-        const RunList &runs = undo ? c.runs : c.after;
+        const RunList &runs = undo ? c.Hold().runs : c.Hold().after;
         if (c.whole) {
-            store.SwapRuns(c.chunks);
+            store.SwapRuns(c.Hold().chunks);
         } else {
             int at = 0;
             for (const FormatRun &r : runs.Runs()) {
@@ -69,12 +66,12 @@ public:
 private:
     void Realign(const EditCommand &c, bool undo)
     {
-        if (c.aligns.empty())
+        if (!c.data || c.data->aligns.empty())
             return;
         const int first = m_b.m_store.ParagraphAt(c.pos);
         const int count = c.paragraphs;
         std::vector<Align> now(size_t(count), Align::Left);
-        for (const auto &a : c.aligns)
+        for (const auto &a : c.data->aligns)
             now[size_t(a.first)] = undo ? Align(a.second) : Align::Left;
         m_b.ReplaceAligns(first, count, now);
         m_b.Report(c.pos, c.length, c.length, first, 0, true);
@@ -97,13 +94,13 @@ int EditBuffer::Edit(int from, int to, const QString &text, int format)
         r.kind = EditCommand::Removed;
         r.pos = from;
         r.length = to - from;
-        r.text = m_store.Text(from, to - from);
-        r.runs = m_store.Runs(from, to);
-        r.origins = h.Origins().Slice(from, to);
-        r.origin = r.origins.empty() ? 0 : r.origins.front().start;
+        r.Hold().text = m_store.Text(from, to - from);
+        r.Hold().runs = m_store.Runs(from, to);
+        r.Hold().origins = h.Origins().Slice(from, to);
+        r.origin = r.Hold().origins.empty() ? 0 : r.Hold().origins.front().start;
         r.hasBreak = oldParagraphs > 1;
-        r.format = r.runs.Runs().size() == 1 ? r.runs.Runs().front().format : -1;
-        r.aligns = TakeAligns(from, to);
+        r.format = r.Hold().runs.Runs().size() == 1 ? r.Hold().runs.Runs().front().format : -1;
+        r.Hold().aligns = TakeAligns(from, to);
         m_store.Remove(from, to);
         h.Origins().Replace(from, to - from, {});
         h.Append(std::move(r));
@@ -136,16 +133,24 @@ int EditBuffer::Edit(int from, int to, const QString &text, int format)
 std::vector<QPair<int, quint8>> EditBuffer::TakeAligns(int from, int to)
 {
     const int p = m_store.ParagraphAt(from), q = m_store.ParagraphAt(to);
-    std::vector<QPair<int, quint8>> saved;
     if (p == q)
-        return saved;
-    for (int i = p; i <= q && !m_aligns.isEmpty(); ++i) {
-        if (AlignOf(i) != Align::Left)
-            saved.push_back({i - p, quint8(AlignOf(i))});
-    }
+        return {};
+    std::vector<QPair<int, quint8>> saved = AlignsOf(p, q);
     const Align keep = from > m_store.ParagraphStart(p) ? AlignOf(p) : AlignOf(q);
     ReplaceAligns(p, q - p + 1, {keep});
     return saved;
+}
+
+// The alignments of paragraphs [first, last] other than left, numbered from
+// first.
+std::vector<QPair<int, quint8>> EditBuffer::AlignsOf(int first, int last) const
+{
+    std::vector<QPair<int, quint8>> out;
+    auto it = std::lower_bound(m_aligns.cbegin(), m_aligns.cend(), first,
+                               [](const QPair<int, Align> &a, int p) { return a.first < p; });
+    for (; it != m_aligns.cend() && it->first <= last; ++it)
+        out.push_back({it->first - first, quint8(it->second)});
+    return out;
 }
 
 // New paragraphs take the alignment of the one they were made from, or
@@ -231,11 +236,8 @@ bool EditBuffer::ResetAligns()
     c.pos = m_store.ParagraphStart(first);
     c.length = (last + 1 < ParagraphCount() ? m_store.ParagraphStart(last + 1) : Length()) - c.pos;
     c.paragraphs = last - first + 1;
-    for (int i = first; i <= last && !m_aligns.isEmpty(); ++i) {
-        if (AlignOf(i) != Align::Left)
-            c.aligns.push_back({i - first, quint8(AlignOf(i))});
-    }
-    const bool changed = !c.aligns.empty();
+    c.Hold().aligns = AlignsOf(first, last);
+    const bool changed = !c.Hold().aligns.empty();
     if (changed) {
         ReplaceAligns(first, last - first + 1, std::vector<Align>(size_t(last - first + 1), Align::Left));
         Report(c.pos, c.length, c.length, first, 0, true);

@@ -6,7 +6,8 @@ namespace lumora {
 
 bool EditCommand::Mergeable() const
 {
-    return !hasBreak && (kind == Inserted || origins.size() <= 1) && runs.Runs().size() <= 1;
+    return !hasBreak
+        && (!data || ((kind == Inserted || data->origins.size() <= 1) && data->runs.Runs().size() <= 1));
 }
 
 void EditHistory::SetEnabled(bool on)
@@ -83,19 +84,19 @@ bool EditHistory::TryMerge(EditCommand &last, EditCommand &c) const
     if (c.kind != EditCommand::Removed)
         return false;
     if (last.pos == c.pos && last.origin + last.length == c.origin) {
-        last.text += c.text;
-        last.runs.Append(c.runs);
-        last.origins.front().end += c.length;
+        last.Hold().text += c.Hold().text;
+        last.Hold().runs.Append(c.Hold().runs);
+        last.Hold().origins.front().end += c.length;
         last.length += c.length;
         return true;
     }
     if (c.pos + c.length == last.pos && c.origin + c.length == last.origin) {
         const int length = last.length;
-        const QString text = last.text;
-        c.origins.front().end += length;
-        c.runs.Append(last.runs);
+        const QString text = last.Hold().text;
+        c.Hold().origins.front().end += length;
+        c.Hold().runs.Append(last.Hold().runs);
         last = std::move(c);
-        last.text += text;
+        last.Hold().text += text;
         last.length += length;
         return true;
     }
@@ -111,8 +112,9 @@ void EditHistory::Append(EditCommand c)
     if (m_state < int(m_stack.size()))
         m_stack.resize(size_t(m_state));
     if (m_depth > 0 && m_groupCursor >= 0) {
-        // Undoing the group brings the caret back to where it began.
-        if (c.pos != m_groupCursor) {
+        // Undoing the group brings the caret back to where it began.  A
+        // change of formats counts as made at 0, as the editor's always did.
+        if ((c.kind == EditCommand::Formats ? 0 : c.pos) != m_groupCursor) {
             EditCommand moved;
             moved.kind = EditCommand::CursorMoved;
             moved.blockPart = true;
@@ -137,6 +139,12 @@ void EditHistory::Append(EditCommand c)
         m_modifiedState = -1;
     m_stack.push_back(std::move(c));
     ++m_state;
+}
+
+void EditHistory::DropRedo()
+{
+    if (m_enabled && m_state < int(m_stack.size()))
+        m_stack.resize(size_t(m_state));
 }
 
 void EditHistory::TrackChange(int from, int added, int removed, int &docFrom, int &docLen)

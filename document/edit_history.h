@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace lumora {
@@ -78,13 +79,25 @@ struct EditCommand
     int format = 0;           // the text's format, when it is one
     int origin = 0;           // the first character's origin number
     int paragraphs = 0;       // Touched: how many
-    QString text;
-    RunList runs;             // Removed: the text's formats; Formats: before
-    RunList after;            // Formats: after
-    TextStore::ChunkRuns chunks;   // Formats, whole: the other state
-    std::vector<OriginList::Run> origins;
-    std::vector<QPair<int, quint8>> aligns;   // paragraph alignments the text took away
+    // What it holds besides where it is; none for text in the document (a
+    // step of typing costs these few numbers).
+    struct Data
+    {
+        QString text;
+        RunList runs;             // Removed: the text's formats; Formats: before
+        RunList after;            // Formats: after
+        TextStore::ChunkRuns chunks;   // Formats, whole: the other state
+        std::vector<OriginList::Run> origins;
+        std::vector<QPair<int, quint8>> aligns;   // paragraph alignments the text took away
+    };
+    std::unique_ptr<Data> data;
 
+    Data &Hold()
+    {
+        if (!data)
+            data = std::make_unique<Data>();
+        return *data;
+    }
     // One origin for all its characters, and one format.
     bool Mergeable() const;
 };
@@ -125,6 +138,9 @@ public:
     bool InGroup() const { return m_depth > 0; }
 
     void Append(EditCommand c);
+    // Forgets what could be redone (the next Append would), so that a big
+    // step about to be made need not wait for the memory of an undone one.
+    void DropRedo();
     // The origin numbers for count new characters.
     int TakeOrigins(int count, bool hasBreak);
 

@@ -2,7 +2,7 @@
 // their undo history, a colouring pass over the whole document, its undo and
 // redo, and the process's memory.
 //
-//   build/bench/edit_buffer/bench_edit_buffer [lines]
+//   build/bin/bench_edit_buffer [lines] [keystrokes]
 #include "bench/bench_support.h"
 #include "bench/highlight/listing.h"
 #include "document/edit_buffer.h"
@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
+#include <malloc.h>
 #include <random>
 #include <time.h>
 
@@ -23,6 +24,18 @@ double ThreadCpuUs()
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e6 + double(ts.tv_nsec) / 1e3;
+}
+
+double RssMb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return -1;
 }
 
 double Ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
@@ -123,10 +136,11 @@ int main(int argc, char *argv[])
     QElapsedTimer t;
     t.start();
     b.SetDocument(std::move(doc));
-    std::printf("  SetDocument %.0f ms; peak so far %.0f MB\n", Ms(t), PeakRssMb());
+    malloc_trim(0);
+    std::printf("  SetDocument %.0f ms; peak so far %.0f MB, in use %.0f MB\n", Ms(t), PeakRssMb(), RssMb());
     b.SetModified(false);
     Keystrokes(b, rng, app.arguments().value(2, QStringLiteral("100000")).toInt());
-    std::printf("  peak after typing %.0f MB\n", PeakRssMb());
+    std::printf("  peak after typing %.0f MB, in use %.0f MB\n", PeakRssMb(), RssMb());
     for (int shift = 1; shift <= 3; ++shift) {
         t.restart();
         b.Paint([shift](const QString &text, RunList &runs, FormatTable &formats) {
@@ -141,9 +155,10 @@ int main(int argc, char *argv[])
         const double redo = Ms(t);
         t.restart();
         b.Undo();
-        std::printf("  colouring pass %.0f ms (the text built %s); its undo %.1f ms, redo %.1f ms, undo again %.1f ms\n",
-                    paint, shift == 1 ? "for it" : "already", undo, redo, Ms(t));
+        std::printf("  colouring pass %.0f ms; its undo %.1f ms, redo %.1f ms, undo again %.1f ms\n", paint, undo, redo,
+                    Ms(t));
     }
-    std::printf("  peak after the passes and their undo %.0f MB\n", PeakRssMb());
+    malloc_trim(0);
+    std::printf("  peak after the passes and their undo %.0f MB, in use %.0f MB\n", PeakRssMb(), RssMb());
     return 0;
 }

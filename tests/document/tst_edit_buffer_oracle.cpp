@@ -22,8 +22,6 @@ namespace {
 class Oracle : public QPlainTextEdit
 {
 public:
-    Oracle() { setLineWrapMode(QPlainTextEdit::WidgetWidth); }
-
     void Load(const QString &text, const QVector<QPair<int, Align>> &aligns, int redTo)
     {
         document()->setUndoRedoEnabled(false);
@@ -98,8 +96,6 @@ public:
     {
         QTextImageFormat f;
         f.setName(QStringLiteral("picture-%1").arg(n));
-        f.setWidth(3);
-        f.setHeight(2);
         QTextCursor c = textCursor();
         c.insertImage(f);
         setTextCursor(c);
@@ -163,12 +159,6 @@ QList<int> Aligns(const EditBuffer &b)
     for (int p = 0; p < b.ParagraphCount(); ++p)
         out << int(b.AlignOf(p));
     return out;
-}
-
-void Key(QWidget *w, Qt::Key key, int times = 1)
-{
-    for (int i = 0; i < times; ++i)
-        QTest::keyClick(w, key);
 }
 
 const OleColor kColours[] = {0x0000FF, 0xFF0000, 0x00C0C0};
@@ -248,13 +238,15 @@ private:
     }
     void Keys(Qt::Key key, int times)
     {
-        Key(&m_oracle, key, times);
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(&m_oracle, key);
         for (int i = 0; i < times; ++i)
             key == Qt::Key_Backspace ? m_buffer.DeleteBackward()
                 : key == Qt::Key_Delete ? m_buffer.DeleteForward() : m_buffer.InsertBreak();
     }
     void Pass(QRandomGenerator &rng);
     void Colour(int at, int span, OleColor colour, const QString &keys);
+    void FontDialog(int at, int span, OleColor colour);
 
     int m_round;
     Oracle m_oracle;
@@ -294,6 +286,22 @@ void Round::Colour(int at, int span, OleColor colour, const QString &keys)
     }
 }
 
+// The font dialog's choices, one change after the other, as one step.
+void Round::FontDialog(int at, int span, OleColor colour)
+{
+    m_log << QStringLiteral("font dialog %1+%2").arg(at).arg(span);
+    Select(at, at + span);
+    QTextCursor block = m_oracle.textCursor();
+    block.beginEditBlock();
+    m_buffer.BeginStep();
+    for (OleColor c : {colour, OleColor(0x00C0C0)}) {
+        m_oracle.mergeCurrentCharFormat(Oracle::Coloured(c));
+        m_buffer.ChangeSelectionFormat([c](CharFormat &f) { f.color = c; });
+    }
+    block.endEditBlock();
+    m_buffer.EndStep();
+}
+
 void Round::RandomStep(QRandomGenerator &rng)
 {
     const QString &text = m_buffer.Text();
@@ -307,7 +315,7 @@ void Round::RandomStep(QRandomGenerator &rng)
     QString keys;
     for (int k = rng.bounded(3) + 1; k > 0; --k)
         keys += letters[rng.bounded(letters.size())];
-    const int op = rng.bounded(16), times = rng.bounded(3) + 1;
+    const int op = rng.bounded(17), times = rng.bounded(3) + 1;
     const bool here = rng.bounded(2);
     switch (op) {
     case 0: case 1: case 2:   // typing, at a clicked place or on at the caret
@@ -358,6 +366,7 @@ void Round::RandomStep(QRandomGenerator &rng)
         m_oracle.document()->setModified(false);
         m_buffer.SetModified(false);
         break;
+    case 16: FontDialog(at, span, kColours[rng.bounded(3)]); break;
     default: UndoRedo(op != 15); break;
     }
 }
