@@ -14,6 +14,16 @@ namespace {
 constexpr int kReach = 1024;
 constexpr int kContext = 64;
 
+// Chinese and Japanese text has no spaces between words, and the editor
+// moves over a run of it, its full-width punctuation included, as over one
+// word (as Qt's own editors do), not character by character.
+bool IsCjk(char32_t c)
+{
+    const QChar::Script s = QChar::script(c);
+    return s == QChar::Script_Han || s == QChar::Script_Hiragana || s == QChar::Script_Katakana
+        || s == QChar::Script_Bopomofo || (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
 // A stretch of one paragraph's text (its break left out) and a boundary
 // finder over it.
 struct Window
@@ -31,16 +41,37 @@ struct Window
     }
     int End() const { return start + int(text.size()); }
     QChar At(int pos) const { return text.at(pos - start); }
+    char32_t CodeBefore(qsizetype i) const
+    {
+        if (i >= 2 && text[i - 1].isLowSurrogate() && text[i - 2].isHighSurrogate())
+            return QChar::surrogateToUcs4(text[i - 2], text[i - 1]);
+        return text[i - 1].unicode();
+    }
+    char32_t CodeAt(qsizetype i) const
+    {
+        if (i + 1 < text.size() && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate())
+            return QChar::surrogateToUcs4(text[i], text[i + 1]);
+        return text[i].unicode();
+    }
+    // A boundary of the word rules that also ends a word here.
+    bool IsWordBoundary(qsizetype b) const
+    {
+        return b <= 0 || b >= text.size() || !IsCjk(CodeBefore(b)) || !IsCjk(CodeAt(b));
+    }
     int Next(int pos)
     {
         finder.setPosition(pos - start);
-        const qsizetype b = finder.toNextBoundary();
+        qsizetype b = finder.toNextBoundary();
+        while (b >= 0 && !IsWordBoundary(b) && finder.type() == QTextBoundaryFinder::Word)
+            b = finder.toNextBoundary();
         return b < 0 ? End() : start + int(b);
     }
     int Previous(int pos)
     {
         finder.setPosition(pos - start);
-        const qsizetype b = finder.toPreviousBoundary();
+        qsizetype b = finder.toPreviousBoundary();
+        while (b >= 0 && !IsWordBoundary(b) && finder.type() == QTextBoundaryFinder::Word)
+            b = finder.toPreviousBoundary();
         return b < 0 ? start : start + int(b);
     }
 };
@@ -111,7 +142,7 @@ Range WordAt(const TextStore &store, int pos)
     const int at = std::min(pos, pe - 1);
     Window w(store, p, at - kReach, at + kReach, QTextBoundaryFinder::Word);
     w.finder.setPosition(at - w.start);
-    const int from = w.finder.isAtBoundary() ? at : w.Previous(at);
+    const int from = w.finder.isAtBoundary() && w.IsWordBoundary(at - w.start) ? at : w.Previous(at);
     return {from, w.Next(from)};
 }
 

@@ -55,6 +55,12 @@ void TstTextViewInput::keys_data()
     move("down keeps the column", 3, 3, "Down", 12, 12);
     move("shift+up", 12, 12, "Shift+Up", 12, 3);
     move("up on the first line", 2, 2, "Up", 2, 2);
+    // A run of Chinese with its full-width punctuation is one word, as in
+    // Qt's own editors.
+    const QString zh = QStringLiteral("你好世界 abc 中文，再见");
+    QTest::newRow("ctrl+right over a Chinese run") << zh << 0 << 0 << "Ctrl+Right" << zh << 5 << 5;
+    QTest::newRow("ctrl+right over Chinese punctuation") << zh << 9 << 9 << "Ctrl+Right" << zh << 14 << 14;
+    QTest::newRow("ctrl+left over a Chinese run") << zh << 4 << 4 << "Ctrl+Left" << zh << 0 << 0;
     QTest::newRow("down keeps x over a short line")
         << "abcdef\r\nab\r\nabcdef" << 5 << 5 << "Down, Down" << "abcdef\r\nab\r\nabcdef" << 17 << 17;
     const auto edit = [](const char *name, const char *text, int caret, const char *keys, const char *want, int to) {
