@@ -5,143 +5,17 @@
 // to both; after every step, undo and redo the text, every character's
 // colour, each paragraph's alignment, the caret and what can be undone must
 // agree, and at the end of a round both must undo and redo the same steps.
-#include "document/color_layers.h"
 #include "document/edit_buffer.h"
-#include "document/text_lines.h"
+#include "tests/support/qt_oracle.h"
 
-#include <QPlainTextEdit>
 #include <QRandomGenerator>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QtTest>
 
 using namespace lumora;
 
 namespace {
 
-class Oracle : public QPlainTextEdit
-{
-public:
-    void Load(const QString &text, const QVector<QPair<int, Align>> &aligns, int redTo)
-    {
-        document()->setUndoRedoEnabled(false);
-        QTextCursor c(document());
-        c.insertText(text);
-        c.setPosition(0);
-        c.setPosition(DocPos(redTo), QTextCursor::KeepAnchor);
-        c.mergeCharFormat(Coloured(0x0000FF));
-        // Text typed into an empty first line takes the format the
-        // document started with.
-        c.setPosition(0);
-        c.mergeBlockCharFormat(Coloured(0x0000FF));
-        for (const auto &a : aligns) {
-            QTextBlockFormat f;
-            f.setAlignment(a.second == Align::Right ? Qt::AlignRight : Qt::AlignHCenter);
-            QTextCursor(document()->findBlockByNumber(a.first)).mergeBlockFormat(f);
-        }
-        document()->setUndoRedoEnabled(true);
-        setTextCursor(QTextCursor(document()));
-    }
-    static QTextCharFormat Coloured(OleColor colour)
-    {
-        QTextCharFormat f;
-        f.setForeground(ColorFromOle(colour));
-        return f;
-    }
-    int DocPos(int textPos) const
-    {
-        int text = 0;
-        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-            const int len = b.length() - 1;
-            if (textPos <= text + len + 1)
-                return b.position() + std::min(textPos - text, len);
-            text += len + 2;
-        }
-        return document()->characterCount() - 1;
-    }
-    int TextPos(int docPos) const { return docPos + document()->findBlock(docPos).blockNumber(); }
-    QString Text() const { return toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")); }
-    void Select(int anchor, int caret)
-    {
-        QTextCursor c(document());
-        c.setPosition(DocPos(anchor));
-        c.setPosition(DocPos(caret), QTextCursor::KeepAnchor);
-        setTextCursor(c);
-    }
-    // Typed text takes the cursor's format; next to a picture, its look
-    // without the picture.
-    QTextCharFormat TypingFormat() const
-    {
-        QTextCharFormat f = textCursor().charFormat();
-        for (int p : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName), int(QTextFormat::ImageWidth),
-                      int(QTextFormat::ImageHeight)})
-            f.clearProperty(p);
-        return f;
-    }
-    void Type(const QString &text)
-    {
-        QTextCursor c = textCursor();
-        c.insertText(text, TypingFormat());
-        setTextCursor(c);
-    }
-    void Paste(const QString &text)
-    {
-        QTextCursor c = textCursor();
-        c.beginEditBlock();
-        c.insertText(NormalizeLineBreaks(text), TypingFormat());
-        c.endEditBlock();
-        setTextCursor(c);
-    }
-    void Picture(int n)
-    {
-        QTextImageFormat f;
-        f.setName(QStringLiteral("picture-%1").arg(n));
-        QTextCursor c = textCursor();
-        c.insertImage(f);
-        setTextCursor(c);
-    }
-    void Paint(const std::vector<ColorPiece> &pieces)
-    {
-        QTextCursor c(document());
-        c.beginEditBlock();
-        for (const ColorPiece &r : pieces) {
-            if (r.end <= r.start)
-                continue;
-            c.setPosition(DocPos(r.start));
-            c.setPosition(DocPos(r.end) + (Text().mid(r.end - 1, 2) == QLatin1String("\r\n") ? 1 : 0),
-                          QTextCursor::KeepAnchor);
-            if (c.hasSelection())
-                c.mergeCharFormat(Coloured(*r.color));
-        }
-        c.endEditBlock();
-    }
-    QList<qint64> Colours() const
-    {
-        QList<qint64> out;
-        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-            for (auto it = b.begin(); !it.atEnd(); ++it) {
-                for (int i = 0; i < it.fragment().length(); ++i)
-                    out << Colour(it.fragment().charFormat());
-            }
-            if (b.next().isValid())
-                out << Colour(b.next().charFormat()) << Colour(b.next().charFormat());
-        }
-        return out;
-    }
-    static qint64 Colour(const QTextFormat &f)
-    {
-        return f.hasProperty(QTextFormat::ForegroundBrush) ? qint64(OleFromColor(f.foreground().color())) : -1;
-    }
-    QList<int> Aligns() const
-    {
-        QList<int> out;
-        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-            const Qt::Alignment a = b.blockFormat().alignment();
-            out << (a & Qt::AlignRight ? int(Align::Right) : a & Qt::AlignHCenter ? int(Align::Center) : 0);
-        }
-        return out;
-    }
-};
+using Oracle = QtOracle;
 
 QList<qint64> Colours(const EditBuffer &b)
 {
@@ -358,7 +232,7 @@ void Round::RandomStep(QRandomGenerator &rng)
     case 11:
         m_log << QStringLiteral("picture at %1+%2").arg(at).arg(span);
         Select(at, at + span);
-        m_oracle.Picture(++m_pictures);
+        m_oracle.Picture(QStringLiteral("picture-%1").arg(++m_pictures));
         m_buffer.InsertPicture(Picture{});
         break;
     case 12:

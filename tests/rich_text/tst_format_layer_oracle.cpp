@@ -3,56 +3,20 @@
 // of its document, is kept here as the oracle: random editing, undo and redo
 // must give the same text and every character the same colour in both,
 // after every step.
-#include "document/color_layers.h"
-#include "document/text_lines.h"
 #include "rich_text/rich_text_box.h"
+#include "tests/support/qt_oracle.h"
 
 #include <QRandomGenerator>
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextImageFormat>
 #include <QtTest>
 
 using namespace lumora;
 
 namespace {
 
-// Colours as character formats of Qt's document, positions as CR LF text.
-class OracleBox : public QPlainTextEdit
+// The oracle driven as the rich-edit operations drive the editing area.
+class OracleBox : public QtOracle
 {
 public:
-    // A picture as Qt's document holds one: an image object named after a
-    // resource.
-    void InsertPicture(const QImage &image)
-    {
-        const QString name = QStringLiteral("picture-%1").arg(++m_pictures);
-        document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
-        QTextImageFormat f;
-        f.setName(name);
-        f.setWidth(image.width());
-        f.setHeight(image.height());
-        textCursor().insertImage(f);
-    }
-    void Undo() { undo(); }
-    void Redo() { redo(); }
-    OracleBox() { setLineWrapMode(QPlainTextEdit::WidgetWidth); }
-
-    int DocPos(int textPos, bool roundUp) const
-    {
-        int text = 0;
-        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-            const int len = b.length() - 1;
-            if (textPos <= text + len)
-                return b.position() + (textPos - text);
-            if (textPos == text + len + 1)   // on the LF of the break
-                return b.position() + len + (roundUp ? 1 : 0);
-            text += len + 2;
-        }
-        return document()->characterCount() - 1;
-    }
-    QString Text() const { return toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")); }
     void Select(int start, int length)
     {
         const int len = int(Text().size());
@@ -71,48 +35,16 @@ public:
         c.endEditBlock();
         setTextCursor(c);
     }
-    void SetSelColor(OleColor color)
+    void SetSelColor(OleColor color) { mergeCurrentCharFormat(Coloured(color)); }
+    void InsertPicture(const QImage &image)
     {
-        QTextCharFormat f;
-        f.setForeground(ColorFromOle(color));
-        mergeCurrentCharFormat(f);
+        const QString name = QStringLiteral("picture-%1").arg(++m_pictures);
+        document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+        Picture(name, image.size());
     }
-    void ApplyColorPieces(const std::vector<ColorPiece> &runs)
-    {
-        const int len = int(Text().size());
-        QTextCursor c(document());
-        c.beginEditBlock();
-        for (const ColorPiece &r : runs) {
-            const int s0 = std::clamp(r.start, 0, len), s1 = std::clamp(r.end, s0, len);
-            if (s1 <= s0)
-                continue;
-            QTextCharFormat f;
-            f.setForeground(ColorFromOle(*r.color));
-            c.setPosition(DocPos(s0, false));
-            c.setPosition(DocPos(s1, true), QTextCursor::KeepAnchor);
-            c.mergeCharFormat(f);
-        }
-        c.endEditBlock();
-    }
-    // The colour of every text position; both characters of a break show
-    // the break's own format.
-    QList<qint64> Colours() const
-    {
-        QList<qint64> out;
-        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-            for (auto it = b.begin(); !it.atEnd(); ++it) {
-                for (int i = 0; i < it.fragment().length(); ++i)
-                    out << Colour(it.fragment().charFormat());
-            }
-            if (b.next().isValid())
-                out << Colour(b.next().charFormat()) << Colour(b.next().charFormat());
-        }
-        return out;
-    }
-    static qint64 Colour(const QTextFormat &f)
-    {
-        return f.hasProperty(QTextFormat::ForegroundBrush) ? qint64(OleFromColor(f.foreground().color())) : -1;
-    }
+    void Undo() { undo(); }
+    void Redo() { redo(); }
+
 private:
     int m_pictures = 0;
 };
@@ -219,7 +151,7 @@ void TstFormatLayerOracle::randomEditingMatchesColoursInTheDocument()
                 box.PaintFormats([&runs](const QString &text, RunList &formats, FormatTable &table) {
                     PaintColorRuns(text, runs, formats, table);
                 });
-                oracle.ApplyColorPieces(runs);
+                oracle.Paint(runs);
                 break;
             }
             case 8:
