@@ -3,7 +3,8 @@
 
 #include "rich_text/view_layout_impl.h"
 
-#include "document/ole_color.h"
+#include "rich_text/qt_formats.h"
+
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -16,24 +17,6 @@ namespace {
 // Lines that do not wrap are laid out this wide (a piece is a few thousand
 // characters, far narrower).
 constexpr qreal kNoWrapWidth = 16e6;
-
-QTextCharFormat ToQt(const CharFormat &f)
-{
-    QTextCharFormat q;
-    if (f.halfPoints > 0)
-        q.setFontPointSize(f.halfPoints / 2.0);
-    if (f.color)
-        q.setForeground(ColorFromOle(*f.color));
-    if (f.bold)
-        q.setFontWeight(QFont::Bold);
-    if (f.italic)
-        q.setFontItalic(true);
-    if (f.underline)
-        q.setFontUnderline(true);
-    if (f.strike)
-        q.setFontStrikeOut(true);
-    return q;
-}
 
 QSizeF PictureSize(const Picture &p)
 {
@@ -82,7 +65,7 @@ QTextCharFormat ViewLayout::Impl::QtFormat(int id)
     const FormatTable &table = buffer.Store().Formats();
     while (qtFormats.size() <= id && qtFormats.size() < table.Count()) {
         const CharFormat &f = table.At(int(qtFormats.size()));
-        QTextCharFormat q = ToQt(f);
+        QTextCharFormat q = ToQtFormat(f);
         if (!f.family.isEmpty()) {
             // Matching a face that is not installed is slow; each name is
             // matched once and the face found is what the text asks for.
