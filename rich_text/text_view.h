@@ -152,6 +152,7 @@ private:
     QPoint m_doubleClickPoint;
     QElapsedTimer m_sinceDoubleClick;
     QTimer *m_autoScroll = nullptr;
+    QTimer *m_primaryOffer = nullptr;
     bool m_inputPrepared = false;
     bool m_composing = false;     // an input method's pre-edit is shown
 };

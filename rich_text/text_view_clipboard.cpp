@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QTimer>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -16,6 +17,12 @@
 #include <algorithm>
 
 namespace lumora {
+
+namespace {
+// Longer than the repeat of a key held down, shorter than a reach for
+// the middle button.
+constexpr int kPrimaryOfferDelayMs = 100;
+} // namespace
 
 namespace {
 
@@ -199,9 +206,19 @@ void TextView::OfferPrimarySelection() const
 
 // Assistive technology and the input method hear of every selection change
 // from the buffer's listener; what follows only the user's own is here.
+// The primary selection is offered once the selection has rested a moment:
+// programs that read every primary selection at once (an input method's
+// clipboard history does) would otherwise copy a whole listing at each
+// Shift+arrow of a key held down.
 void TextView::AfterUserSelection()
 {
-    OfferPrimarySelection();
+    if (!m_primaryOffer) {
+        m_primaryOffer = new QTimer(this);
+        m_primaryOffer->setSingleShot(true);
+        m_primaryOffer->setInterval(kPrimaryOfferDelayMs);
+        connect(m_primaryOffer, &QTimer::timeout, this, &TextView::OfferPrimarySelection);
+    }
+    m_primaryOffer->start();
     EnsureCaretVisible();
 }
 
