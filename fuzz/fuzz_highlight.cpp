@@ -10,7 +10,6 @@
 #include "document/case_fold.h"
 #include "fuzz/fuzz_support.h"
 #include "highlight/core/highlight_core.h"
-#include "rich_text/text_mirror.h"
 
 #include <vector>
 

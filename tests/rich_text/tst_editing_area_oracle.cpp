@@ -70,14 +70,14 @@ const OleColor kColours[] = {0x0000FF, 0xFF0000, 0x00C0C0, 0x800080};
 
 } // namespace
 
-class TstFormatLayerOracle : public QObject
+class TstEditingAreaOracle : public QObject
 {
     Q_OBJECT
 private slots:
     void randomEditingMatchesColoursInTheDocument();
 };
 
-void TstFormatLayerOracle::randomEditingMatchesColoursInTheDocument()
+void TstEditingAreaOracle::randomEditingMatchesColoursInTheDocument()
 {
     // LUMORA_SOAK=n runs n times as many rounds, from another seed.
     const int soak = std::max(1, qEnvironmentVariableIntValue("LUMORA_SOAK"));
@@ -170,5 +170,5 @@ void TstFormatLayerOracle::randomEditingMatchesColoursInTheDocument()
     }
 }
 
-QTEST_MAIN(TstFormatLayerOracle)
-#include "tst_format_layer_oracle.moc"
+QTEST_MAIN(TstEditingAreaOracle)
+#include "tst_editing_area_oracle.moc"
