@@ -50,9 +50,6 @@ class Screen:
         return [self.m[self.offset + y * self.stride + x0 * self.bpp:
                        self.offset + y * self.stride + x1 * self.bpp] for y in range(y0, y1)]
 
-def differing(a, b):
-    return sum(1 for ra, rb in zip(a, b) for i in range(0, len(ra), 4) if ra[i:i + 3] != rb[i:i + 3])
-
 def start():
     app = subprocess.Popen([lumora], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     for _ in range(100):
@@ -89,46 +86,103 @@ changed = [(i // 4, y) for y, (ra, rb) in enumerate(zip(before, after))
            for i in range(0, len(ra), 4) if ra[i:i + 3] != rb[i:i + 3]]
 if not changed:
     sys.exit('a typed letter changed nothing on the screen')
-height = max(y for _, y in changed) - min(y for _, y in changed) + 1
+# The caret is a column as tall as the line; the letter is x-high.
 columns = {}
 for x, y in changed:
     columns[x] = columns.get(x, 0) + 1
-ink = [(x, y) for x, y in changed if columns[x] < height * 0.8]
-box = (min(x for x, _ in ink), min(y for _, y in ink), max(x for x, _ in ink) + 1, max(y for _, y in ink) + 1)
-letter = [r[box[0] * 4:box[2] * 4] for r in after[box[1]:box[3]]]
-blank = [r[box[0] * 4:box[2] * 4] for r in before[box[1]:box[3]]]
-inked = differing(letter, blank)
+tall = max(columns.values())
+caret = {x for x, n in columns.items() if n >= tall * 0.8}
+ink = [(x, y) for x, y in changed if x not in caret]
+line = [y for x, y in changed if x in caret]
+if not ink or not line:
+    sys.exit('could not tell the letter from the caret')
+# The letter with the blank before it and above and below it, as tall as
+# the line: something else there would have to look the same to count.
+left, right = min(x for x, _ in ink), max(x for x, _ in ink) + 1
+box = (max(0, left - 4), min(line), right, max(line) + 1)
+keep = [x - box[0] for x in range(box[0], box[2]) if x not in caret]
+
+def region(rows):
+    return [b''.join(r[4 * x:4 * x + 3] for x in keep) for r in rows]
+
+letter = region(r[box[0] * 4:box[2] * 4] for r in after[box[1]:box[3]])
+blank = region(r[box[0] * 4:box[2] * 4] for r in before[box[1]:box[3]])
+inked = sum(1 for ra, rb in zip(letter, blank) for i in range(0, len(ra), 3) if ra[i:i + 3] != rb[i:i + 3])
 tolerance = max(2, inked // 5)
-print(f'the letter: {box[2] - box[0]}x{box[3] - box[1]} px at ({box[0]},{box[1]}), {inked} px inked')
+shots = os.environ.get('ANSWER_SHOTS')
+print(f'the letter: {right - left} px wide at ({left},{min(y for _, y in ink)}), {inked} px inked; '
+      f'watched {box[2] - box[0]}x{box[3] - box[1]} px')
+
+# The line below, blank in the empty editor: it must show the listing's
+# second line, so that a letter typed anywhere but into the opened text
+# does not count.
+under = (box[0], box[3], box[2], 2 * box[3] - box[1])
+blank_under = region(r[under[0] * 4:under[2] * 4] for r in before[under[1]:under[3]])
+
+def differing(a, b):
+    return sum(1 for ra, rb in zip(a, b) for i in range(0, len(ra), 3) if ra[i:i + 3] != rb[i:i + 3])
+
+def typed_into_text():
+    return (differing(region(screen.rows(box)), letter) <= tolerance
+            and differing(region(screen.rows(under)), blank_under) > tolerance)
+
+def save(name):
+    if shots:
+        subprocess.run(['import', '-window', 'root', '-crop', '1000x800+0+0', os.path.join(shots, name)])
+
+def open_dialog():
+    """文件 > 打开 through the menu's keys; True once the dialog is in front."""
+    for _ in range(3):
+        sh('xdotool', 'key', 'alt+f')
+        time.sleep(0.5)
+        sh('xdotool', 'key', 'o')
+        for _ in range(30):
+            time.sleep(0.1)
+            if sh('xdotool', 'getactivewindow', 'getwindowname') == '打开':
+                return True
+        save(f'no-dialog-{time.monotonic():.0f}.png')
+        sh('xdotool', 'key', 'Escape')
+    return False
 
 def one_run():
     app = start()
-    sh('xdotool', 'key', 'alt+f')
+    if not open_dialog():
+        print('  the open dialog did not come up')
+        stop(app)
+        return None
     time.sleep(0.5)
-    sh('xdotool', 'key', 'o')          # 文件 > 打开
-    time.sleep(1.5)
     sh('xdotool', 'type', '--delay', '5', listing)
     time.sleep(1)
+    active = sh('xdotool', 'getactivewindow', 'getwindowname')
+    if active != '打开':
+        print(f'  "{active}" in front instead of the open dialog')
+        stop(app)
+        return None
     keys = ['Return'] + ['w'] * 2000
     t0 = time.monotonic()
     presser = subprocess.Popen(['xdotool', 'key', '--delay', str(key_ms)] + keys)
     seen = None
     while time.monotonic() - t0 < 20:
-        if differing(screen.rows(box), letter) <= tolerance:
+        if typed_into_text():
             seen = time.monotonic() - t0
             break
         time.sleep(0.0005)
     presser.kill()
     presser.wait()
+    # A key the killed presser left down would repeat into the next run.
+    sh('xdotool', 'keyup', 'w')
+    save(f'answer-{time.monotonic():.0f}.png')
     stop(app)
     return seen
 
 ours = []
-for i in range(runs):
+for i in range(2 * runs):
     s = one_run()
-    print(f'  run {i + 1}: {"never" if s is None else f"{s:.3f} s"} until a typed letter shows')
     if s is not None:
         ours.append(s)
+        print(f'  run {len(ours)}: {s:.3f} s until a typed letter shows')
+    if len(ours) == runs:
+        break
 
 peer = []
 for _ in range(runs):

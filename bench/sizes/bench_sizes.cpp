@@ -177,11 +177,12 @@ int Parent(const QString &keep)
 
 int main(int argc, char **argv)
 {
+    // Writing a listing needs no display.
+    if (argc == 4 && QByteArray(argv[1]) == "--listing")
+        return WriteListing(QString::fromLocal8Bit(argv[3]), atoi(argv[2])) ? 0 : 1;
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 3 && args[0] == QLatin1String("--open"))
         return Open(args[1], args[2] == QLatin1String("wrap"));
-    if (args.size() == 3 && args[0] == QLatin1String("--listing"))
-        return WriteListing(args[2], args[1].toInt()) ? 0 : 1;
     return Parent(args.value(0));
 }
