@@ -6,7 +6,9 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_sizes [DIR]   files kept in DIR
 //   build/bin/bench_sizes --listing LINES FILE              writes a listing
+//   QT_QPA_PLATFORM=offscreen build/bin/bench_sizes --phases FILE   where opening it goes
 #include "bench/highlight/listing.h"
+#include "document/document_io.h"
 #include "rich_text/rich_text_box.h"
 
 #include <QApplication>
@@ -104,6 +106,35 @@ int Open(const QString &path, bool wrap)
     return 0;
 }
 
+// Where opening a file goes: reading and decoding it into a document, the
+// document into the editing area, the first paint.  Best of five.
+int Phases(const QString &path)
+{
+    RichTextBox box;
+    box.resize(900, 700);
+    box.show();
+    while (!(box.windowHandle() && box.windowHandle()->isExposed()))
+        QApplication::processEvents();
+    double read = 1e9, fill = 1e9, paint = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        Document doc;
+        QString error;
+        if (!ReadDocumentFile(path, &doc, &error))
+            return 1;
+        read = std::min(read, Ms(t));
+        t.restart();
+        box.SetDocument(std::move(doc));
+        fill = std::min(fill, Ms(t));
+        t.restart();
+        box.viewport()->repaint();
+        paint = std::min(paint, Ms(t));
+    }
+    std::printf("read and decode %.1f ms, into the editing area %.1f ms, first paint %.1f ms\n", read, fill, paint);
+    return 0;
+}
+
 struct Child
 {
     double shownMs = -1, keyMs = -1, keyWorstMs = -1, peakMb = -1;
@@ -182,6 +213,8 @@ int main(int argc, char **argv)
         return WriteListing(QString::fromLocal8Bit(argv[3]), atoi(argv[2])) ? 0 : 1;
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args[0] == QLatin1String("--phases"))
+        return Phases(args[1]);
     if (args.size() == 3 && args[0] == QLatin1String("--open"))
         return Open(args[1], args[2] == QLatin1String("wrap"));
     return Parent(args.value(0));
