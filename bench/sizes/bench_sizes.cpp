@@ -1,12 +1,15 @@
 // Files of awkward sizes opened in the real editing area, as File > Open
 // fills it (RichTextBox::LoadFile, then the window shown and painted): 5 M
 // empty lines, a listing of 10 M lines, one line of 16 MiB with word wrap on
-// and off.  Each opens in a child process of its own whose peak memory
-// (ru_maxrss) is read when it ends, so that it is that file's alone.
+// and off.  Each opens in a child process of its own, which reports its own
+// peak (VmHWM): the ru_maxrss that wait4 gives a child started by
+// posix_spawn begins at the parent's peak (the child starts in the parent's
+// memory), so it would add the files' making.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_sizes [DIR]   files kept in DIR
 //   build/bin/bench_sizes --listing LINES FILE              writes a listing
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_sizes --phases FILE   where opening it goes
+#include "bench/bench_support.h"
 #include "bench/highlight/listing.h"
 #include "document/document_io.h"
 #include "rich_text/rich_text_box.h"
@@ -21,7 +24,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char **environ;
@@ -102,7 +104,7 @@ int Open(const QString &path, bool wrap)
         sum += Ms(t);
         worst = std::max(worst, Ms(t));
     }
-    std::printf("%f %f %f\n", shown, sum / 20, worst);
+    std::printf("%f %f %f %f\n", shown, sum / 20, worst, PeakRssMb());
     return 0;
 }
 
@@ -141,7 +143,7 @@ struct Child
 };
 
 // This program again as the child for one file; its output goes through a
-// file, its peak memory comes from wait4.
+// file.
 Child RunChild(const QString &file, bool wrap, const QString &dir)
 {
     const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
@@ -157,12 +159,11 @@ Child RunChild(const QString &file, bool wrap, const QString &dir)
     pid_t pid = 0;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ) == 0) {
         int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
             QFile f(QString::fromLocal8Bit(out));
             const QList<QByteArray> v = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().split(' ') : QList<QByteArray>();
-            if (v.size() == 3)
-                c = {v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), usage.ru_maxrss / 1024.0};
+            if (v.size() == 4)
+                c = {v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), v[3].toDouble()};
         }
     }
     posix_spawn_file_actions_destroy(&actions);
