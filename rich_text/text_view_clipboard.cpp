@@ -133,14 +133,22 @@ void TextView::InsertFromMimeDataAt(const QMimeData *source, int pos)
 }
 
 // What goes on the clipboard must outlive the text it was made from, so
-// every format is read (and so made) now.
+// every format is read (and so made) now.  Text and HTML are read as
+// strings: read as bytes, each would also be converted to UTF-8 only to be
+// thrown away (hundreds of milliseconds for a whole listing).
 void TextView::CopySelection() const
 {
     if (m_buffer.SelFrom() == m_buffer.SelTo())
         return;
     QMimeData *data = CreateMimeDataFromSelection();
-    for (const QString &format : data->formats())
-        data->data(format);
+    for (const QString &format : data->formats()) {
+        if (format == QLatin1String("text/plain"))
+            data->text();
+        else if (format == QLatin1String("text/html"))
+            data->html();
+        else
+            data->data(format);
+    }
     QGuiApplication::clipboard()->setMimeData(data);
 }
 

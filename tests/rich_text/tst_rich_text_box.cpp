@@ -1,10 +1,12 @@
 #include "document/color_layers.h"
+#include "document/rtf_writer.h"
 #include "document/text_lines.h"
 #include "rich_text/pictures.h"
 #include "rich_text/rich_text_box.h"
 
 #include <QFile>
 #include <QFontInfo>
+#include <QScrollBar>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -44,6 +46,7 @@ private slots:
     void longLinesTaken();
     void manyLinesTaken();
     void reservedCharactersSurvive();
+    void tallPictureInFileSeenRowByRow();
 };
 
 void TstRichTextBox::startsEmptyWrappingInSongFont()
@@ -325,6 +328,57 @@ void TstRichTextBox::reservedCharactersSurvive()
     RichTextBox again;
     QVERIFY(again.SetTextRTF(box.TextRTF()));
     QCOMPARE(again.Text(), odd);
+}
+
+// A picture 3,000 px tall in an RTF file, opened as File > Open does, in a
+// window far lower than it: stepping the scroll bar down brings each of its
+// pixel rows on screen (each row has a colour of its own).
+void TstRichTextBox::tallPictureInFileSeenRowByRow()
+{
+    constexpr int kRows = 3000;
+    QImage image(40, kRows, QImage::Format_RGB32);
+    for (int r = 0; r < kRows; ++r) {
+        for (int x = 0; x < 40; ++x)
+            image.setPixel(x, r, qRgb(r & 0xFF, r >> 8, 0x80));
+    }
+    const QString text = QStringLiteral("上面\r\n") + QChar(0xFFFC) + QStringLiteral("\r\n下面");
+    lumora::Document doc = lumora::Document::FromText(text);
+    lumora::Picture picture;
+    picture.image = image;
+    picture.width = 40;
+    picture.height = kRows;
+    doc.pictures.append(picture);
+    lumora::CharFormat f;
+    f.picture = 0;
+    doc.runs.Replace(4, 1, lumora::RunList(1, doc.formats.Id(f)));
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("tall.rtf")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lumora::WriteRtf(doc)) > 0);
+    file.close();
+
+    RichTextBox box;
+    box.resize(300, 200);
+    QString error;
+    QVERIFY2(box.LoadFile(file.fileName(), &error), qPrintable(error));
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    std::vector<bool> seen(kRows, false);
+    QScrollBar *bar = box.verticalScrollBar();
+    for (int steps = 0;; ++steps) {
+        const QImage shot = box.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < std::min(60, shot.width()); ++x) {
+                const QRgb c = shot.pixel(x, y);
+                if (qBlue(c) == 0x80 && qRed(c) + 256 * qGreen(c) < kRows)
+                    seen[size_t(qRed(c) + 256 * qGreen(c))] = true;
+            }
+        }
+        if (bar->value() == bar->maximum())
+            break;
+        QVERIFY(steps < 2000);
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    QCOMPARE(int(std::count(seen.begin(), seen.end(), false)), 0);
 }
 
 QTEST_MAIN(TstRichTextBox)
