@@ -133,6 +133,7 @@ public:
 
 protected:
     QMimeData *CreateMimeDataFromSelection() const override;
+    QMimeData *CreateClipboardData() const override;
     bool CanInsertFromMimeData(const QMimeData *source) const override;
     void InsertFromMimeData(const QMimeData *source) override;
 

@@ -106,10 +106,10 @@ void RichTextBox::InsertFromMimeData(const QMimeData *source)
 }
 
 // Copying from the editor gives other programs the text and, for those that
-// read it, the colours and styles as HTML.  What is made here is built when
-// first read (see SelectionData); whatever lands on the clipboard proper
-// (Ctrl+C, cutting, the menu) is built there and then, as the text it was
-// made from may change at once.
+// read it, the colours and styles as HTML, each built when first read (see
+// SelectionData).  Whatever lands on the clipboard proper (Ctrl+C, cutting,
+// the menu) keeps its own copy of the selection there and then, as the text
+// it was made from may change at once.
 QMimeData *RichTextBox::CreateMimeDataFromSelection() const
 {
     const int from = SelStart();
@@ -117,17 +117,22 @@ QMimeData *RichTextBox::CreateMimeDataFromSelection() const
     QClipboard *clipboard = QGuiApplication::clipboard();
     connect(clipboard, &QClipboard::changed, data, [data, clipboard](QClipboard::Mode mode) {
         if (mode != QClipboard::Selection && clipboard->mimeData(mode) == data)
-            data->Build();
+            data->Keep();
     });
+    return data;
+}
+
+QMimeData *RichTextBox::CreateClipboardData() const
+{
+    const int from = SelStart();
+    auto *data = new SelectionData(*this, from, from + SelLength());
+    data->Keep();
     return data;
 }
 
 void RichTextBox::Copy() const
 {
-    const int from = SelStart();
-    auto *data = new SelectionData(*this, from, from + SelLength());
-    data->Build();
-    QGuiApplication::clipboard()->setMimeData(data);
+    QGuiApplication::clipboard()->setMimeData(CreateClipboardData());
 }
 
 } // namespace lumora

@@ -38,13 +38,20 @@ SelectionData::SelectionData(const RichTextBox &editor, int from, int to)
     : m_editor(&editor), m_from(from), m_to(to), m_changes(editor.ChangeCount())
 {
     if (to - from <= kBuiltAtOnce)
-        Build();
+        Keep();
 }
 
-void SelectionData::Build()
+void SelectionData::Keep()
 {
-    if (!CanBuild())
+    if (m_isKept || !CanBuild())
         return;
+    if (m_to - m_from > kBuiltAtOnce) {
+        // The text and the HTML of a whole listing take a second to make;
+        // the copy of the selection they are made from, a fifth of that.
+        m_kept = m_editor->Excerpt(m_from, m_to);
+        m_isKept = true;
+        return;
+    }
     if (!m_textBuilt)
         BuildText();
     if (!m_htmlBuilt)
@@ -53,13 +60,18 @@ void SelectionData::Build()
 
 bool SelectionData::CanBuild() const
 {
-    return m_editor && m_editor->ChangeCount() == m_changes;
+    return m_isKept || (m_editor && m_editor->ChangeCount() == m_changes);
 }
 
 // Only the selection is read: the whole text would be built anew after
 // every edit, a tenth of a second at a million lines for a selection of one.
 void SelectionData::BuildText() const
 {
+    if (m_isKept) {
+        m_text = PlainText(m_kept.text);
+        m_textBuilt = true;
+        return;
+    }
     const TextStore &store = m_editor->Buffer().Store();
     const int from = std::clamp(m_from, 0, store.Length());
     m_text = PlainText(store.Text(from, std::clamp(m_to, from, store.Length()) - from));
@@ -68,7 +80,7 @@ void SelectionData::BuildText() const
 
 void SelectionData::BuildHtml() const
 {
-    const Document part = m_editor->Excerpt(m_from, m_to);
+    const Document part = m_isKept ? m_kept : m_editor->Excerpt(m_from, m_to);
     m_html = QStringLiteral("<pre>") + HtmlBody(part, 0, int(part.text.size())) + QStringLiteral("</pre>");
     m_htmlBuilt = true;
 }

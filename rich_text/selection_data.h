@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/document.h"
+
 #include <QMimeData>
 #include <QPointer>
 
@@ -17,18 +19,20 @@ class RichTextBox;
 // Until then it reads the editor, so it is only good while the editor is
 // as it was: once the text or the formats changed (or the editor is gone)
 // it offers only what was read before, never a stretch of the changed text.  A
-// copy to the clipboard must outlive such changes, so it is built at once
-// (Build()); small selections are too, as building them costs next to
-// nothing.
+// copy to the clipboard must outlive such changes, so it takes its own copy
+// of the selection (text and formats) at once (Keep()) and still builds the
+// text and the HTML when first read; small selections are built at once, as
+// that costs next to nothing.
 class SelectionData : public QMimeData
 {
     Q_OBJECT
 public:
     SelectionData(const RichTextBox &editor, int from, int to);
 
-    // Builds the text and the HTML now, if they are not built yet and the
-    // editor is still as it was.
-    void Build();
+    // Makes the data independent of the editor now, if the editor is still
+    // as it was: a copy of the selection, or for a small one its text and
+    // HTML.
+    void Keep();
     bool IsBuilt() const { return m_textBuilt || m_htmlBuilt; }
 
     bool hasFormat(const QString &mimeType) const override;
@@ -49,6 +53,8 @@ private:
     mutable bool m_htmlBuilt = false;
     mutable QString m_text;
     mutable QString m_html;
+    Document m_kept;                // the selection, once kept
+    bool m_isKept = false;
 };
 
 } // namespace lumora

@@ -76,6 +76,9 @@ signals:
 
 protected:
     virtual QMimeData *CreateMimeDataFromSelection() const;
+    // What Ctrl+C and Cut put on the clipboard: data that outlive later
+    // edits.  By default the selection's data, each format read at once.
+    virtual QMimeData *CreateClipboardData() const;
     virtual bool CanInsertFromMimeData(const QMimeData *source) const;
     virtual void InsertFromMimeData(const QMimeData *source);
     // The context menu; the caller owns it.

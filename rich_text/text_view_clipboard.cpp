@@ -136,10 +136,8 @@ void TextView::InsertFromMimeDataAt(const QMimeData *source, int pos)
 // every format is read (and so made) now.  Text and HTML are read as
 // strings: read as bytes, each would also be converted to UTF-8 only to be
 // thrown away (hundreds of milliseconds for a whole listing).
-void TextView::CopySelection() const
+QMimeData *TextView::CreateClipboardData() const
 {
-    if (m_buffer.SelFrom() == m_buffer.SelTo())
-        return;
     QMimeData *data = CreateMimeDataFromSelection();
     for (const QString &format : data->formats()) {
         if (format == QLatin1String("text/plain"))
@@ -149,7 +147,14 @@ void TextView::CopySelection() const
         else
             data->data(format);
     }
-    QGuiApplication::clipboard()->setMimeData(data);
+    return data;
+}
+
+void TextView::CopySelection() const
+{
+    if (m_buffer.SelFrom() == m_buffer.SelTo())
+        return;
+    QGuiApplication::clipboard()->setMimeData(CreateClipboardData());
 }
 
 void TextView::Cut()
