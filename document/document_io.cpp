@@ -36,6 +36,37 @@ bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const 
     return true;
 }
 
+bool ReadDocumentFile(const QString &path, Document *doc, TextStore *text, QString *error, const Progress &progress,
+                      bool *isRtf)
+{
+    QByteArray bytes;
+    if (!ReadFileBytes(path, &bytes, error, progress))
+        return false;
+    const bool rtf = IsRtf(bytes);
+    if (isRtf)
+        *isRtf = rtf;
+    QString why;
+    bool read;
+    if (rtf) {
+        read = ReadRtf(bytes, doc, &why, progress);
+        bytes = QByteArray();
+        if (read) {
+            text->Load(*doc);
+            doc->text = QString();
+            doc->runs = RunList();
+        }
+    } else {
+        TextStore::Filler filler;
+        read = DecodeTextFile(bytes, [&filler](QStringView piece) { filler.Append(piece); }, &why, progress);
+        *doc = Document();
+        if (read)
+            *text = filler.Finish();
+    }
+    if (!read && error && !why.isEmpty())
+        *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
+    return read;
+}
+
 QString OmittedPartsNotice(quint8 omitted)
 {
     QStringList kinds;

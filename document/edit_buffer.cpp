@@ -50,6 +50,18 @@ void EditBuffer::SetDocument(Document doc)
 {
     const int oldLength = Length(), oldParagraphs = ParagraphCount();
     m_store.Load(doc);
+    DocumentSet(doc, oldLength, oldParagraphs);
+}
+
+void EditBuffer::SetDocument(Document doc, TextStore text)
+{
+    const int oldLength = Length(), oldParagraphs = ParagraphCount();
+    m_store = std::move(text);
+    DocumentSet(doc, oldLength, oldParagraphs);
+}
+
+void EditBuffer::DocumentSet(Document &doc, int oldLength, int oldParagraphs)
+{
     m_pictures = std::move(doc.pictures);
     m_aligns = std::move(doc.aligns);
     m_omitted = doc.omitted;
@@ -59,6 +71,7 @@ void EditBuffer::SetDocument(Document doc)
     m_history->Clear(Length(), ParagraphCount() > 1);
     m_formatsChanged = false;
     UpdateModified();
+    m_text = QString();
     m_textValid = false;
     ++m_changes;
     if (m_listener)
@@ -173,7 +186,10 @@ void EditBuffer::Paint(const Painter &painter)
 
 void EditBuffer::Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly)
 {
-    m_textValid = m_textValid && formatsOnly;
+    if (!formatsOnly) {
+        m_text = QString();   // a stale copy of a big text is memory for nothing
+        m_textValid = false;
+    }
     ++m_changes;
     if (!m_listener)
         return;

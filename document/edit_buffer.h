@@ -86,6 +86,10 @@ public:
     Document Excerpt(int from, int to) const;
     // Replaces everything; the history empties, the selection goes to 0.
     void SetDocument(Document doc);
+    // The same with the text, runs and formats already in a store (as a
+    // large file is read); doc gives the pictures, alignments and omitted
+    // parts, its own text is ignored.
+    void SetDocument(Document doc, TextStore text);
 
     // The selection: anchor stays, caret moves.  Both are clamped and moved
     // off the middle of a break.  Setting it forgets a pending format, even
@@ -150,6 +154,7 @@ private:
     void ReplaceAligns(int first, int oldCount, const std::vector<Align> &now);
     void Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly);
     void AfterEdit();
+    void DocumentSet(Document &doc, int oldLength, int oldParagraphs);
     void UpdateModified();
 
     TextStore m_store;

@@ -134,21 +134,40 @@ QChar *DecodeSlice(QStringDecoder &decoder, QChar *out, QByteArrayView in)
 inline char16_t Unit(QChar c) { return c.unicode(); }
 inline char16_t Unit(char c) { return uchar(c); }
 
-// Collects decoded characters into one buffer, every line break as CR LF.
-// A CR LF pair may arrive split over two slices, so whether the last
-// character was a CR is carried over.
+// Hands decoded characters on in pieces, every line break as CR LF.  A
+// CR LF pair may arrive split over two slices, so whether the last
+// character was a CR is carried over; it may leave in two pieces too.
 class CrLfWriter
 {
 public:
-    explicit CrLfWriter(qsizetype capacity) : m_text(capacity, Qt::Uninitialized) {}
+    explicit CrLfWriter(const TextSink &sink) : m_sink(sink), m_buffer(kBuffer, Qt::Uninitialized) {}
 
     template <typename Ch>
     void Put(const Ch *in, const Ch *end)
     {
+        for (; end - in > kBuffer / 2; in += kBuffer / 2)
+            PutSome(in, in + kBuffer / 2);
+        PutSome(in, end);
+    }
+    qsizetype Taken() const { return m_taken; }
+    void Flush()
+    {
+        if (m_size > 0)
+            m_sink(QStringView(m_buffer.constData(), m_size));
+        m_size = 0;
+    }
+
+private:
+    // Every character may become two (a lone CR or LF): kBuffer / 2 at most.
+    static constexpr qsizetype kBuffer = 256 * 1024;
+
+    template <typename Ch>
+    void PutSome(const Ch *in, const Ch *end)
+    {
         m_taken += end - in;
-        if (m_size + 2 * (end - in) > m_text.size())
-            m_text.resize(m_size + 2 * (end - in) + m_text.size() / 2);
-        QChar *out = m_text.data() + m_size;
+        if (m_size + 2 * (end - in) > kBuffer)
+            Flush();
+        QChar *out = m_buffer.data() + m_size;
         while (in < end) {
             // The stretch up to the next line break is copied in one tight loop.
             const Ch *stop = in;
@@ -167,20 +186,11 @@ public:
             }
             m_afterCr = c == u'\r';
         }
-        m_size = out - m_text.constData();
-    }
-    qsizetype Taken() const { return m_taken; }
-    QString Finish()
-    {
-        m_text.truncate(m_size);
-        // Giving back a few percent is not worth copying a large text.
-        if (m_text.capacity() - m_size > m_size / 8)
-            m_text.squeeze();
-        return std::move(m_text);
+        m_size = out - m_buffer.constData();
     }
 
-private:
-    QString m_text;
+    const TextSink &m_sink;
+    QString m_buffer;
     qsizetype m_size = 0;
     qsizetype m_taken = 0;
     bool m_afterCr = false;
@@ -343,7 +353,7 @@ QString TooLargeReason(qint64 limitBytes)
     return QStringLiteral("文件太大（超过 %1 MB）").arg(limitBytes / (1024 * 1024));
 }
 
-bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const Progress &progress)
+bool DecodeTextFile(const QByteArray &bytes, const TextSink &sink, QString *error, const Progress &progress)
 {
     if (bytes.size() > kMaxDocumentFileBytes)
         return Fail(error, TooLargeReason(kMaxDocumentFileBytes));
@@ -352,10 +362,7 @@ bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const
     const bool utf16 = source.encoding == Encoding::Utf16Le || source.encoding == Encoding::Utf16Be;
     QStringDecoder decoder = MakeDecoder(source.encoding);
 
-    // Room for the whole text at once: a byte (UTF-16: two) gives at most one
-    // character, and only line-break bytes can grow into CR LF.
-    const qsizetype breaks = std::count_if(payload.begin(), payload.end(), [](char c) { return c == '\n' || c == '\r'; });
-    CrLfWriter writer((utf16 ? payload.size() / 2 : payload.size()) + breaks + 4);
+    CrLfWriter writer(sink);
     const qsizetype sliceBytes = std::min(kSlice + 8, payload.size());
     QString scratch(std::max(decoder.requiredSpace(sliceBytes), sliceBytes) + 8, Qt::Uninitialized);
     if (source.encoding == Encoding::Gb18030) {
@@ -369,11 +376,28 @@ bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const
                 return false;
         }
     }
+    writer.Flush();
     // No encoding here takes more than four bytes (UTF-16: two) for a character.
     const qsizetype fewest = utf16 ? payload.size() / 2 : (payload.size() + 3) / 4;
     if (writer.Taken() < fewest)
         return Fail(error, QStringLiteral("文件中的文字没能完整转换"));
-    *out = writer.Finish();
+    return true;
+}
+
+bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const Progress &progress)
+{
+    // Room for the whole text at once: a byte gives at most one character,
+    // and only line-break bytes can grow into CR LF.
+    const qsizetype breaks = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; });
+    QString text;
+    text.reserve(std::min(bytes.size(), kMaxDocumentFileBytes) + breaks + 4);
+    const TextSink append = [&text](QStringView piece) { text.append(piece); };
+    if (!DecodeTextFile(bytes, append, error, progress))
+        return false;
+    // Giving back a few percent is not worth copying a large text.
+    if (text.capacity() - text.size() > text.size() / 8)
+        text.squeeze();
+    *out = std::move(text);
     return true;
 }
 

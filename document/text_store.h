@@ -59,6 +59,33 @@ public:
 
     // Replaces everything by this text and its runs, in one linear pass.
     void Load(const QString &crlfText, const RunList &runs);
+    // Builds a store from text that arrives in pieces (as a file is
+    // decoded), all in format 0, so that the text never exists whole beside
+    // it.  Every line break must already be CR LF; a pair may be cut between
+    // two pieces.
+    class Filler
+    {
+    public:
+        explicit Filler(int chunkChars = kChunkChars);
+        ~Filler();
+        Filler(const Filler &) = delete;
+        Filler &operator=(const Filler &) = delete;
+        void Append(QStringView piece);
+        // Characters appended so far (may pass what a store can count).
+        qint64 Length() const { return m_length; }
+        // The store of everything appended; the filler is empty again.
+        TextStore Finish();
+
+    private:
+        void CloseChunk();
+
+        std::vector<store::Node *> m_nodes;
+        QString m_chunk;
+        qint64 m_length = 0;
+        int m_chunkChars;
+        quint32 m_seed = 0x9E3779B9u;
+    };
+
     // The document's text, runs and formats (its pictures, alignments and
     // omitted parts stay with whoever owns the document).
     void Load(const Document &doc);

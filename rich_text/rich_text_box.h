@@ -139,6 +139,7 @@ protected:
 private:
     void ChangeSelFormat(const std::function<void(CharFormat &)> &change);
     bool ShowDocument(Document doc, QString *error, const Progress &progress);
+    bool Shown(qint64 length, const Progress &progress);
 
     float m_rightMargin = 0.0f;
     bool m_loading = false;

@@ -265,6 +265,10 @@ int main(int argc, char *argv[])
     const QString lists = QCoreApplication::applicationDirPath();
     if (args.size() == 4 && args[1] == QLatin1String("--editor"))
         return ChildEditor(args[2], args[3]);
+    if (args.size() == 4 && args[1] == QLatin1String("--write-listing")) {
+        WriteFile(args[3], GenerateListing(args[2].toInt()).toLatin1());
+        return 0;
+    }
     QTemporaryDir dir;
     const Peers peers;
     HundredThousand(peers, dir.path(), lists);
