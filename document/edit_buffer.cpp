@@ -160,14 +160,12 @@ void EditBuffer::Paint(const Painter &painter)
 {
     m_history->DropRedo();
     RunList runs = m_store.Runs();
-    // The whole text built for the pass alone goes with it: on a big
-    // document it is twice the size of the text.
-    const bool kept = m_textValid;
     painter(Text(), runs, m_store.Formats());
-    if (!kept) {
-        m_text = QString();
-        m_textValid = false;
-    }
+    // The whole text goes with the pass, even when it was built before it
+    // (the pass reads it first): on a big document it is twice the size of
+    // the file, and nothing else needs it until a search.
+    m_text = QString();
+    m_textValid = false;
     // The formats before are kept as the chunks held them: undo and redo
     // trade them back in a pointer per chunk.
     EditCommand c;

@@ -77,6 +77,8 @@ public:
     int ParagraphCount() const { return m_store.ParagraphCount(); }
     const QVector<Picture> &Pictures() const { return m_pictures; }
     Align AlignOf(int paragraph) const;
+    // Paragraph number -> alignment, rising, non-left only.
+    const QVector<QPair<int, Align>> &Aligns() const { return m_aligns; }
     // The whole text (soft breaks as U+2028), built when first asked for
     // after a change and kept until the next one.
     const QString &Text() const;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "document/document.h"
+
 #include <QByteArray>
 
 namespace lumora {
 
-struct Document;
+class TextStore;
 
 // The whole document as RTF 1.x (never empty: an empty document is still a
 // complete RTF document).  Text is written as GBK \'hh pairs under
@@ -24,5 +26,8 @@ struct Document;
 // metafile copy for readers that know no PNG; large ones do not, as the
 // copy would cost many times the picture (see the limits in the source).
 QByteArray WriteRtf(const Document &doc);
+// The same for the editing area's text, written from the store slice by
+// slice: no copy of the whole document is made.
+QByteArray WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns);
 
 } // namespace lumora

@@ -45,7 +45,7 @@ bool RichTextBox::Shown(qint64 length, const Progress &progress)
 
 QByteArray RichTextBox::TextRTF() const
 {
-    return WriteRtf(Snapshot());
+    return WriteRtf(Buffer().Store(), Buffer().Pictures(), Buffer().Aligns());
 }
 
 bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
@@ -132,7 +132,7 @@ QStringList RichTextBox::PlainTextLosses() const
         lost << QStringLiteral("字体");
     if (picture)
         lost << QStringLiteral("图片");
-    if (!Snapshot().aligns.isEmpty())
+    if (!Buffer().Aligns().isEmpty())
         lost << QStringLiteral("段落对齐");
     return lost;
 }
