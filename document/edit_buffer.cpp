@@ -166,13 +166,39 @@ void EditBuffer::Paint(const Painter &painter)
     // the file, and nothing else needs it until a search.
     m_text = QString();
     m_textValid = false;
-    // The formats before are kept as the chunks held them: undo and redo
-    // trade them back in a pointer per chunk.
+    TextStore::ChunkRuns chunks = m_store.CutRuns(runs);
+    runs = RunList();
+    CommitPaint(std::move(chunks));
+}
+
+bool EditBuffer::PaintByParagraphs(const PiecePainter &painter, int pieceChars)
+{
+    const int n = Length();
+    TextStore::RunCutter cutter(m_store);
+    for (int from = 0; from < n;) {
+        // To the end of the paragraph holding the piece's last character.
+        const int last = m_store.ParagraphAt(std::min(n, from + std::max(pieceChars, 1)) - 1);
+        const int to = last + 1 < ParagraphCount() ? m_store.ParagraphStart(last + 1) : n;
+        const QString text = m_store.Text(from, to - from);
+        RunList runs = m_store.Runs(from, to);
+        if (!painter(text, runs, m_store.Formats()))
+            return false;
+        cutter.Append(runs, to - from);
+        from = to;
+    }
+    m_history->DropRedo();
+    CommitPaint(cutter.Finish());
+    return true;
+}
+
+// The formats before are kept as the chunks held them: undo and redo trade
+// them back in a pointer per chunk.
+void EditBuffer::CommitPaint(TextStore::ChunkRuns chunks)
+{
     EditCommand c;
     c.kind = EditCommand::Formats;
     c.whole = true;
-    c.Hold().chunks = m_store.CutRuns(runs);
-    runs = RunList();
+    c.Hold().chunks = std::move(chunks);
     m_store.SwapRuns(c.Hold().chunks);
     c.length = Length();
     m_history->Append(std::move(c));

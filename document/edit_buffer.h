@@ -121,6 +121,13 @@ public:
     void ChangeSelectionFormat(const FormatChange &change);
     // Formats all over the document as one step (a colouring pass).
     void Paint(const Painter &painter);
+    // The same, the painter called on the text in pieces of whole
+    // paragraphs (about pieceChars characters each, in order, each with its
+    // own runs from 0), so that neither the whole text nor all its runs are
+    // ever copied at once.  A false from the painter abandons the pass and
+    // leaves the document as it was; returns whether the pass was done.
+    using PiecePainter = std::function<bool(const QString &text, RunList &runs, FormatTable &formats)>;
+    bool PaintByParagraphs(const PiecePainter &painter, int pieceChars = 1 << 20);
 
     // Everything between these is one undo step; they nest.
     void BeginStep();
@@ -157,6 +164,7 @@ private:
     void Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly);
     void AfterEdit();
     void DocumentSet(Document &doc, int oldLength, int oldParagraphs);
+    void CommitPaint(TextStore::ChunkRuns chunks);
     void UpdateModified();
 
     TextStore m_store;

@@ -151,6 +151,29 @@ public:
     };
     // runs (a run list over the whole text) cut as the chunks are now.
     ChunkRuns CutRuns(const RunList &runs) const;
+    // The same, the run list handed over stretch by stretch from the start,
+    // so that it never exists whole.
+    class RunCutter
+    {
+    public:
+        explicit RunCutter(const TextStore &store);
+        ~RunCutter();
+        RunCutter(const RunCutter &) = delete;
+        RunCutter &operator=(const RunCutter &) = delete;
+        // The runs of the next `length` characters; past the runs' end:
+        // format 0.
+        void Append(const RunList &runs, int length);
+        ChunkRuns Finish();
+
+    private:
+        void Put(int length, int format);
+
+        ChunkRuns m_out;
+        std::vector<int> m_sizes;
+        std::vector<store::Run> m_chunk;
+        size_t m_next = 0;   // the chunk being filled
+        int m_used = 0;
+    };
     // Gives the chunks these formats and leaves theirs in `runs`.  When the
     // chunks are no longer cut as `runs` is (edits undone in between cut
     // them anew), it sets them by one pass instead; the trade is the same.

@@ -18,14 +18,31 @@ bool HighlightEditorText(RichTextBox &editor, const QString &listFolder, const P
     // A first report before the work lets the window show that it started.
     if (progress && !progress(0, 0))
         return true;
-    HighlightSpans spans;
-    if (!ComputeHighlight(editor.Text(), lists, &spans, progress))
-        return true;
     // Applying the colours is one change of the format layer: one undo step,
     // and no repaint until the pass is over.
-    editor.PaintFormats([&spans](const QString &text, RunList &runs, FormatTable &formats) {
-        PaintHighlight(text, spans, runs, formats);
-    });
+    if (HighlightByParagraphs(lists)) {
+        // Piece by piece, each piece's spans painted at once: neither the
+        // whole text nor all its spans and runs exist at the same time.
+        constexpr int kPieceChars = 1 << 20;
+        const qint64 n = editor.TextLength();
+        ScanClock clock(progress, HighlightWork(n, n / kPieceChars + 2, lists));
+        const auto piece = [&](const QString &text, RunList &runs, FormatTable &formats) {
+            HighlightSpans spans;
+            if (!ComputeHighlight(PassText(text), lists, &spans, clock))
+                return false;
+            PaintHighlight(text, spans, runs, formats);
+            return true;
+        };
+        if (!editor.PaintFormatsByParagraphs(piece, kPieceChars))
+            return true;
+    } else {
+        HighlightSpans spans;
+        if (!ComputeHighlight(editor.Text(), lists, &spans, progress))
+            return true;
+        editor.PaintFormats([&spans](const QString &text, RunList &runs, FormatTable &formats) {
+            PaintHighlight(text, spans, runs, formats);
+        });
+    }
     editor.SetSelStart(0);
     if (progress)
         progress(1, 1);

@@ -73,6 +73,11 @@ void RichTextBox::PaintFormats(const std::function<void(const QString &, RunList
     Buffer().Paint(painter);
 }
 
+bool RichTextBox::PaintFormatsByParagraphs(const EditBuffer::PiecePainter &painter, int pieceChars)
+{
+    return Buffer().PaintByParagraphs(painter, pieceChars);
+}
+
 namespace {
 // Files dragged from a file manager come as their addresses, which Qt would
 // also offer as text.  They are neither text to insert nor documents to open
