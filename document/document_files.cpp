@@ -23,6 +23,14 @@ qint64 ReadLimit(const QByteArray &head)
     return IsRtf(head) ? kMaxRtfFileBytes : kMaxDocumentFileBytes;
 }
 
+QString TooLargeToSave(const QString &path, qint64 size, qint64 limit)
+{
+    return QStringLiteral("无法保存文件“%1”：保存下来会有 %2 字节，超过了本程序能打开的 %3 字节，以后就打不开了。原来的文件没有改动。")
+        .arg(path)
+        .arg(size)
+        .arg(limit);
+}
+
 // The first bytes of a file, enough to tell RTF by its start.
 QByteArray Head(QFile &f)
 {
@@ -147,13 +155,33 @@ bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *er
         limit = ReadLimit(data.left(4096));
     if (data.size() > limit) {
         if (error)
-            *error = QStringLiteral("无法保存文件“%1”：保存下来会有 %2 字节，超过了本程序能打开的 %3 字节，以后就打不开了。原来的文件没有改动。")
-                         .arg(path)
-                         .arg(data.size())
-                         .arg(limit);
+            *error = TooLargeToSave(path, data.size(), limit);
         return false;
     }
     return WriteFileAtomically(path, data, error);
+}
+
+bool WriteDocumentPieces(const QString &path, const DocumentPieces &source, qint64 limit, QString *error)
+{
+    const PathState ps = Stat(path);
+    const bool replace = !path.isEmpty() && PathReason(ps.err).isEmpty()
+                         && (ps.exists ? S_ISREG(ps.st.st_mode) && !MustWriteInPlace(path, ps.st) : QtReaches(path));
+    if (!replace) {
+        QByteArray all;
+        source([&all](QByteArrayView piece) {
+            all.append(piece);
+            return true;
+        });
+        return WriteDocumentBytes(path, all, error, limit);
+    }
+    qint64 total = 0;
+    QString reason;
+    if (WriteReplacing(path, source, ps.exists ? &ps.st : nullptr, limit, &total, &reason))
+        return true;
+    if (error)
+        *error = reason.isEmpty() ? TooLargeToSave(path, total, limit)
+                                  : QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, reason);
+    return false;
 }
 
 bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace lumora {
 
@@ -35,6 +36,14 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
 // reason and the old file left as it is.  The limit is the one for the
 // data's kind, or `limit` where that is given.
 bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *error, qint64 limit = 0);
+
+// The same for a document whose bytes come in pieces (the source calls put
+// for each in order and stops when put returns false), so that a large file
+// never exists whole in memory where the old file is replaced; where it must
+// be written otherwise (a device, a file with other names) the pieces are
+// gathered first.  limit: the kind's limit (kMaxRtfFileBytes for RTF).
+using DocumentPieces = std::function<bool(const std::function<bool(QByteArrayView)> &put)>;
+bool WriteDocumentPieces(const QString &path, const DocumentPieces &source, qint64 limit, QString *error);
 
 // Writes the editor's plain text (CR LF line breaks) as a GBK text file,
 // followed by one CR LF, atomically (see EncodeTextFile).

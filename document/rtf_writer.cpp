@@ -97,6 +97,8 @@ public:
     void Start(qsizetype chars);
     void WriteText(QStringView text, const RunList &runs);
     QByteArray Finish();
+    // Writing in pieces: the bytes written since the last Clear.
+    ByteOut &Body() { return m_body; }
 
 private:
     int FontIndex(const QString &family);
@@ -343,21 +345,38 @@ QByteArray WriteRtf(const Document &doc)
     return w.Finish();
 }
 
-QByteArray WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns)
+bool WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns,
+              const std::function<bool(QByteArrayView)> &put)
 {
     Writer w(text.Formats(), pictures, aligns);
     const int n = text.Length();
     text.ForEachRun(0, n, [&w](int, int, int format) { w.Resolve(format); });
-    w.Start(n);
     constexpr int kSlice = 64 * 1024;
+    constexpr qsizetype kPiece = 1 << 20;
+    w.Start(std::min(n, 2 * kSlice));
     for (int from = 0; from < n;) {
         int to = text.SnapUp(std::min(n, from + kSlice));
         while (to < n && text.At(to - 1).isHighSurrogate())
             ++to;
         w.WriteText(text.Text(from, to - from), text.Runs(from, to));
         from = to;
+        if (w.Body().Pending().size() >= kPiece) {
+            if (!put(w.Body().Pending()))
+                return false;
+            w.Body().Clear();
+        }
     }
-    return w.Finish();
+    return put(w.Finish());
+}
+
+QByteArray WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns)
+{
+    QByteArray all;
+    WriteRtf(text, pictures, aligns, [&all](QByteArrayView piece) {
+        all.append(piece);
+        return true;
+    });
+    return all;
 }
 
 } // namespace lumora

@@ -3,6 +3,7 @@
 #include "document/document.h"
 
 #include <QByteArray>
+#include <functional>
 
 namespace lumora {
 
@@ -29,5 +30,10 @@ QByteArray WriteRtf(const Document &doc);
 // The same for the editing area's text, written from the store slice by
 // slice: no copy of the whole document is made.
 QByteArray WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns);
+// The same handed to put in pieces of about a megabyte, so that the RTF
+// never exists whole either; false when put refused a piece (the writing
+// stops there).
+bool WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns,
+              const std::function<bool(QByteArrayView)> &put);
 
 } // namespace lumora

@@ -139,7 +139,10 @@ QStringList RichTextBox::PlainTextLosses() const
 
 bool RichTextBox::SaveFile(const QString &path, QString *error) const
 {
-    return WriteDocumentBytes(path, TextRTF(), error);
+    const DocumentPieces rtf = [this](const std::function<bool(QByteArrayView)> &put) {
+        return WriteRtf(Buffer().Store(), Buffer().Pictures(), Buffer().Aligns(), put);
+    };
+    return WriteDocumentPieces(path, rtf, kMaxRtfFileBytes, error);
 }
 
 } // namespace lumora
