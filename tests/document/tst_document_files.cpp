@@ -158,19 +158,31 @@ void TstDocumentFiles::refusesWhatCouldNotBeOpenedAgain_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("text at the limit") << QByteArray("0123456789abcdef") << true;
-    QTest::newRow("text one byte over") << QByteArray("0123456789abcdefg") << false;
+    QTest::addColumn<bool>("inPieces");   // handed over five bytes at a time, as a long RTF is
+    QTest::newRow("text at the limit") << QByteArray("0123456789abcdef") << true << false;
+    QTest::newRow("text one byte over") << QByteArray("0123456789abcdefg") << false << false;
+    QTest::newRow("in pieces, at the limit") << QByteArray("0123456789abcdef") << true << true;
+    QTest::newRow("in pieces, one byte over") << QByteArray("0123456789abcdefg") << false << true;
 }
 
 void TstDocumentFiles::refusesWhatCouldNotBeOpenedAgain()
 {
     QFETCH(QByteArray, data);
     QFETCH(bool, saved);
+    QFETCH(bool, inPieces);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("notes.txt"));
     QVERIFY(WriteAll(path, "old"));
     QString error;
-    QCOMPARE(WriteDocumentBytes(path, data, &error, 16), saved);
+    const DocumentPieces pieces = [&data](const std::function<bool(QByteArrayView)> &put) {
+        for (qsizetype at = 0; at < data.size(); at += 5) {
+            if (!put(QByteArrayView(data).sliced(at, std::min<qsizetype>(5, data.size() - at))))
+                return false;
+        }
+        return true;
+    };
+    QCOMPARE(inPieces ? WriteDocumentPieces(path, pieces, 16, &error) : WriteDocumentBytes(path, data, &error, 16),
+             saved);
     QCOMPARE(ReadAll(path), saved ? data : QByteArray("old"));
     if (!saved)
         QVERIFY2(error.contains(path) && error.contains(QStringLiteral("打不开")), qPrintable(error));
