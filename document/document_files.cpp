@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,20 +43,18 @@ QByteArray Head(QFile &f)
 // Reads f to its end, at most cap bytes.  The size stat gave is only a hint:
 // kernel files say 0 and a log may grow while it is read.  With progress, it
 // is called after every piece; false when it abandons the read.
-bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, QByteArray *out)
+bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, FileBytes *data)
 {
     constexpr qint64 kPiece = 8 * 1024 * 1024;
-    QByteArray data;
     qint64 got = 0;
     qint64 sinceYield = 0;
     for (;;) {
-        if (got == data.size()) {
+        if (got == data->Size()) {
             const qint64 size = std::min(cap, std::max({sizeHint + 1, got * 2, qint64(64 * 1024)}));
-            if (size <= got)
+            if (size <= got || !data->Resize(size))
                 break;
-            data.resize(size);
         }
-        const qint64 n = f.read(data.data() + got, std::min(kPiece, data.size() - got));
+        const qint64 n = f.read(data->Data() + got, std::min(kPiece, data->Size() - got));
         if (n <= 0)
             break;
         got += n;
@@ -66,14 +65,48 @@ bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, 
                 return false;
         }
     }
-    data.truncate(got);
-    *out = std::move(data);
+    data->Resize(got);
     return true;
 }
 
 } // namespace
 
-bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress)
+FileBytes::~FileBytes()
+{
+    if (m_data)
+        ::munmap(m_data, size_t(m_mapped));
+}
+
+// Memory of its own, mapped: it grows without a copy (mremap) and its start
+// can be given back page by page.
+bool FileBytes::Resize(qint64 size)
+{
+    const qint64 page = ::sysconf(_SC_PAGESIZE);
+    const qint64 mapped = std::max<qint64>((size + page - 1) / page * page, page);
+    if (mapped != m_mapped) {
+        void *p = m_data ? ::mremap(m_data, size_t(m_mapped), size_t(mapped), MREMAP_MAYMOVE)
+                         : ::mmap(nullptr, size_t(mapped), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            return false;
+        m_data = static_cast<char *>(p);
+        m_mapped = mapped;
+    }
+    m_size = size;
+    m_bytes = QByteArray::fromRawData(m_data, m_size);
+    return true;
+}
+
+void FileBytes::ReleaseBefore(qint64 offset)
+{
+    const qint64 page = ::sysconf(_SC_PAGESIZE);
+    const qint64 end = std::min(offset, m_size) / page * page;
+    if (end > m_released) {
+        ::madvise(m_data + m_released, size_t(end - m_released), MADV_DONTNEED);
+        m_released = end;
+    }
+}
+
+bool ReadFileBytes(const QString &path, FileBytes *out, QString *error, const Progress &progress)
 {
     const auto fail = [&](const QString &reason) {
         if (error)
@@ -90,15 +123,22 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const P
     const qint64 limit = ReadLimit(Head(f));
     if (st.st_size > limit)
         return fail(TooLargeReason(limit));
-    QByteArray data;
     // One byte more than the limit tells a file that is too large.
-    if (!ReadToEnd(f, st.st_size, limit + 1, progress, &data))
+    if (!ReadToEnd(f, st.st_size, limit + 1, progress, out))
         return false;
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
-    if (const qint64 read = ReadLimit(data.left(4096)); data.size() > read)
+    if (const qint64 read = ReadLimit(out->Bytes().left(4096)); out->Size() > read)
         return fail(TooLargeReason(read));
-    *out = std::move(data);
+    return true;
+}
+
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress)
+{
+    FileBytes bytes;
+    if (!ReadFileBytes(path, &bytes, error, progress))
+        return false;
+    *out = QByteArray(bytes.Bytes().constData(), bytes.Size());
     return true;
 }
 

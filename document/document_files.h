@@ -18,6 +18,36 @@ namespace lumora {
 // (a false from it abandons the read: false, with no reason).
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress = {});
 
+// A file's bytes in memory of their own, whose start can be given back to
+// the system while the rest is still read: a large text file is decoded into
+// the editor without its bytes and its text both whole in memory.
+class FileBytes
+{
+public:
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(const FileBytes &) = delete;
+    FileBytes &operator=(const FileBytes &) = delete;
+
+    // The bytes, without a copy; valid while this lives and is not resized.
+    const QByteArray &Bytes() const { return m_bytes; }
+    qint64 Size() const { return m_size; }
+    char *Data() { return m_data; }
+    bool Resize(qint64 size);
+    // The bytes before offset are not read again: their memory goes back.
+    void ReleaseBefore(qint64 offset);
+
+private:
+    char *m_data = nullptr;
+    qint64 m_size = 0;
+    qint64 m_mapped = 0;
+    qint64 m_released = 0;
+    QByteArray m_bytes;
+};
+
+// The same into FileBytes.
+bool ReadFileBytes(const QString &path, FileBytes *out, QString *error, const Progress &progress = {});
+
 // Writes a whole file atomically: the data goes to a temporary file beside
 // it that replaces the old file only once everything is written, so a failed
 // save leaves the old file whole; the new file keeps the old one's owner,

@@ -39,9 +39,10 @@ bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const 
 bool ReadDocumentFile(const QString &path, Document *doc, TextStore *text, QString *error, const Progress &progress,
                       bool *isRtf)
 {
-    QByteArray bytes;
-    if (!ReadFileBytes(path, &bytes, error, progress))
+    FileBytes file;
+    if (!ReadFileBytes(path, &file, error, progress))
         return false;
+    QByteArray bytes = file.Bytes();
     const bool rtf = IsRtf(bytes);
     if (isRtf)
         *isRtf = rtf;
@@ -57,7 +58,14 @@ bool ReadDocumentFile(const QString &path, Document *doc, TextStore *text, QStri
         }
     } else {
         TextStore::Filler filler;
-        read = DecodeTextFile(bytes, [&filler](QStringView piece) { filler.Append(piece); }, &why, progress);
+        // The decoder reads on from a little before where it reports: the
+        // bytes before that go back as the text grows.
+        const Progress releasing = [&](qint64 done, qint64 total) {
+            constexpr qint64 kLag = 1 << 20;
+            file.ReleaseBefore(done - kLag);
+            return !progress || progress(done, total);
+        };
+        read = DecodeTextFile(bytes, [&filler](QStringView piece) { filler.Append(piece); }, &why, releasing);
         *doc = Document();
         if (read)
             *text = filler.Finish();
