@@ -2,6 +2,8 @@
 // used, targets that must not be waited on, and what a save keeps of the
 // file it replaces.
 #include "document/document_files.h"
+#include "document/document_io.h"
+#include "document/text_codec.h"
 #include "document/file_paths.h"
 #include "document/rtf_reader.h"
 #include "tests/support/test_files.h"
@@ -58,6 +60,8 @@ private slots:
     void saveKeepsTheFileItself();
     void failedInPlaceWriteRestoresTheOldContent();
     void nameThatIsNotUtf8();
+    void bigTextGoesIntoTheStoreWhole_data();
+    void bigTextGoesIntoTheStoreWhole();
 };
 
 void TstDocumentFiles::badPaths_data()
@@ -148,6 +152,39 @@ void TstDocumentFiles::keepsOwnerGroupAndMode()
     QCOMPARE(st.st_gid, gid_t(65534));
     QCOMPARE(st.st_mode & 07777, mode_t(0640));
     QCOMPARE(ReadAll(path), QByteArray("new"));
+}
+
+void TstDocumentFiles::bigTextGoesIntoTheStoreWhole_data()
+{
+    // Files of several megabytes: their bytes go back to the system while
+    // they are decoded, and none may go before it was read.
+    const QString line = QStringLiteral("mov eax, 1 ; 注释 ");
+    QString text;
+    for (int i = 0; text.size() < 3 * 1024 * 1024; ++i)
+        text += line + QString::number(i) + QStringLiteral("\r\n");
+    QTest::addColumn<QByteArray>("bytes");
+    QStringEncoder gbk("GB18030");
+    QTest::newRow("GBK") << QByteArray(gbk.encode(text));
+    QTest::newRow("UTF-8") << text.toUtf8();
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    QTest::newRow("UTF-16") << utf16;
+}
+
+void TstDocumentFiles::bigTextGoesIntoTheStoreWhole()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QVERIFY(WriteAll(path, bytes));
+    QString expected, error;
+    QVERIFY(DecodeTextFile(bytes, &expected, &error));
+    Document doc;
+    TextStore store;
+    bool rtf = true;
+    QVERIFY2(ReadDocumentFile(path, &doc, &store, &error, {}, &rtf), qPrintable(error));
+    QVERIFY(!rtf);
+    QVERIFY(store.Text() == expected);
 }
 
 QTEST_GUILESS_MAIN(TstDocumentFiles)
