@@ -43,7 +43,22 @@ QByteArray Head(QFile &f)
 // Reads f to its end, at most cap bytes.  The size stat gave is only a hint:
 // kernel files say 0 and a log may grow while it is read.  With progress, it
 // is called after every piece; false when it abandons the read.
-bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, FileBytes *data)
+// QByteArray as ReadToEnd fills it.
+struct ByteArrayBuffer
+{
+    QByteArray bytes;
+    qint64 Size() const { return bytes.size(); }
+    char *Data() { return bytes.data(); }
+    bool Resize(qint64 size)
+    {
+        bytes.resize(size);
+        return true;
+    }
+    const QByteArray &Bytes() const { return bytes; }
+};
+
+template <class Buffer>
+bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, Buffer *data)
 {
     constexpr qint64 kPiece = 8 * 1024 * 1024;
     qint64 got = 0;
@@ -106,7 +121,10 @@ void FileBytes::ReleaseBefore(qint64 offset)
     }
 }
 
-bool ReadFileBytes(const QString &path, FileBytes *out, QString *error, const Progress &progress)
+namespace {
+
+template <class Buffer>
+bool ReadInto(const QString &path, Buffer *out, QString *error, const Progress &progress)
 {
     const auto fail = [&](const QString &reason) {
         if (error)
@@ -133,12 +151,19 @@ bool ReadFileBytes(const QString &path, FileBytes *out, QString *error, const Pr
     return true;
 }
 
+} // namespace
+
+bool ReadFileBytes(const QString &path, FileBytes *out, QString *error, const Progress &progress)
+{
+    return ReadInto(path, out, error, progress);
+}
+
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress)
 {
-    FileBytes bytes;
-    if (!ReadFileBytes(path, &bytes, error, progress))
+    ByteArrayBuffer bytes;
+    if (!ReadInto(path, &bytes, error, progress))
         return false;
-    *out = QByteArray(bytes.Bytes().constData(), bytes.Size());
+    *out = std::move(bytes.bytes);
     return true;
 }
 
