@@ -3,6 +3,7 @@
 #include "document/edit_history.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace lumora {
 
@@ -171,20 +172,29 @@ void EditBuffer::Paint(const Painter &painter)
     CommitPaint(std::move(chunks));
 }
 
-bool EditBuffer::PaintByParagraphs(const PiecePainter &painter, int pieceChars)
+bool EditBuffer::PaintByParagraphs(const PiecePainter &painter, int pieceChars,
+                                   const std::function<void(const QString &next)> &ahead)
 {
     const int n = Length();
-    TextStore::RunCutter cutter(m_store);
-    for (int from = 0; from < n;) {
-        // To the end of the paragraph holding the piece's last character.
+    // To the end of the paragraph holding the piece's last character.
+    const auto pieceEnd = [&](int from) {
         const int last = m_store.ParagraphAt(std::min(n, from + std::max(pieceChars, 1)) - 1);
-        const int to = last + 1 < ParagraphCount() ? m_store.ParagraphStart(last + 1) : n;
-        const QString text = m_store.Text(from, to - from);
+        return last + 1 < ParagraphCount() ? m_store.ParagraphStart(last + 1) : n;
+    };
+    TextStore::RunCutter cutter(m_store);
+    int from = 0, to = pieceEnd(0);
+    QString text = m_store.Text(from, to - from);
+    while (from < n) {
+        const int nextEnd = to < n ? pieceEnd(to) : n;
+        QString next = m_store.Text(to, nextEnd - to);
+        if (ahead && !next.isEmpty())
+            ahead(next);
         RunList runs = m_store.Runs(from, to);
         if (!painter(text, runs, m_store.Formats()))
             return false;
         cutter.Append(runs, to - from);
-        from = to;
+        from = std::exchange(to, nextEnd);
+        text = std::move(next);
     }
     m_history->DropRedo();
     CommitPaint(cutter.Finish());

@@ -126,8 +126,11 @@ public:
     // own runs from 0), so that neither the whole text nor all its runs are
     // ever copied at once.  A false from the painter abandons the pass and
     // leaves the document as it was; returns whether the pass was done.
+    // ahead, if given, gets each piece's text before the painter gets the
+    // piece before it, so that work on it can start early.
     using PiecePainter = std::function<bool(const QString &text, RunList &runs, FormatTable &formats)>;
-    bool PaintByParagraphs(const PiecePainter &painter, int pieceChars = 1 << 20);
+    bool PaintByParagraphs(const PiecePainter &painter, int pieceChars = 1 << 20,
+                           const std::function<void(const QString &next)> &ahead = {});
 
     // Everything between these is one undo step; they nest.
     void BeginStep();

@@ -76,7 +76,8 @@ public:
     // The same with the painter called on pieces of whole paragraphs in
     // turn (see EditBuffer::PaintByParagraphs); false when it abandoned the
     // pass, which then changed nothing.
-    bool PaintFormatsByParagraphs(const EditBuffer::PiecePainter &painter, int pieceChars);
+    bool PaintFormatsByParagraphs(const EditBuffer::PiecePainter &painter, int pieceChars,
+                                  const std::function<void(const QString &next)> &ahead = {});
 
     // Keyboard focus here, bringing this editor's window to the front.
     void SetFocus();

@@ -73,9 +73,10 @@ void RichTextBox::PaintFormats(const std::function<void(const QString &, RunList
     Buffer().Paint(painter);
 }
 
-bool RichTextBox::PaintFormatsByParagraphs(const EditBuffer::PiecePainter &painter, int pieceChars)
+bool RichTextBox::PaintFormatsByParagraphs(const EditBuffer::PiecePainter &painter, int pieceChars,
+                                           const std::function<void(const QString &next)> &ahead)
 {
-    return Buffer().PaintByParagraphs(painter, pieceChars);
+    return Buffer().PaintByParagraphs(painter, pieceChars, ahead);
 }
 
 namespace {
