@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,14 @@ qint64 ReadLimit(const QByteArray &head)
     return IsRtf(head) ? kMaxRtfFileBytes : kMaxDocumentFileBytes;
 }
 
+QString TooLargeToSave(const QString &path, qint64 size, qint64 limit)
+{
+    return QStringLiteral("无法保存文件“%1”：保存下来会有 %2 字节，超过了本程序能打开的 %3 字节，以后就打不开了。原来的文件没有改动。")
+        .arg(path)
+        .arg(size)
+        .arg(limit);
+}
+
 // The first bytes of a file, enough to tell RTF by its start.
 QByteArray Head(QFile &f)
 {
@@ -34,20 +43,33 @@ QByteArray Head(QFile &f)
 // Reads f to its end, at most cap bytes.  The size stat gave is only a hint:
 // kernel files say 0 and a log may grow while it is read.  With progress, it
 // is called after every piece; false when it abandons the read.
-bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, QByteArray *out)
+// QByteArray as ReadToEnd fills it.
+struct ByteArrayBuffer
+{
+    QByteArray bytes;
+    qint64 Size() const { return bytes.size(); }
+    char *Data() { return bytes.data(); }
+    bool Resize(qint64 size)
+    {
+        bytes.resize(size);
+        return true;
+    }
+    const QByteArray &Bytes() const { return bytes; }
+};
+
+template <class Buffer>
+bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, Buffer *data)
 {
     constexpr qint64 kPiece = 8 * 1024 * 1024;
-    QByteArray data;
     qint64 got = 0;
     qint64 sinceYield = 0;
     for (;;) {
-        if (got == data.size()) {
+        if (got == data->Size()) {
             const qint64 size = std::min(cap, std::max({sizeHint + 1, got * 2, qint64(64 * 1024)}));
-            if (size <= got)
+            if (size <= got || !data->Resize(size))
                 break;
-            data.resize(size);
         }
-        const qint64 n = f.read(data.data() + got, std::min(kPiece, data.size() - got));
+        const qint64 n = f.read(data->Data() + got, std::min(kPiece, data->Size() - got));
         if (n <= 0)
             break;
         got += n;
@@ -58,14 +80,51 @@ bool ReadToEnd(QFile &f, qint64 sizeHint, qint64 cap, const Progress &progress, 
                 return false;
         }
     }
-    data.truncate(got);
-    *out = std::move(data);
+    data->Resize(got);
     return true;
 }
 
 } // namespace
 
-bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress)
+FileBytes::~FileBytes()
+{
+    if (m_data)
+        ::munmap(m_data, size_t(m_mapped));
+}
+
+// Memory of its own, mapped: it grows without a copy (mremap) and its start
+// can be given back page by page.
+bool FileBytes::Resize(qint64 size)
+{
+    const qint64 page = ::sysconf(_SC_PAGESIZE);
+    const qint64 mapped = std::max<qint64>((size + page - 1) / page * page, page);
+    if (mapped != m_mapped) {
+        void *p = m_data ? ::mremap(m_data, size_t(m_mapped), size_t(mapped), MREMAP_MAYMOVE)
+                         : ::mmap(nullptr, size_t(mapped), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            return false;
+        m_data = static_cast<char *>(p);
+        m_mapped = mapped;
+    }
+    m_size = size;
+    m_bytes = QByteArray::fromRawData(m_data, m_size);
+    return true;
+}
+
+void FileBytes::ReleaseBefore(qint64 offset)
+{
+    const qint64 page = ::sysconf(_SC_PAGESIZE);
+    const qint64 end = std::min(offset, m_size) / page * page;
+    if (end > m_released) {
+        ::madvise(m_data + m_released, size_t(end - m_released), MADV_DONTNEED);
+        m_released = end;
+    }
+}
+
+namespace {
+
+template <class Buffer>
+bool ReadInto(const QString &path, Buffer *out, QString *error, const Progress &progress)
 {
     const auto fail = [&](const QString &reason) {
         if (error)
@@ -82,15 +141,29 @@ bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const P
     const qint64 limit = ReadLimit(Head(f));
     if (st.st_size > limit)
         return fail(TooLargeReason(limit));
-    QByteArray data;
     // One byte more than the limit tells a file that is too large.
-    if (!ReadToEnd(f, st.st_size, limit + 1, progress, &data))
+    if (!ReadToEnd(f, st.st_size, limit + 1, progress, out))
         return false;
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("读取失败"));
-    if (const qint64 read = ReadLimit(data.left(4096)); data.size() > read)
+    if (const qint64 read = ReadLimit(out->Bytes().left(4096)); out->Size() > read)
         return fail(TooLargeReason(read));
-    *out = std::move(data);
+    return true;
+}
+
+} // namespace
+
+bool ReadFileBytes(const QString &path, FileBytes *out, QString *error, const Progress &progress)
+{
+    return ReadInto(path, out, error, progress);
+}
+
+bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress)
+{
+    ByteArrayBuffer bytes;
+    if (!ReadInto(path, &bytes, error, progress))
+        return false;
+    *out = std::move(bytes.bytes);
     return true;
 }
 
@@ -147,13 +220,33 @@ bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *er
         limit = ReadLimit(data.left(4096));
     if (data.size() > limit) {
         if (error)
-            *error = QStringLiteral("无法保存文件“%1”：保存下来会有 %2 字节，超过了本程序能打开的 %3 字节，以后就打不开了。原来的文件没有改动。")
-                         .arg(path)
-                         .arg(data.size())
-                         .arg(limit);
+            *error = TooLargeToSave(path, data.size(), limit);
         return false;
     }
     return WriteFileAtomically(path, data, error);
+}
+
+bool WriteDocumentPieces(const QString &path, const DocumentPieces &source, qint64 limit, QString *error)
+{
+    const PathState ps = Stat(path);
+    const bool replace = !path.isEmpty() && PathReason(ps.err).isEmpty()
+                         && (ps.exists ? S_ISREG(ps.st.st_mode) && !MustWriteInPlace(path, ps.st) : QtReaches(path));
+    if (!replace) {
+        QByteArray all;
+        source([&all](QByteArrayView piece) {
+            all.append(piece);
+            return true;
+        });
+        return WriteDocumentBytes(path, all, error, limit);
+    }
+    qint64 total = 0;
+    QString reason;
+    if (WriteReplacing(path, source, ps.exists ? &ps.st : nullptr, limit, &total, &reason))
+        return true;
+    if (error)
+        *error = reason.isEmpty() ? TooLargeToSave(path, total, limit)
+                                  : QStringLiteral("无法保存文件“%1”：%2。原来的文件没有改动。").arg(path, reason);
+    return false;
 }
 
 bool WriteTextFile(const QString &path, const QString &crlfText, QString *error)

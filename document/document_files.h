@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace lumora {
 
@@ -16,6 +17,36 @@ namespace lumora {
 // reason.  With progress, a large file is read in pieces with a call after each
 // (a false from it abandons the read: false, with no reason).
 bool ReadFileBytes(const QString &path, QByteArray *out, QString *error, const Progress &progress = {});
+
+// A file's bytes in memory of their own, whose start can be given back to
+// the system while the rest is still read: a large text file is decoded into
+// the editor without its bytes and its text both whole in memory.
+class FileBytes
+{
+public:
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(const FileBytes &) = delete;
+    FileBytes &operator=(const FileBytes &) = delete;
+
+    // The bytes, without a copy; valid while this lives and is not resized.
+    const QByteArray &Bytes() const { return m_bytes; }
+    qint64 Size() const { return m_size; }
+    char *Data() { return m_data; }
+    bool Resize(qint64 size);
+    // The bytes before offset are not read again: their memory goes back.
+    void ReleaseBefore(qint64 offset);
+
+private:
+    char *m_data = nullptr;
+    qint64 m_size = 0;
+    qint64 m_mapped = 0;
+    qint64 m_released = 0;
+    QByteArray m_bytes;
+};
+
+// The same into FileBytes.
+bool ReadFileBytes(const QString &path, FileBytes *out, QString *error, const Progress &progress = {});
 
 // Writes a whole file atomically: the data goes to a temporary file beside
 // it that replaces the old file only once everything is written, so a failed
@@ -35,6 +66,14 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
 // reason and the old file left as it is.  The limit is the one for the
 // data's kind, or `limit` where that is given.
 bool WriteDocumentBytes(const QString &path, const QByteArray &data, QString *error, qint64 limit = 0);
+
+// The same for a document whose bytes come in pieces (the source calls put
+// for each in order and stops when put returns false), so that a large file
+// never exists whole in memory where the old file is replaced; where it must
+// be written otherwise (a device, a file with other names) the pieces are
+// gathered first.  limit: the kind's limit (kMaxRtfFileBytes for RTF).
+using DocumentPieces = std::function<bool(const std::function<bool(QByteArrayView)> &put)>;
+bool WriteDocumentPieces(const QString &path, const DocumentPieces &source, qint64 limit, QString *error);
 
 // Writes the editor's plain text (CR LF line breaks) as a GBK text file,
 // followed by one CR LF, atomically (see EncodeTextFile).

@@ -36,6 +36,45 @@ bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const 
     return true;
 }
 
+bool ReadDocumentFile(const QString &path, Document *doc, TextStore *text, QString *error, const Progress &progress,
+                      bool *isRtf)
+{
+    FileBytes file;
+    if (!ReadFileBytes(path, &file, error, progress))
+        return false;
+    QByteArray bytes = file.Bytes();
+    const bool rtf = IsRtf(bytes);
+    if (isRtf)
+        *isRtf = rtf;
+    QString why;
+    bool read;
+    if (rtf) {
+        read = ReadRtf(bytes, doc, &why, progress);
+        bytes = QByteArray();
+        if (read) {
+            text->Load(*doc);
+            doc->text = QString();
+            doc->runs = RunList();
+        }
+    } else {
+        TextStore::Filler filler;
+        // The decoder reads on from a little before where it reports: the
+        // bytes before that go back as the text grows.
+        const Progress releasing = [&](qint64 done, qint64 total) {
+            constexpr qint64 kLag = 1 << 20;
+            file.ReleaseBefore(done - kLag);
+            return !progress || progress(done, total);
+        };
+        read = DecodeTextFile(bytes, [&filler](QStringView piece) { filler.Append(piece); }, &why, releasing);
+        *doc = Document();
+        if (read)
+            *text = filler.Finish();
+    }
+    if (!read && error && !why.isEmpty())
+        *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
+    return read;
+}
+
 QString OmittedPartsNotice(quint8 omitted)
 {
     QStringList kinds;

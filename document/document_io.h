@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "document/progress.h"
+#include "document/text_store.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +19,13 @@ bool ReadDocument(const QByteArray &bytes, Document *doc, QString *error, const 
 // back in the kind it was opened in.
 bool ReadDocumentFile(const QString &path, Document *doc, QString *error, const Progress &progress = {},
                       bool *isRtf = nullptr);
+
+// The same, for the editing area: the text, runs and formats go into
+// *text, the rest of the document into *doc.  A plain-text file is decoded
+// straight into the store, piece by piece, so that its text never exists
+// whole beside it.
+bool ReadDocumentFile(const QString &path, Document *doc, TextStore *text, QString *error,
+                      const Progress &progress = {}, bool *isRtf = nullptr);
 
 // What the user is told after opening a file with parts the document does
 // not keep (Document::omitted): which kinds, and that a save will not

@@ -3,6 +3,7 @@
 #include "document/edit_history.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace lumora {
 
@@ -50,6 +51,18 @@ void EditBuffer::SetDocument(Document doc)
 {
     const int oldLength = Length(), oldParagraphs = ParagraphCount();
     m_store.Load(doc);
+    DocumentSet(doc, oldLength, oldParagraphs);
+}
+
+void EditBuffer::SetDocument(Document doc, TextStore text)
+{
+    const int oldLength = Length(), oldParagraphs = ParagraphCount();
+    m_store = std::move(text);
+    DocumentSet(doc, oldLength, oldParagraphs);
+}
+
+void EditBuffer::DocumentSet(Document &doc, int oldLength, int oldParagraphs)
+{
     m_pictures = std::move(doc.pictures);
     m_aligns = std::move(doc.aligns);
     m_omitted = doc.omitted;
@@ -59,6 +72,7 @@ void EditBuffer::SetDocument(Document doc)
     m_history->Clear(Length(), ParagraphCount() > 1);
     m_formatsChanged = false;
     UpdateModified();
+    m_text = QString();
     m_textValid = false;
     ++m_changes;
     if (m_listener)
@@ -147,21 +161,54 @@ void EditBuffer::Paint(const Painter &painter)
 {
     m_history->DropRedo();
     RunList runs = m_store.Runs();
-    // The whole text built for the pass alone goes with it: on a big
-    // document it is twice the size of the text.
-    const bool kept = m_textValid;
     painter(Text(), runs, m_store.Formats());
-    if (!kept) {
-        m_text = QString();
-        m_textValid = false;
+    // The whole text goes with the pass, even when it was built before it
+    // (the pass reads it first): on a big document it is twice the size of
+    // the file, and nothing else needs it until a search.
+    m_text = QString();
+    m_textValid = false;
+    TextStore::ChunkRuns chunks = m_store.CutRuns(runs);
+    runs = RunList();
+    CommitPaint(std::move(chunks));
+}
+
+bool EditBuffer::PaintByParagraphs(const PiecePainter &painter, int pieceChars,
+                                   const std::function<void(const QString &next)> &ahead)
+{
+    const int n = Length();
+    // To the end of the paragraph holding the piece's last character.
+    const auto pieceEnd = [&](int from) {
+        const int last = m_store.ParagraphAt(std::min(n, from + std::max(pieceChars, 1)) - 1);
+        return last + 1 < ParagraphCount() ? m_store.ParagraphStart(last + 1) : n;
+    };
+    TextStore::RunCutter cutter(m_store);
+    int from = 0, to = pieceEnd(0);
+    QString text = m_store.Text(from, to - from);
+    while (from < n) {
+        const int nextEnd = to < n ? pieceEnd(to) : n;
+        QString next = m_store.Text(to, nextEnd - to);
+        if (ahead && !next.isEmpty())
+            ahead(next);
+        RunList runs = m_store.Runs(from, to);
+        if (!painter(text, runs, m_store.Formats()))
+            return false;
+        cutter.Append(runs, to - from);
+        from = std::exchange(to, nextEnd);
+        text = std::move(next);
     }
-    // The formats before are kept as the chunks held them: undo and redo
-    // trade them back in a pointer per chunk.
+    m_history->DropRedo();
+    CommitPaint(cutter.Finish());
+    return true;
+}
+
+// The formats before are kept as the chunks held them: undo and redo trade
+// them back in a pointer per chunk.
+void EditBuffer::CommitPaint(TextStore::ChunkRuns chunks)
+{
     EditCommand c;
     c.kind = EditCommand::Formats;
     c.whole = true;
-    c.Hold().chunks = m_store.CutRuns(runs);
-    runs = RunList();
+    c.Hold().chunks = std::move(chunks);
     m_store.SwapRuns(c.Hold().chunks);
     c.length = Length();
     m_history->Append(std::move(c));
@@ -173,7 +220,10 @@ void EditBuffer::Paint(const Painter &painter)
 
 void EditBuffer::Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly)
 {
-    m_textValid = m_textValid && formatsOnly;
+    if (!formatsOnly) {
+        m_text = QString();   // a stale copy of a big text is memory for nothing
+        m_textValid = false;
+    }
     ++m_changes;
     if (!m_listener)
         return;

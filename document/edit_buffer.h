@@ -77,6 +77,8 @@ public:
     int ParagraphCount() const { return m_store.ParagraphCount(); }
     const QVector<Picture> &Pictures() const { return m_pictures; }
     Align AlignOf(int paragraph) const;
+    // Paragraph number -> alignment, rising, non-left only.
+    const QVector<QPair<int, Align>> &Aligns() const { return m_aligns; }
     // The whole text (soft breaks as U+2028), built when first asked for
     // after a change and kept until the next one.
     const QString &Text() const;
@@ -86,6 +88,10 @@ public:
     Document Excerpt(int from, int to) const;
     // Replaces everything; the history empties, the selection goes to 0.
     void SetDocument(Document doc);
+    // The same with the text, runs and formats already in a store (as a
+    // large file is read); doc gives the pictures, alignments and omitted
+    // parts, its own text is ignored.
+    void SetDocument(Document doc, TextStore text);
 
     // The selection: anchor stays, caret moves.  Both are clamped and moved
     // off the middle of a break.  Setting it forgets a pending format, even
@@ -115,6 +121,16 @@ public:
     void ChangeSelectionFormat(const FormatChange &change);
     // Formats all over the document as one step (a colouring pass).
     void Paint(const Painter &painter);
+    // The same, the painter called on the text in pieces of whole
+    // paragraphs (about pieceChars characters each, in order, each with its
+    // own runs from 0), so that neither the whole text nor all its runs are
+    // ever copied at once.  A false from the painter abandons the pass and
+    // leaves the document as it was; returns whether the pass was done.
+    // ahead, if given, gets each piece's text before the painter gets the
+    // piece before it, so that work on it can start early.
+    using PiecePainter = std::function<bool(const QString &text, RunList &runs, FormatTable &formats)>;
+    bool PaintByParagraphs(const PiecePainter &painter, int pieceChars = 1 << 20,
+                           const std::function<void(const QString &next)> &ahead = {});
 
     // Everything between these is one undo step; they nest.
     void BeginStep();
@@ -150,6 +166,8 @@ private:
     void ReplaceAligns(int first, int oldCount, const std::vector<Align> &now);
     void Report(int pos, int removed, int added, int firstParagraph, int oldParagraphs, bool formatsOnly);
     void AfterEdit();
+    void DocumentSet(Document &doc, int oldLength, int oldParagraphs);
+    void CommitPaint(TextStore::ChunkRuns chunks);
     void UpdateModified();
 
     TextStore m_store;

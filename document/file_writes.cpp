@@ -167,6 +167,14 @@ bool WriteToDevice(const QString &path, const QByteArray &data, QString *reason)
 
 bool WriteReplacing(const QString &path, const QByteArray &data, const struct stat *old, QString *reason)
 {
+    qint64 total = 0;
+    const ByteSource whole = [&data](const BytePut &put) { return put(data); };
+    return WriteReplacing(path, whole, old, data.size(), &total, reason);
+}
+
+bool WriteReplacing(const QString &path, const ByteSource &source, const struct stat *old, qint64 limit,
+                    qint64 *total, QString *reason)
+{
     QSaveFile f(path);
     errno = 0;
     if (!f.open(QIODevice::WriteOnly)) {
@@ -177,12 +185,29 @@ bool WriteReplacing(const QString &path, const QByteArray &data, const struct st
         KeepOwnerAndMode(f.handle(), *old);
         CopyExtendedAttributes(path, f.handle());
     }
-    errno = 0;
-    if (f.write(data) != data.size()) {
-        const int e = errno;
-        const auto err = f.error();
+    *total = 0;
+    bool failed = false;
+    int e = 0;
+    auto err = QFileDevice::NoError;
+    // Past the limit the bytes are only counted, so the message can say
+    // how large the file would have been.
+    const BytePut put = [&](QByteArrayView piece) {
+        *total += piece.size();
+        if (*total > limit)
+            return true;
+        errno = 0;
+        if (f.write(piece.data(), piece.size()) != piece.size()) {
+            e = errno;
+            err = f.error();
+            failed = true;
+        }
+        return !failed;
+    };
+    source(put);
+    if (failed || *total > limit) {
         f.cancelWriting();
-        *reason = SaveReason(path, err, e);
+        if (failed)
+            *reason = SaveReason(path, err, e);
         return false;
     }
     errno = 0;
@@ -192,7 +217,6 @@ bool WriteReplacing(const QString &path, const QByteArray &data, const struct st
     }
     return true;
 }
-
 
 bool MustWriteInPlace(const QString &path, const struct stat &old)
 {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
+#include <functional>
 #include <sys/stat.h>
 
 namespace lumora {
@@ -25,6 +26,17 @@ bool WriteToDevice(const QString &path, const QByteArray &data, QString *reason)
 // attributes (access control lists and security labels among them) where
 // this process may set them; `old` is what stat said of the old file, if any.
 bool WriteReplacing(const QString &path, const QByteArray &data, const struct stat *old, QString *reason);
+
+// Bytes that come in pieces: the source calls put for each in order and
+// stops when put returns false; it returns false if it stopped.
+using BytePut = std::function<bool(QByteArrayView)>;
+using ByteSource = std::function<bool(const BytePut &put)>;
+
+// The same with the bytes taken from source piece by piece.  More than
+// limit bytes are not written: the old file stays, *reason is left empty
+// and *total says how many bytes the source gave.
+bool WriteReplacing(const QString &path, const ByteSource &source, const struct stat *old, qint64 limit,
+                    qint64 *total, QString *reason);
 
 // Whether the old file must be written in place rather than replaced: it
 // has other names (a replacement would split them), its name is not one Qt

@@ -3,6 +3,7 @@
 #include "document/document.h"
 #include "document/rtf_charset.h"
 #include "document/rtf_picture_writer.h"
+#include "document/text_store.h"
 #include "document/utf8_out.h"
 
 #include <QHash>
@@ -83,17 +84,25 @@ struct RunFormat
 class Writer
 {
 public:
-    explicit Writer(const Document &doc) : m_doc(doc), m_resolved(size_t(doc.formats.Count()))
+    Writer(const FormatTable &formats, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns)
+        : m_formats(formats), m_pictures(pictures), m_aligns(aligns), m_resolved(size_t(formats.Count()))
     {
         FontIndex(kDefaultFamily);   // \f0, the \deff font
     }
 
-    QByteArray Write();
+    // Every format the text uses is resolved first: the font and colour
+    // tables come before the text.  Then the text goes out in slices that
+    // cut neither a CR LF nor a surrogate pair, each with its own runs.
+    const RunFormat &Resolve(int id);
+    void Start(qsizetype chars);
+    void WriteText(QStringView text, const RunList &runs);
+    QByteArray Finish();
+    // Writing in pieces: the bytes written since the last Clear.
+    ByteOut &Body() { return m_body; }
 
 private:
     int FontIndex(const QString &family);
     int ColorIndex(OleColor color);
-    const RunFormat &Resolve(int id);
     void SetFormat(const RunFormat &f);
     void Word(const char *w) { m_body.PutString(w); m_delimit = true; }
     void Toggle(bool on, const char *onWord, const char *offWord) { Word(on ? onWord : offWord); }
@@ -102,14 +111,17 @@ private:
     void WriteChar(qsizetype i);
     void WriteHeader();
 
-    const Document &m_doc;
+    const FormatTable &m_formats;
+    const QVector<Picture> &m_pictures;
+    const QVector<QPair<int, Align>> &m_aligns;
+    QStringView m_text;            // the slice being written
     QStringList m_fonts;
     QHash<QString, int> m_fontIndex;
     QVector<OleColor> m_colors;
     QHash<OleColor, int> m_colorIndex;
     // Each format id resolved to RTF numbers once per document.
     std::vector<std::pair<bool, RunFormat>> m_resolved;
-    RtfPictureWriter m_pictures;
+    RtfPictureWriter m_pictureWriter;
     ByteOut m_body;                // the whole file
     RunFormat m_cur;               // what \plain gives, until changed
     int m_align = 0;
@@ -147,7 +159,7 @@ const RunFormat &Writer::Resolve(int id)
     auto &slot = m_resolved[size_t(id)];
     if (slot.first)
         return slot.second;
-    const CharFormat &f = m_doc.formats.At(id);
+    const CharFormat &f = m_formats.At(id);
     RunFormat &r = slot.second;
     r.font = FontIndex(f.family.isEmpty() ? kDefaultFamily : f.family);
     r.halfPoints = f.halfPoints > 0 ? std::min(f.halfPoints, 3276) : kDefaultHalfPoints;
@@ -188,7 +200,7 @@ void Writer::SetFormat(const RunFormat &f)
 void Writer::WriteAlign(int paragraph)
 {
     int align = 0;
-    const auto &aligns = m_doc.aligns;
+    const auto &aligns = m_aligns;
     while (m_nextAlign < aligns.size() && aligns[m_nextAlign].first < paragraph)
         ++m_nextAlign;
     if (m_nextAlign < aligns.size() && aligns[m_nextAlign].first == paragraph)
@@ -204,10 +216,9 @@ void Writer::WriteAlign(int paragraph)
 // which is past to when a CR LF straddles the end.
 qsizetype Writer::WriteSpan(qsizetype from, qsizetype to, int format)
 {
-    const QString &text = m_doc.text;
-    const qsizetype n = text.size();
-    const int picture = m_doc.formats.At(format < m_doc.formats.Count() ? format : 0).picture;
-    const QChar *s = text.constData();
+    const qsizetype n = m_text.size();
+    const int picture = m_formats.At(format < m_formats.Count() ? format : 0).picture;
+    const QChar *s = m_text.data();
     qsizetype i = from;
     while (i < to) {
         const char16_t c = s[i].unicode();
@@ -226,8 +237,8 @@ qsizetype Writer::WriteSpan(qsizetype from, qsizetype to, int format)
             m_body.Put("\\par\r\n");
             m_delimit = false;
             WriteAlign(++m_paragraph);
-        } else if (c == QChar::ObjectReplacementCharacter && picture >= 0 && picture < m_doc.pictures.size()) {
-            if (m_pictures.Write(m_doc.pictures[picture], m_body))
+        } else if (c == QChar::ObjectReplacementCharacter && picture >= 0 && picture < m_pictures.size()) {
+            if (m_pictureWriter.Write(m_pictures[picture], m_body))
                 m_delimit = false;
             ++i;
         } else {
@@ -241,7 +252,7 @@ qsizetype Writer::WriteSpan(qsizetype from, qsizetype to, int format)
 // One character outside printable ASCII and the breaks.
 void Writer::WriteChar(qsizetype i)
 {
-    const QString &text = m_doc.text;
+    const QStringView text = m_text;
     const char16_t c = text[i].unicode();
     m_delimit = false;
     if (c == '\t') {
@@ -288,20 +299,21 @@ void Writer::WriteHeader()
     h.Put("}\r\n\\viewkind4\\uc1\\pard\\plain");
 }
 
-QByteArray Writer::Write()
+void Writer::Start(qsizetype chars)
 {
-    // The fonts and colours of every format in use first: the tables come
-    // before the text.
-    for (const FormatRun &r : m_doc.runs.Runs())
-        Resolve(r.format);
     Resolve(0);
-    const qsizetype n = m_doc.text.size();
-    m_body.Ensure(n + n / 4 + 1024);
+    m_body.Ensure(chars + chars / 4 + 1024);
     WriteHeader();
     WriteAlign(0);
+}
+
+void Writer::WriteText(QStringView text, const RunList &runs)
+{
+    m_text = text;
+    const qsizetype n = text.size();
     qsizetype i = 0;
     int start = 0;
-    for (const FormatRun &r : m_doc.runs.Runs()) {
+    for (const FormatRun &r : runs.Runs()) {
         const qsizetype end = std::min<qsizetype>(r.end, n);
         if (end > i) {
             SetFormat(Resolve(r.format));
@@ -313,6 +325,10 @@ QByteArray Writer::Write()
         SetFormat(Resolve(0));
         WriteSpan(i, n, 0);
     }
+}
+
+QByteArray Writer::Finish()
+{
     m_body.Put("\r\n}\r\n");
     return m_body.Take();
 }
@@ -321,7 +337,46 @@ QByteArray Writer::Write()
 
 QByteArray WriteRtf(const Document &doc)
 {
-    return Writer(doc).Write();
+    Writer w(doc.formats, doc.pictures, doc.aligns);
+    for (const FormatRun &r : doc.runs.Runs())
+        w.Resolve(r.format);
+    w.Start(doc.text.size());
+    w.WriteText(doc.text, doc.runs);
+    return w.Finish();
+}
+
+bool WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns,
+              const std::function<bool(QByteArrayView)> &put)
+{
+    Writer w(text.Formats(), pictures, aligns);
+    const int n = text.Length();
+    text.ForEachRun(0, n, [&w](int, int, int format) { w.Resolve(format); });
+    constexpr int kSlice = 64 * 1024;
+    constexpr qsizetype kPiece = 1 << 20;
+    w.Start(std::min(n, 2 * kSlice));
+    for (int from = 0; from < n;) {
+        int to = text.SnapUp(std::min(n, from + kSlice));
+        while (to < n && text.At(to - 1).isHighSurrogate())
+            ++to;
+        w.WriteText(text.Text(from, to - from), text.Runs(from, to));
+        from = to;
+        if (w.Body().Pending().size() >= kPiece) {
+            if (!put(w.Body().Pending()))
+                return false;
+            w.Body().Clear();
+        }
+    }
+    return put(w.Finish());
+}
+
+QByteArray WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns)
+{
+    QByteArray all;
+    WriteRtf(text, pictures, aligns, [&all](QByteArrayView piece) {
+        all.append(piece);
+        return true;
+    });
+    return all;
 }
 
 } // namespace lumora

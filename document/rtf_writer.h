@@ -1,10 +1,13 @@
 #pragma once
 
+#include "document/document.h"
+
 #include <QByteArray>
+#include <functional>
 
 namespace lumora {
 
-struct Document;
+class TextStore;
 
 // The whole document as RTF 1.x (never empty: an empty document is still a
 // complete RTF document).  Text is written as GBK \'hh pairs under
@@ -24,5 +27,13 @@ struct Document;
 // metafile copy for readers that know no PNG; large ones do not, as the
 // copy would cost many times the picture (see the limits in the source).
 QByteArray WriteRtf(const Document &doc);
+// The same for the editing area's text, written from the store slice by
+// slice: no copy of the whole document is made.
+QByteArray WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns);
+// The same handed to put in pieces of about a megabyte, so that the RTF
+// never exists whole either; false when put refused a piece (the writing
+// stops there).
+bool WriteRtf(const TextStore &text, const QVector<Picture> &pictures, const QVector<QPair<int, Align>> &aligns,
+              const std::function<bool(QByteArrayView)> &put);
 
 } // namespace lumora

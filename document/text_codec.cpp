@@ -1,7 +1,6 @@
 #include "document/text_codec.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <cstring>
@@ -134,21 +133,40 @@ QChar *DecodeSlice(QStringDecoder &decoder, QChar *out, QByteArrayView in)
 inline char16_t Unit(QChar c) { return c.unicode(); }
 inline char16_t Unit(char c) { return uchar(c); }
 
-// Collects decoded characters into one buffer, every line break as CR LF.
-// A CR LF pair may arrive split over two slices, so whether the last
-// character was a CR is carried over.
+// Hands decoded characters on in pieces, every line break as CR LF.  A
+// CR LF pair may arrive split over two slices, so whether the last
+// character was a CR is carried over; it may leave in two pieces too.
 class CrLfWriter
 {
 public:
-    explicit CrLfWriter(qsizetype capacity) : m_text(capacity, Qt::Uninitialized) {}
+    explicit CrLfWriter(const TextSink &sink) : m_sink(sink), m_buffer(kBuffer, Qt::Uninitialized) {}
 
     template <typename Ch>
     void Put(const Ch *in, const Ch *end)
     {
+        for (; end - in > kBuffer / 2; in += kBuffer / 2)
+            PutSome(in, in + kBuffer / 2);
+        PutSome(in, end);
+    }
+    qsizetype Taken() const { return m_taken; }
+    void Flush()
+    {
+        if (m_size > 0)
+            m_sink(QStringView(m_buffer.constData(), m_size));
+        m_size = 0;
+    }
+
+private:
+    // Every character may become two (a lone CR or LF): kBuffer / 2 at most.
+    static constexpr qsizetype kBuffer = 256 * 1024;
+
+    template <typename Ch>
+    void PutSome(const Ch *in, const Ch *end)
+    {
         m_taken += end - in;
-        if (m_size + 2 * (end - in) > m_text.size())
-            m_text.resize(m_size + 2 * (end - in) + m_text.size() / 2);
-        QChar *out = m_text.data() + m_size;
+        if (m_size + 2 * (end - in) > kBuffer)
+            Flush();
+        QChar *out = m_buffer.data() + m_size;
         while (in < end) {
             // The stretch up to the next line break is copied in one tight loop.
             const Ch *stop = in;
@@ -167,20 +185,11 @@ public:
             }
             m_afterCr = c == u'\r';
         }
-        m_size = out - m_text.constData();
-    }
-    qsizetype Taken() const { return m_taken; }
-    QString Finish()
-    {
-        m_text.truncate(m_size);
-        // Giving back a few percent is not worth copying a large text.
-        if (m_text.capacity() - m_size > m_size / 8)
-            m_text.squeeze();
-        return std::move(m_text);
+        m_size = out - m_buffer.constData();
     }
 
-private:
-    QString m_text;
+    const TextSink &m_sink;
+    QString m_buffer;
     qsizetype m_size = 0;
     qsizetype m_taken = 0;
     bool m_afterCr = false;
@@ -251,91 +260,6 @@ bool Fail(QString *error, const QString &reason)
     return false;
 }
 
-// One slice of the editor's text as the file stores it: pictures take no
-// bytes, soft line breaks become CR LF.
-void FileForm(QStringView in, QString &out)
-{
-    out.resize(2 * in.size());
-    QChar *o = out.data();
-    for (QChar c : in) {
-        switch (c.unicode()) {
-        case QChar::ObjectReplacementCharacter:
-            break;
-        case u'\v':
-        case QChar::LineSeparator:
-        case QChar::ParagraphSeparator:
-            *o++ = QLatin1Char('\r');
-            *o++ = QLatin1Char('\n');
-            break;
-        default:
-            *o++ = c;
-        }
-    }
-    out.truncate(o - out.constData());
-}
-
-// The editor's text into GB18030 bytes.  ASCII is copied as it is; the
-// encoder, which is slow, sees the rest in pieces that end after a whole
-// character, so that it never holds anything back between them.
-class GbWriter
-{
-public:
-    explicit GbWriter(qsizetype sizeHint)
-    {
-        if (!m_encoder.isValid())
-            m_encoder = QStringEncoder(QStringConverter::System);
-        m_bytes.reserve(sizeHint);
-    }
-    // A slice that ends in a high surrogate must be the text's last.
-    void Put(QStringView in)
-    {
-        for (qsizetype i = 0, j = 0; i < in.size(); i = j) {
-            while (j < in.size() && in[j].unicode() < 0x80)
-                ++j;
-            PutAscii(in.sliced(i, j - i));
-            i = j;
-            while (j < in.size() && in[j].unicode() >= 0x80)
-                ++j;
-            // The encoder would hold back a lone high surrogate: the next
-            // character goes along to bring it out.
-            if (j > i && j < in.size() && in[j - 1].isHighSurrogate())
-                ++j;
-            if (j > i)
-                PutEncoded(in.sliced(i, j - i));
-        }
-    }
-    void PutEncoded(QStringView in)
-    {
-        const qsizetype at = m_bytes.size();
-        m_bytes.resize(at + m_encoder.requiredSpace(in.size()));
-        const char *end = m_encoder.appendToBuffer(m_bytes.data() + at, in);
-        m_bytes.truncate(end - m_bytes.constData());
-        m_taken += in.size();
-    }
-    const QByteArray &Bytes() const { return m_bytes; }
-    qsizetype Taken() const { return m_taken; }
-    QByteArray Finish()
-    {
-        m_bytes.squeeze();
-        return std::move(m_bytes);
-    }
-
-private:
-    void PutAscii(QStringView in)
-    {
-        const qsizetype at = m_bytes.size();
-        m_bytes.resize(at + in.size());
-        char *out = m_bytes.data() + at;
-        for (QChar c : in)
-            *out++ = char(c.unicode());
-        m_taken += in.size();
-    }
-
-    QStringEncoder m_encoder{"GB18030"};
-    QByteArray m_bytes;
-    qsizetype m_taken = 0;
-};
-
 } // namespace
 
 QString TooLargeReason(qint64 limitBytes)
@@ -343,7 +267,7 @@ QString TooLargeReason(qint64 limitBytes)
     return QStringLiteral("文件太大（超过 %1 MB）").arg(limitBytes / (1024 * 1024));
 }
 
-bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const Progress &progress)
+bool DecodeTextFile(const QByteArray &bytes, const TextSink &sink, QString *error, const Progress &progress)
 {
     if (bytes.size() > kMaxDocumentFileBytes)
         return Fail(error, TooLargeReason(kMaxDocumentFileBytes));
@@ -352,10 +276,7 @@ bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const
     const bool utf16 = source.encoding == Encoding::Utf16Le || source.encoding == Encoding::Utf16Be;
     QStringDecoder decoder = MakeDecoder(source.encoding);
 
-    // Room for the whole text at once: a byte (UTF-16: two) gives at most one
-    // character, and only line-break bytes can grow into CR LF.
-    const qsizetype breaks = std::count_if(payload.begin(), payload.end(), [](char c) { return c == '\n' || c == '\r'; });
-    CrLfWriter writer((utf16 ? payload.size() / 2 : payload.size()) + breaks + 4);
+    CrLfWriter writer(sink);
     const qsizetype sliceBytes = std::min(kSlice + 8, payload.size());
     QString scratch(std::max(decoder.requiredSpace(sliceBytes), sliceBytes) + 8, Qt::Uninitialized);
     if (source.encoding == Encoding::Gb18030) {
@@ -369,32 +290,28 @@ bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const
                 return false;
         }
     }
+    writer.Flush();
     // No encoding here takes more than four bytes (UTF-16: two) for a character.
     const qsizetype fewest = utf16 ? payload.size() / 2 : (payload.size() + 3) / 4;
     if (writer.Taken() < fewest)
         return Fail(error, QStringLiteral("文件中的文字没能完整转换"));
-    *out = writer.Finish();
     return true;
 }
 
-bool EncodeTextFile(const QString &crlfText, QByteArray *out, QString *error)
+bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const Progress &progress)
 {
-    GbWriter writer(crlfText.size() + 2);
-    QString slice;
-    for (qsizetype at = 0; at < crlfText.size();) {
-        qsizetype n = std::min(kSlice, crlfText.size() - at);
-        if (at + n < crlfText.size() && crlfText[at + n - 1].isHighSurrogate())
-            --n;   // a surrogate pair stays in one slice
-        FileForm(QStringView(crlfText).sliced(at, n), slice);
-        writer.Put(slice);
-        at += n;
-    }
-    // Through the encoder: it also brings out a lone surrogate at the very end.
-    writer.PutEncoded(u"\r\n");
-    // Every character gives at least one byte (a surrogate pair gives four).
-    if (writer.Bytes().size() < writer.Taken())
-        return Fail(error, QStringLiteral("文字没能完整转换为 GBK 编码"));
-    *out = writer.Finish();
+    // Room for the whole text at once: a byte gives at most one character,
+    // and only line-break bytes can grow into CR LF.
+    const qsizetype breaks = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; });
+    QString text;
+    text.reserve(std::min(bytes.size(), kMaxDocumentFileBytes) + breaks + 4);
+    const TextSink append = [&text](QStringView piece) { text.append(piece); };
+    if (!DecodeTextFile(bytes, append, error, progress))
+        return false;
+    // Giving back a few percent is not worth copying a large text.
+    if (text.capacity() - text.size() > text.size() / 8)
+        text.squeeze();
+    *out = std::move(text);
     return true;
 }
 

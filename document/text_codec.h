@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <limits>
 
 namespace lumora {
@@ -35,6 +36,12 @@ QString TooLargeReason(qint64 limitBytes);
 // With progress, a long text reports now and then while it is decoded (a
 // false from it abandons the decoding: false, with no reason).
 bool DecodeTextFile(const QByteArray &bytes, QString *out, QString *error, const Progress &progress = {});
+// The same text handed to sink in pieces as it is decoded, so that a large
+// file never exists as one decoded string: every piece is the next stretch
+// of the text (a CR LF may be cut between two pieces).  On failure the
+// pieces already handed over are to be dropped.
+using TextSink = std::function<void(QStringView)>;
+bool DecodeTextFile(const QByteArray &bytes, const TextSink &sink, QString *error, const Progress &progress = {});
 
 // The editor's plain text (CR LF line breaks, as RichTextBox::Text() gives
 // it) -> the bytes of a text file: GBK, with GB18030's four-byte sequences

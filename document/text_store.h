@@ -59,6 +59,33 @@ public:
 
     // Replaces everything by this text and its runs, in one linear pass.
     void Load(const QString &crlfText, const RunList &runs);
+    // Builds a store from text that arrives in pieces (as a file is
+    // decoded), all in format 0, so that the text never exists whole beside
+    // it.  Every line break must already be CR LF; a pair may be cut between
+    // two pieces.
+    class Filler
+    {
+    public:
+        explicit Filler(int chunkChars = kChunkChars);
+        ~Filler();
+        Filler(const Filler &) = delete;
+        Filler &operator=(const Filler &) = delete;
+        void Append(QStringView piece);
+        // Characters appended so far (may pass what a store can count).
+        qint64 Length() const { return m_length; }
+        // The store of everything appended; the filler is empty again.
+        TextStore Finish();
+
+    private:
+        void CloseChunk();
+
+        std::vector<store::Node *> m_nodes;
+        QString m_chunk;
+        qint64 m_length = 0;
+        int m_chunkChars;
+        quint32 m_seed = 0x9E3779B9u;
+    };
+
     // The document's text, runs and formats (its pictures, alignments and
     // omitted parts stay with whoever owns the document).
     void Load(const Document &doc);
@@ -124,6 +151,29 @@ public:
     };
     // runs (a run list over the whole text) cut as the chunks are now.
     ChunkRuns CutRuns(const RunList &runs) const;
+    // The same, the run list handed over stretch by stretch from the start,
+    // so that it never exists whole.
+    class RunCutter
+    {
+    public:
+        explicit RunCutter(const TextStore &store);
+        ~RunCutter();
+        RunCutter(const RunCutter &) = delete;
+        RunCutter &operator=(const RunCutter &) = delete;
+        // The runs of the next `length` characters; past the runs' end:
+        // format 0.
+        void Append(const RunList &runs, int length);
+        ChunkRuns Finish();
+
+    private:
+        void Put(int length, int format);
+
+        ChunkRuns m_out;
+        std::vector<int> m_sizes;
+        std::vector<store::Run> m_chunk;
+        size_t m_next = 0;   // the chunk being filled
+        int m_used = 0;
+    };
     // Gives the chunks these formats and leaves theirs in `runs`.  When the
     // chunks are no longer cut as `runs` is (edits undone in between cut
     // them anew), it sets them by one pass instead; the trade is the same.

@@ -143,8 +143,10 @@ std::vector<int> ChunkEnds(const QString &text, int maxChars)
     return ends;
 }
 
-// The treap of nodes in this order: a Cartesian tree on their priorities,
-// built with a stack of the right spine.
+} // namespace
+
+// A Cartesian tree on the nodes' priorities, built with a stack of the
+// right spine.
 Node *Assemble(const std::vector<Node *> &nodes)
 {
     std::vector<Node *> spine;
@@ -164,8 +166,6 @@ Node *Assemble(const std::vector<Node *> &nodes)
         Update(*it);
     return spine.empty() ? nullptr : spine.front();
 }
-
-} // namespace
 
 Node *BuildTree(const QString &text, const std::vector<Run> &runs, int maxChars, quint32 (*nextPriority)(quint32 &),
                 quint32 &seed)

@@ -54,6 +54,9 @@ Node *Rightmost(Node *t);
 Node *BuildTree(const QString &text, const std::vector<Run> &runs, int maxChars, quint32 (*nextPriority)(quint32 &),
                 quint32 &seed);
 
+// The treap of these chunks in this order, in linear time.
+Node *Assemble(const std::vector<Node *> &nodes);
+
 // Where a walk from the root ended: the chunk, the position it starts at and
 // the line feeds before it.
 struct Found

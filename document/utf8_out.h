@@ -45,6 +45,10 @@ public:
     void Put(const QByteArray &bytes) { Put(bytes.constData(), bytes.size()); }
     void PutString(const char *s) { Put(s, qsizetype(std::strlen(s))); }
 
+    // What was put since the last Clear, kept until the next Put.
+    QByteArrayView Pending() const { return QByteArrayView(m_data, m_len); }
+    void Clear() { m_len = 0; }
+
     QByteArray Take()
     {
         m_buf.truncate(m_len);

@@ -40,6 +40,12 @@ RichTextBox::RichTextBox(QWidget *parent) : TextView(parent)
     setFont(DefaultFont());
     SetBaseFont(DefaultFont());
     SetWordWrap(true);
+    // A stale copy of the whole text is memory for nothing: on a big
+    // document it is twice the size of the file.
+    connect(this, &TextView::BufferChanged, this, [this] {
+        m_shown = QString();
+        m_shownAt = ~quint64(0);
+    });
 }
 
 RichTextBox::~RichTextBox() = default;

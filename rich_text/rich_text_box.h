@@ -73,6 +73,11 @@ public:
     // highlighting pass does): painter gets the text (CR LF, soft breaks as
     // U+2028), the formats and the format table.
     void PaintFormats(const std::function<void(const QString &, RunList &, FormatTable &)> &painter);
+    // The same with the painter called on pieces of whole paragraphs in
+    // turn (see EditBuffer::PaintByParagraphs); false when it abandoned the
+    // pass, which then changed nothing.
+    bool PaintFormatsByParagraphs(const EditBuffer::PiecePainter &painter, int pieceChars,
+                                  const std::function<void(const QString &next)> &ahead = {});
 
     // Keyboard focus here, bringing this editor's window to the front.
     void SetFocus();
@@ -140,6 +145,7 @@ protected:
 private:
     void ChangeSelFormat(const std::function<void(CharFormat &)> &change);
     bool ShowDocument(Document doc, QString *error, const Progress &progress);
+    bool Shown(qint64 length, const Progress &progress);
 
     float m_rightMargin = 0.0f;
     bool m_loading = false;

@@ -10,6 +10,18 @@
 
 namespace lumora {
 
+namespace {
+
+// The longest text the editing area takes: positions are 32-bit.
+constexpr qint64 kMaxEditorChars = std::numeric_limits<int>::max() / 2;
+
+QString TooLongReason()
+{
+    return QStringLiteral("文本太长：编辑区最多能容纳 %1 个字符。").arg(kMaxEditorChars);
+}
+
+} // namespace
+
 // The document goes into the edit buffer in one pass; progress is told once
 // it is in, so the window repaints with the text shown.
 bool RichTextBox::SetDocument(Document doc, const Progress &progress)
@@ -18,6 +30,12 @@ bool RichTextBox::SetDocument(Document doc, const Progress &progress)
         doc.runs = RunList(int(doc.text.size()), 0);
     const qint64 length = doc.text.size();
     Buffer().SetDocument(std::move(doc));
+    return Shown(length, progress);
+}
+
+// After a new document went in: shown from its top, progress told.
+bool RichTextBox::Shown(qint64 length, const Progress &progress)
+{
     Buffer().SetModified(true);
     SetScrollY(0);
     viewport()->update();
@@ -27,7 +45,7 @@ bool RichTextBox::SetDocument(Document doc, const Progress &progress)
 
 QByteArray RichTextBox::TextRTF() const
 {
-    return WriteRtf(Snapshot());
+    return WriteRtf(Buffer().Store(), Buffer().Pictures(), Buffer().Aligns());
 }
 
 bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
@@ -41,9 +59,9 @@ bool RichTextBox::SetTextRTF(const QByteArray &rtf, QString *error)
 // A document read whole goes in when its text fits the editing area.
 bool RichTextBox::ShowDocument(Document doc, QString *error, const Progress &progress)
 {
-    if (doc.text.size() > std::numeric_limits<int>::max() / 2) {
+    if (doc.text.size() > kMaxEditorChars) {
         if (error)
-            *error = QStringLiteral("文本太长：编辑区最多能容纳 %1 个字符。").arg(std::numeric_limits<int>::max() / 2);
+            *error = TooLongReason();
         return false;
     }
     return SetDocument(std::move(doc), progress);
@@ -73,18 +91,22 @@ bool RichTextBox::LoadFile(const QString &path, QString *error, const Progress &
     if (progress)
         reading = [&](qint64, qint64) { return progress(0, 0) && alive; };
     Document doc;
+    TextStore text;
     bool rtf = false;
-    if (!ReadDocumentFile(path, &doc, error, reading, &rtf))
+    if (!ReadDocumentFile(path, &doc, &text, error, reading, &rtf))
         return false;   // the file's bytes are let go before the editor fills
     if (reading && !reading(0, 0))
         return false;
     const quint8 omitted = doc.omitted;
-    QString why;
-    if (!ShowDocument(std::move(doc), &why, progress)) {
-        if (error && !why.isEmpty())
-            *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
+    if (text.Length() > kMaxEditorChars) {
+        if (error)
+            *error = QStringLiteral("无法打开文件“%1”：%2").arg(path, TooLongReason());
         return false;
     }
+    const qint64 length = text.Length();
+    Buffer().SetDocument(std::move(doc), std::move(text));
+    if (!Shown(length, progress))
+        return false;
     if (isRtf)
         *isRtf = rtf;
     if (notice)
@@ -110,14 +132,17 @@ QStringList RichTextBox::PlainTextLosses() const
         lost << QStringLiteral("字体");
     if (picture)
         lost << QStringLiteral("图片");
-    if (!Snapshot().aligns.isEmpty())
+    if (!Buffer().Aligns().isEmpty())
         lost << QStringLiteral("段落对齐");
     return lost;
 }
 
 bool RichTextBox::SaveFile(const QString &path, QString *error) const
 {
-    return WriteDocumentBytes(path, TextRTF(), error);
+    const DocumentPieces rtf = [this](const std::function<bool(QByteArrayView)> &put) {
+        return WriteRtf(Buffer().Store(), Buffer().Pictures(), Buffer().Aligns(), put);
+    };
+    return WriteDocumentPieces(path, rtf, kMaxRtfFileBytes, error);
 }
 
 } // namespace lumora

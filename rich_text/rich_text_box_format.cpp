@@ -73,6 +73,12 @@ void RichTextBox::PaintFormats(const std::function<void(const QString &, RunList
     Buffer().Paint(painter);
 }
 
+bool RichTextBox::PaintFormatsByParagraphs(const EditBuffer::PiecePainter &painter, int pieceChars,
+                                           const std::function<void(const QString &next)> &ahead)
+{
+    return Buffer().PaintByParagraphs(painter, pieceChars, ahead);
+}
+
 namespace {
 // Files dragged from a file manager come as their addresses, which Qt would
 // also offer as text.  They are neither text to insert nor documents to open

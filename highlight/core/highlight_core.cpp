@@ -126,6 +126,22 @@ qint64 HighlightWork(const QString &text, const KeywordLists &lists)
     return KeywordChars(KeywordGroups(lists), text.size()) + 3 * qint64(text.size());
 }
 
+bool HighlightByParagraphs(const KeywordLists &lists)
+{
+    for (const QStringList &group : KeywordGroups(lists)) {
+        for (const QString &e : group) {
+            if (e.contains(u'\r') || e.contains(u'\n'))
+                return false;
+        }
+    }
+    return true;
+}
+
+qint64 HighlightWork(qint64 length, qint64 pieces, const KeywordLists &lists)
+{
+    return pieces * KeywordChars(KeywordGroups(lists), length) + 3 * length;
+}
+
 bool ComputeHighlight(const QString &text, const KeywordLists &lists, HighlightSpans *spans,
                       const Progress &progress)
 {

@@ -38,4 +38,13 @@ bool ComputeHighlight(const QString &text, const KeywordLists &lists, HighlightS
 bool ComputeHighlight(const QString &text, const KeywordLists &lists, HighlightSpans *spans, ScanClock &clock);
 qint64 HighlightWork(const QString &text, const KeywordLists &lists);
 
+// Whether the pass on a text cut after any paragraph break, piece by piece,
+// gives exactly the spans of the pass on the whole: every rule stops at a
+// line end, so it does unless a keyword holds a CR or an LF (which a list
+// file with lone line feeds gives).
+bool HighlightByParagraphs(const KeywordLists &lists);
+// The work of the pass on a text of `length` characters in about `pieces`
+// pieces, for a clock shared by the pieces.
+qint64 HighlightWork(qint64 length, qint64 pieces, const KeywordLists &lists);
+
 } // namespace lumora

@@ -2,6 +2,8 @@
 // used, targets that must not be waited on, and what a save keeps of the
 // file it replaces.
 #include "document/document_files.h"
+#include "document/document_io.h"
+#include "document/text_codec.h"
 #include "document/file_paths.h"
 #include "document/rtf_reader.h"
 #include "tests/support/test_files.h"
@@ -58,6 +60,8 @@ private slots:
     void saveKeepsTheFileItself();
     void failedInPlaceWriteRestoresTheOldContent();
     void nameThatIsNotUtf8();
+    void bigTextGoesIntoTheStoreWhole_data();
+    void bigTextGoesIntoTheStoreWhole();
 };
 
 void TstDocumentFiles::badPaths_data()
@@ -150,6 +154,39 @@ void TstDocumentFiles::keepsOwnerGroupAndMode()
     QCOMPARE(ReadAll(path), QByteArray("new"));
 }
 
+void TstDocumentFiles::bigTextGoesIntoTheStoreWhole_data()
+{
+    // Files of several megabytes: their bytes go back to the system while
+    // they are decoded, and none may go before it was read.
+    const QString line = QStringLiteral("mov eax, 1 ; 注释 ");
+    QString text;
+    for (int i = 0; text.size() < 3 * 1024 * 1024; ++i)
+        text += line + QString::number(i) + QStringLiteral("\r\n");
+    QTest::addColumn<QByteArray>("bytes");
+    QStringEncoder gbk("GB18030");
+    QTest::newRow("GBK") << QByteArray(gbk.encode(text));
+    QTest::newRow("UTF-8") << text.toUtf8();
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    QTest::newRow("UTF-16") << utf16;
+}
+
+void TstDocumentFiles::bigTextGoesIntoTheStoreWhole()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QVERIFY(WriteAll(path, bytes));
+    QString expected, error;
+    QVERIFY(DecodeTextFile(bytes, &expected, &error));
+    Document doc;
+    TextStore store;
+    bool rtf = true;
+    QVERIFY2(ReadDocumentFile(path, &doc, &store, &error, {}, &rtf), qPrintable(error));
+    QVERIFY(!rtf);
+    QVERIFY(store.Text() == expected);
+}
+
 QTEST_GUILESS_MAIN(TstDocumentFiles)
 // A save that the program could not open again is no save: it is refused
 // and the old file stays.  The limit is lowered here; the real ones are
@@ -158,19 +195,31 @@ void TstDocumentFiles::refusesWhatCouldNotBeOpenedAgain_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("text at the limit") << QByteArray("0123456789abcdef") << true;
-    QTest::newRow("text one byte over") << QByteArray("0123456789abcdefg") << false;
+    QTest::addColumn<bool>("inPieces");   // handed over five bytes at a time, as a long RTF is
+    QTest::newRow("text at the limit") << QByteArray("0123456789abcdef") << true << false;
+    QTest::newRow("text one byte over") << QByteArray("0123456789abcdefg") << false << false;
+    QTest::newRow("in pieces, at the limit") << QByteArray("0123456789abcdef") << true << true;
+    QTest::newRow("in pieces, one byte over") << QByteArray("0123456789abcdefg") << false << true;
 }
 
 void TstDocumentFiles::refusesWhatCouldNotBeOpenedAgain()
 {
     QFETCH(QByteArray, data);
     QFETCH(bool, saved);
+    QFETCH(bool, inPieces);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("notes.txt"));
     QVERIFY(WriteAll(path, "old"));
     QString error;
-    QCOMPARE(WriteDocumentBytes(path, data, &error, 16), saved);
+    const DocumentPieces pieces = [&data](const std::function<bool(QByteArrayView)> &put) {
+        for (qsizetype at = 0; at < data.size(); at += 5) {
+            if (!put(QByteArrayView(data).sliced(at, std::min<qsizetype>(5, data.size() - at))))
+                return false;
+        }
+        return true;
+    };
+    QCOMPARE(inPieces ? WriteDocumentPieces(path, pieces, 16, &error) : WriteDocumentBytes(path, data, &error, 16),
+             saved);
     QCOMPARE(ReadAll(path), saved ? data : QByteArray("old"));
     if (!saved)
         QVERIFY2(error.contains(path) && error.contains(QStringLiteral("打不开")), qPrintable(error));

@@ -49,6 +49,8 @@ class TstEditBuffer : public QObject
 private slots:
     void reportsReplayedMatchTheText();
     void passUndoneAfterEditsUndone();
+    void passByParagraphsMatchesWholePass_data();
+    void passByParagraphsMatchesWholePass();
     void originsMatchAPlainArray();
     void oneKeyTakesOneCharacter_data();
     void oneKeyTakesOneCharacter();
@@ -117,6 +119,65 @@ void TstEditBuffer::passUndoneAfterEditsUndone()
     QCOMPARE(formats(), plain);
     b.Redo();
     QCOMPARE(formats(), painted);
+}
+
+void TstEditBuffer::passByParagraphsMatchesWholePass_data()
+{
+    QTest::addColumn<int>("pieceChars");
+    QTest::addColumn<int>("abandonAt");   // the piece whose painter says no; -1: none
+    QTest::newRow("a paragraph a piece") << 1 << -1;
+    QTest::newRow("pieces across chunks") << 3000 << -1;
+    QTest::newRow("abandoned halfway") << 3000 << 3;
+}
+
+// A pass given piece by piece: whole paragraphs each time, and the same
+// formats, the same one undo step, as the pass given the whole text.
+void TstEditBuffer::passByParagraphsMatchesWholePass()
+{
+    QFETCH(int, pieceChars);
+    QFETCH(int, abandonAt);
+    const QString text = QStringLiteral("abc x\r\nxx\r\n\r\n长 x").repeated(700) + QStringLiteral("end x");
+    // Every x red: a painter that can be given any stretch of whole paragraphs.
+    const auto colour = [](const QString &t, RunList &runs, FormatTable &formats) {
+        CharFormat red;
+        red.color = 0xFF;
+        runs = RunList();
+        for (QChar c : t)
+            runs.Append(1, c == u'x' ? formats.Id(red) : 0);
+    };
+    EditBuffer whole;
+    whole.SetDocument(Document::FromText(text));
+    whole.Paint(colour);
+    EditBuffer b;
+    b.SetDocument(Document::FromText(text));
+    const RunList plain = b.Store().Runs();
+    QString seen;
+    int pieces = 0;
+    QStringList early;   // each piece but the first, handed ahead before the one before it is painted
+    const bool done = b.PaintByParagraphs(
+        [&](const QString &t, RunList &runs, FormatTable &formats) {
+            if (pieces++ == abandonAt)
+                return false;
+            if (pieces > 1 && (early.size() < pieces - 1 || early[pieces - 2] != t))
+                return false;
+            seen += t;
+            if (!(t.endsWith(QStringLiteral("\r\n")) || seen.size() == text.size()))
+                return false;
+            colour(t, runs, formats);
+            return true;
+        },
+        pieceChars, [&early](const QString &next) { early << next; });
+    QCOMPARE(done, abandonAt < 0);
+    if (!done) {
+        QCOMPARE(b.Store().Runs(), plain);
+        QVERIFY(!b.CanUndo());
+        return;
+    }
+    QCOMPARE(seen, text);
+    QCOMPARE(b.Store().Runs(), whole.Store().Runs());
+    b.Undo();
+    QCOMPARE(b.Store().Runs(), plain);
+    QVERIFY(!b.CanUndo());
 }
 
 // The origin numbers, kept in blocks of runs, against one number a

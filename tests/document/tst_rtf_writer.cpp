@@ -1,6 +1,7 @@
 #include "document/rtf_reader.h"
 #include "tests/document/rtf_test_support.h"
 #include "document/rtf_writer.h"
+#include "document/text_store.h"
 
 #include <QBuffer>
 #include <QtTest>
@@ -106,6 +107,8 @@ private slots:
     void roundTrip();
     void everyCharacterSurvives();
     void roundTripPicture();
+    void storeWrittenInSlices_data();
+    void storeWrittenInSlices();
 };
 
 void TstRtfWriter::emptyDocumentIsComplete()
@@ -325,6 +328,31 @@ void TstRtfWriter::roundTripPicture()
     const Document back = ReadBack(doc);
     QCOMPARE(rtftest::Contents(back), rtftest::Contents(doc));
     QCOMPARE(rtftest::Runs(back).size(), 4);   // text, the two pictures (not their fallbacks), text
+}
+
+void TstRtfWriter::storeWrittenInSlices_data()
+{
+    // What lies where the first slice of 65536 characters would end.
+    QTest::addColumn<QString>("across");
+    QTest::newRow("a CR LF") << QStringLiteral("\r\n");
+    QTest::newRow("a surrogate pair") << QStringLiteral("\U0001F600");
+    QTest::newRow("two high surrogates and a low one") << (QString(QChar(0xD83D)) + QStringLiteral("\U0001F600"));
+}
+
+// The editing area writes from its store slice by slice: the same bytes as
+// writing the whole document at once.
+void TstRtfWriter::storeWrittenInSlices()
+{
+    QFETCH(QString, across);
+    CharFormat red;
+    red.color = 0xFF;
+    Document d = Doc({{QString(65535, u'a'), CharFormat()}, {across + QStringLiteral("b\r\nc"), red}});
+    AppendPicture(d, 0);
+    d.pictures = {PictureOf(TestImage(2, 2))};
+    d.aligns = {{1, Align::Center}};
+    TextStore store;
+    store.Load(d);
+    QCOMPARE(WriteRtf(store, d.pictures, d.aligns), WriteRtf(d));
 }
 
 QTEST_GUILESS_MAIN(TstRtfWriter)

@@ -96,6 +96,8 @@ private slots:
     void documentRoundTrip_data();
     void documentRoundTrip();
     void longLine();
+    void fillerMatchesLoad_data();
+    void fillerMatchesLoad();
 };
 
 void TstTextStore::randomEditsMatchModel_data()
@@ -300,6 +302,41 @@ void TstTextStore::longLine()
     store.Remove(n / 2 + 1, n / 2 + 2);
     QCOMPARE(store.ParagraphCount(), 1);
     QCOMPARE(store.Runs(0, n + 1).Runs().size(), size_t(3));
+}
+
+void TstTextStore::fillerMatchesLoad_data()
+{
+    QTest::addColumn<int>("piece");
+    // Pieces of one character cut every CR LF from its LF and end chunks on
+    // a CR; longer ones meet chunk borders elsewhere.
+    QTest::newRow("1-char pieces") << 1;
+    QTest::newRow("3-char pieces") << 3;
+    QTest::newRow("whole") << 1000;
+}
+
+void TstTextStore::fillerMatchesLoad()
+{
+    QFETCH(int, piece);
+    const QString text = QStringLiteral("abc\r\n\r\nxyz\r\n红\r\n\r\n\r\nlast line\r\n");
+    TextStore::Filler filler(4);
+    for (int at = 0; at < text.size(); at += piece)
+        filler.Append(QStringView(text).mid(at, piece));
+    QCOMPARE(filler.Length(), qint64(text.size()));
+    TextStore store = filler.Finish();
+    TextStore loaded(4);
+    loaded.Load(text, RunList(int(text.size()), 0));
+    QCOMPARE(store.Text(), text);
+    QCOMPARE(store.Runs(), loaded.Runs());
+    QCOMPARE(store.ParagraphCount(), loaded.ParagraphCount());
+    for (int p = 0; p < loaded.ParagraphCount(); ++p)
+        QCOMPARE(store.ParagraphStart(p), loaded.ParagraphStart(p));
+    // Every break is whole in one chunk: an edit at its middle takes it whole.
+    for (int i = 1; i < text.size(); ++i) {
+        if (text[i] == u'\n')
+            QCOMPARE(store.SnapDown(i), i - 1);
+    }
+    QCOMPARE(store.Remove(4, 5).from, 3);
+    QCOMPARE(store.Text(0, 5), QStringLiteral("abc\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TstTextStore)

@@ -130,6 +130,7 @@ private slots:
     void bracketAndCommentCases();
     void workedExample();
     void randomAgainstStepByStep();
+    void piecesOfParagraphsGiveTheWhole();
     void hugeAlphabetUsesPlainSearch();
     void trieSteppingAgainstStepByStep_data();
     void trieSteppingAgainstStepByStep();
@@ -257,6 +258,41 @@ void TstHighlightCore::randomAgainstStepByStep()
         }
         QCOMPARE(Paint(int(text.size()), spans[kRuleBracket]), BracketOracle(folded));
         QCOMPARE(Paint(int(text.size()), spans[kRuleComment]), CommentOracle(folded));
+    }
+}
+
+// Cut after any CR LF, the text gives piece by piece exactly the spans
+// of the whole, unless a keyword holds a line-break character: "\nb" finds
+// the b after a break, which a piece starting right behind it never sees.
+void TstHighlightCore::piecesOfParagraphsGiveTheWhole()
+{
+    KeywordLists crossing;
+    crossing.mov = QStringList{QStringLiteral("\nb")};
+    QVERIFY(!HighlightByParagraphs(crossing));
+    QRandomGenerator rng(7);
+    // Line breaks only as CR LF, as the editor holds them.
+    const QString alphabet = "aAbB[];x ";
+    for (int round = 0; round < 200; ++round) {
+        const QString text = RandomText(rng, 1 + rng.bounded(300), alphabet);
+        KeywordLists lists;
+        lists.eax = RandomEntries(rng, rng.bounded(6), "abAB;[ ", 4);
+        lists.finda = RandomEntries(rng, rng.bounded(6), "aAb];x", 5);
+        QVERIFY(HighlightByParagraphs(lists));
+        HighlightSpans whole, joined;
+        QVERIFY(ComputeHighlight(text, lists, &whole));
+        ScanClock clock;
+        for (int from = 0; from < text.size();) {
+            int to = int(text.indexOf(u'\n', from + rng.bounded(40)));
+            to = to < 0 ? int(text.size()) : to + 1;
+            HighlightSpans piece;
+            QVERIFY(ComputeHighlight(text.mid(from, to - from), lists, &piece, clock));
+            for (int rule = 0; rule < kRuleCount; ++rule) {
+                for (const Span &sp : piece[size_t(rule)])
+                    joined[size_t(rule)].push_back({sp.start + from, sp.end + from});
+            }
+            from = to;
+        }
+        QVERIFY2(joined == whole, qPrintable(QString::number(round)));
     }
 }
 

@@ -4,6 +4,8 @@
 #include "shared_ui/message_box.h"
 #include "rich_text/rich_text_box.h"
 #include "document/text_lines.h"
+#include "document/rtf_writer.h"
+#include "highlight/core/highlight_document.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -146,6 +148,7 @@ private slots:
     void laterListWins();
     void progressRisesToTheEnd();
     void editorGoneMidPass();
+    void longTextMatchesTheWholeTextPass();
 };
 
 void TstHighlightPass::randomTextsMatchStepByStep()
@@ -352,4 +355,27 @@ void TstHighlightPass::editorGoneMidPass()
 }
 
 QTEST_MAIN(TstHighlightPass)
+// Millions of characters go through the pass a piece at a time, the next
+// piece worked out on another thread: the colours of the pass on the whole
+// text at once, as the batch converter runs it.
+void TstHighlightPass::longTextMatchesTheWholeTextPass()
+{
+    QTemporaryDir dir;
+    KeywordLists lists;
+    lists.eax = {"eax", "ebp"};
+    lists.jmp = {"jmp", "call"};
+    lists.mov = {"mov"};
+    lists.finda = {"getdlgitemtexta"};
+    WriteLists(dir.path(), lists);
+    QString text;
+    for (int i = 0; text.size() < 2600000; ++i)
+        text += QStringLiteral("%1 mov eax, [ebp+%2] ; jmp %3\r\ncall GetDlgItemTextA [x\r\n").arg(i).arg(i % 97).arg(i % 13);
+    Document doc = Document::FromText(text);
+    QVERIFY(HighlightDocument(doc, dir.path()));
+    RichTextBox box;
+    box.SetPlainText(text);
+    QVERIFY(HighlightEditorText(box, dir.path(), Reporting()));
+    QVERIFY(box.TextRTF() == WriteRtf(doc));
+}
+
 #include "tst_highlight_pass.moc"
