@@ -290,8 +290,12 @@ void TstDocumentFiles::saveKeepsTheFileItself_data()
 void TstDocumentFiles::saveKeepsTheFileItself()
 {
     QFETCH(QString, kind);
-    // Under the build tree: /tmp may be a tmpfs without user attributes.
-    QTemporaryDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/save-XXXXXX"));
+    const bool closed = kind.endsWith(QLatin1String("folder"));
+    // Attributes need the build tree's file system (/tmp may be a tmpfs
+    // without user attributes); a save as another user needs folders that
+    // user can pass through, which the build tree's need not be.
+    QTemporaryDir dir((closed ? QDir::tempPath() : QCoreApplication::applicationDirPath())
+                      + QStringLiteral("/save-XXXXXX"));
     const QString path = dir.filePath(QStringLiteral("notes.txt"));
     const QString other = dir.filePath(QStringLiteral("other.txt"));
     QVERIFY(WriteAll(path, "old"));
@@ -304,7 +308,6 @@ void TstDocumentFiles::saveKeepsTheFileItself()
         QCOMPARE(::link(Native(path).constData(), Native(other).constData()), 0);
     struct stat before;
     QCOMPARE(::stat(Native(path).constData(), &before), 0);
-    const bool closed = kind.endsWith(QLatin1String("folder"));
     // Root passes any folder's permissions: the save runs as nobody then.
     const bool asNobody = closed && ::geteuid() == 0;
     if (kind == QLatin1String("sticky folder") && !asNobody)
