@@ -90,6 +90,11 @@ void MainWindow::HighlightSyntax()
     HighlightDisassembly(*m_editor, m_listFolder, this);
 }
 
+void MainWindow::OpenFile(const QString &path)
+{
+    m_documents->Run([this, path] { m_documents->OpenFile(path); });
+}
+
 QString MainWindow::CurrentPath() const
 {
     return m_documents->CurrentPath();
