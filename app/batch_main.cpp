@@ -3,28 +3,16 @@
 // forum code, without a display; with --highlight the "OD语法高亮" pass runs
 // in between.
 #include "app/batch_convert.h"
+#include "app/command_line.h"
 #include "app/system_names.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QFile>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-constexpr int kUsageError = 2;
-
-void Print(std::FILE *to, const QString &text)
-{
-    std::fputs(text.toUtf8().constData(), to);
-}
-
-int UsageError(const QString &message)
-{
-    Print(stderr, QStringLiteral("lumora-batch: %1\nTry 'lumora-batch --help' for more information.\n").arg(message));
-    return kUsageError;
-}
+const QString kProgram = QStringLiteral("lumora-batch");
 
 void DescribeOptions(QCommandLineParser &parser)
 {
@@ -35,10 +23,7 @@ void DescribeOptions(QCommandLineParser &parser)
         "as one self-contained UTF-8 HTML page when it ends in \".html\" or \".htm\", as UTF-8 forum code\n"
         "([color=#RRGGBB], [b], [i], [u], [s]) when it ends in \".bbcode\" (any case), else as a GBK text file.\n"
         "Exit status: 0 written, 1 not converted (the reason on stderr), 2 usage."));
-    // Not addHelpOption(): its --help-all offers Qt's options, which this
-    // program does not take.
-    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
-    parser.addVersionOption();
+    lumora::AddStandardOptions(parser);
     parser.addOption({QStringLiteral("highlight"),
                       QStringLiteral("Colour the document as \"OD语法高亮\" does before writing it.")});
     parser.addOption({QStringLiteral("lists"),
@@ -55,32 +40,21 @@ int main(int argc, char *argv[])
 {
     // The arguments are ours alone: Qt sees none of them (it would take
     // -platform or -style for itself), and names keep their exact bytes.
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << lumora::DecodeArgument(QByteArray(argv[i]));
+    const QStringList args = lumora::DecodedArguments(argc, argv);
     int qtArgc = 1;
     char name[] = "lumora-batch";
     char *qtArgv[] = {name, nullptr};
     QCoreApplication app(qtArgc, qtArgv);
-    QCoreApplication::setApplicationVersion(QStringLiteral(LUMORA_VERSION));
 
     QCommandLineParser parser;
     DescribeOptions(parser);
-    if (!parser.parse(args))
-        return UsageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        Print(stdout, parser.helpText());
-        return 0;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        Print(stdout, QStringLiteral("lumora-batch %1\n").arg(QCoreApplication::applicationVersion()));
-        return 0;
-    }
+    if (const std::optional<int> status = lumora::HandleStandardOptions(parser, args, kProgram))
+        return *status;
     const QStringList files = parser.positionalArguments();
     if (files.size() != 2)
-        return UsageError(QStringLiteral("expected the two file names INPUT and OUTPUT, got %1").arg(files.size()));
+        return lumora::UsageError(kProgram, QStringLiteral("expected the two file names INPUT and OUTPUT, got %1").arg(files.size()));
     if (parser.isSet(QStringLiteral("lists")) && !parser.isSet(QStringLiteral("highlight")))
-        return UsageError(QStringLiteral("--lists goes with --highlight"));
+        return lumora::UsageError(kProgram, QStringLiteral("--lists goes with --highlight"));
 
     lumora::SystemNames names;
     lumora::BatchJob job;
@@ -98,9 +72,9 @@ int main(int argc, char *argv[])
     QString error, notice;
     const bool converted = lumora::ConvertDocument(job, &error, &notice) && names.Commit(&error);
     if (!notice.isEmpty())
-        Print(stderr, QStringLiteral("lumora-batch: %1\n").arg(notice));
+        lumora::Print(stderr, QStringLiteral("lumora-batch: %1\n").arg(notice));
     if (!converted) {
-        Print(stderr, QStringLiteral("lumora-batch: %1\n").arg(names.Readable(error)));
+        lumora::Print(stderr, QStringLiteral("lumora-batch: %1\n").arg(names.Readable(error)));
         return 1;
     }
     return 0;

@@ -116,7 +116,11 @@ void DocumentCommands::Open()
     m_dialog.Filter = kOpenFilter;
     if (!m_dialog.ShowOpen() || m_dialog.FileName().isEmpty())
         return;
-    const QString path = m_dialog.FileName();
+    OpenFile(m_dialog.FileName());
+}
+
+void DocumentCommands::OpenFile(const QString &path)
+{
     QString error, notice;
     bool rtf = false;
     QPointer<DocumentCommands> alive(this);

@@ -27,6 +27,9 @@ public:
 
     void New();
     void Open();
+    // What Open does once the user has chosen `path`: the file goes in, or
+    // a message says why not.  Asks nothing about the document it replaces.
+    void OpenFile(const QString &path);
     // Each returns true when the document was written.
     bool Save();
     bool SaveAs();

@@ -7,6 +7,7 @@
 #include "main_window/menu.h"
 #include "shared_ui/message_box.h"
 #include "rich_text/rich_text_box.h"
+#include "shared_ui/screen_fit.h"
 #include "shared_ui/secondary_window.h"
 
 #include <QAction>
@@ -51,6 +52,10 @@ MainWindow::MainWindow(const SecondaryWindows &windows, QWidget *parent)
     // control against this client size.
     RecordGeometry(*this);
     m_client->installEventFilter(this);
+    // The design's place and size, unless they reach off the screen (at a
+    // large scale factor they do); the editing area then scales with the
+    // window as after any resize.
+    KeepOnScreen(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -88,6 +93,11 @@ void MainWindow::WireMenu(const SecondaryWindows &windows)
 void MainWindow::HighlightSyntax()
 {
     HighlightDisassembly(*m_editor, m_listFolder, this);
+}
+
+void MainWindow::OpenFile(const QString &path)
+{
+    m_documents->Run([this, path] { m_documents->OpenFile(path); });
 }
 
 QString MainWindow::CurrentPath() const

@@ -33,6 +33,8 @@ public:
     CommonDialog *Dialog() const { return m_dialog; }
     QString CurrentPath() const;
     QAction *MenuItem(const QString &name) const { return m_items.value(name); }
+    // Opens `path` as File > Open does once the file is chosen.
+    void OpenFile(const QString &path);
 
     float ScaleWidth() const override;
     float ScaleHeight() const override;

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 namespace lumora {
 
@@ -32,10 +33,12 @@ Program::~Program()
     delete m_main.data();
 }
 
-MainWindow *Program::Start()
+MainWindow *Program::Start(const QString &file)
 {
     m_main = new MainWindow(SecondaryWindows{m_find, m_calculator, m_about});
     m_main->show();
+    if (!file.isEmpty())
+        QTimer::singleShot(0, m_main, [window = m_main.data(), file] { window->OpenFile(file); });
     return m_main;
 }
 

@@ -19,8 +19,10 @@ public:
     Program();
     ~Program() override;
 
-    // Creates the main window and shows it.
-    MainWindow *Start();
+    // Creates the main window and shows it.  A `file` given is opened as
+    // File > Open would, once the event loop runs: a long load shows its
+    // progress, and a close meanwhile ends the run.
+    MainWindow *Start(const QString &file = QString());
     // Null once the main window has been closed.
     MainWindow *Main() const { return m_main; }
 

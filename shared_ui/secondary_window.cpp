@@ -1,5 +1,7 @@
 #include "shared_ui/secondary_window.h"
 
+#include "shared_ui/screen_fit.h"
+
 namespace lumora {
 
 SecondaryWindow::SecondaryWindow(Factory factory, QObject *parent) : QObject(parent), m_factory(std::move(factory)) {}
@@ -16,6 +18,7 @@ void SecondaryWindow::Show()
     if (!m_window) {
         m_window = m_form->CreateFromDesign();
         m_window->setAttribute(Qt::WA_DeleteOnClose);
+        KeepOnScreen(*m_window);
     }
     if (m_window->isMinimized())
         m_window->showNormal();

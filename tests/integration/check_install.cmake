@@ -1,7 +1,7 @@
 # Installs the build tree into a scratch prefix and checks what a user gets
 # there: the launchers on PATH run the programs from their own folder, beside
-# the keyword lists they read, and the desktop entry claims no file types
-# (the editor takes no file argument: "Open with" would start an empty one).
+# the keyword lists they read, and the desktop entry hands the editor the
+# file "Open with" chose.
 # Takes BUILD_DIR, PREFIX, BINDIR, DATADIR and PROGRAM_DIR (all relative to
 # PREFIX but the first two).
 file(REMOVE_RECURSE ${PREFIX})
@@ -29,7 +29,14 @@ if(rc OR NOT rtf MATCHES "colortbl[^}]*red255")
   message(FATAL_ERROR "installed lumora-batch --highlight: ${rc} ${err}")
 endif()
 
+# The editor's launcher passes its arguments on.
+execute_process(COMMAND ${PREFIX}/${BINDIR}/lumora -platform offscreen --version
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_QUIET)
+if(rc OR NOT out MATCHES "^lumora [0-9]")
+  message(FATAL_ERROR "installed lumora --version: ${rc} ${out}")
+endif()
+
 file(READ ${PREFIX}/${DATADIR}/applications/lumora.desktop entry)
-if(entry MATCHES "MimeType" OR entry MATCHES "Exec=[^\n]*%")
-  message(FATAL_ERROR "the desktop entry offers the editor for files it cannot open:\n${entry}")
+if(NOT entry MATCHES "\nExec=lumora %f\n" OR NOT entry MATCHES "\nMimeType=text/plain;text/rtf;application/rtf;\n")
+  message(FATAL_ERROR "the desktop entry does not hand the editor the text and RTF files it opens:\n${entry}")
 endif()
