@@ -17,7 +17,13 @@ fi
 bash scripts/package.sh
 deb=$(ls lumora_*_amd64.deb)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+installed=no
+cleanup() {
+  # A failed check does not leave the package on the machine.
+  if [ "$installed" = yes ]; then $sudo apt-get remove -y -qq lumora >/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 # Errors fail; the warnings kept are listed in the README.
 lintian --fail-on error "$deb"
@@ -32,6 +38,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|; s|/$||' | grep -v '^$' >
 while read -r p; do [ -e "$p" ] && echo "$p"; done <"$work/paths" >"$work/before" || true
 
 export DEBIAN_FRONTEND=noninteractive
+installed=yes
 $sudo apt-get install -y -qq "$PWD/$deb" >/dev/null
 dpkg -L lumora >"$work/listed"
 /usr/bin/lumora-batch --version
@@ -41,6 +48,7 @@ grep -q 'red255' "$work/out.rtf"   # the installed keyword lists were found
 QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/lumora --version
 
 $sudo apt-get remove -y -qq lumora >/dev/null
+installed=no
 if dpkg-query -W -f='${Status}' lumora 2>/dev/null | grep -qv "not-installed"; then
   echo "still known to dpkg after removal: $(dpkg-query -W -f='${Status}' lumora)" >&2
   exit 1
