@@ -3,12 +3,21 @@
 # Quick and silent when everything is already there.
 set -euo pipefail
 
+# --package adds the tools that build and check the Debian package
+# (scripts/package.sh, scripts/check-package.sh, scripts/render-icons.sh);
+# any other argument is one more package.
+packaging=(dpkg-dev file lintian appstream desktop-file-utils librsvg2-bin)
+extra=()
+for a in "$@"; do
+  if [ "$a" = --package ]; then extra+=("${packaging[@]}"); else extra+=("$a"); fi
+done
+
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-translations-l10n
   fonts-arphic-uming fonts-wqy-microhei
-  "$@"
+  "${extra[@]}"
 )
 
 missing=()

@@ -1,7 +1,8 @@
 # Installs the build tree into a scratch prefix and checks what a user gets
 # there: the launchers on PATH run the programs from their own folder, beside
-# the keyword lists they read, and the desktop entry hands the editor the
-# file "Open with" chose.
+# the keyword lists they read; the desktop entry hands the editor the file
+# it is asked to open, for the types File > Open reads; every icon size and
+# the manual pages are there.
 # Takes BUILD_DIR, PREFIX, BINDIR, DATADIR and PROGRAM_DIR (all relative to
 # PREFIX but the first two).
 file(REMOVE_RECURSE ${PREFIX})
@@ -14,7 +15,15 @@ endif()
 foreach(f ${BINDIR}/lumora ${BINDIR}/lumora-batch ${PROGRAM_DIR}/lumora ${PROGRAM_DIR}/lumora-batch
           ${PROGRAM_DIR}/data-jmp.txt ${PROGRAM_DIR}/data-EAX.txt ${PROGRAM_DIR}/data-mov.txt
           ${PROGRAM_DIR}/data-finda.txt ${DATADIR}/applications/lumora.desktop
-          ${DATADIR}/icons/hicolor/32x32/apps/lumora.png)
+          ${DATADIR}/metainfo/org.lumora.notepad.metainfo.xml
+          ${DATADIR}/icons/hicolor/scalable/apps/lumora.svg
+          ${DATADIR}/man/man1/lumora.1.gz ${DATADIR}/man/man1/lumora-batch.1.gz)
+  if(NOT EXISTS ${PREFIX}/${f})
+    message(FATAL_ERROR "not installed: ${f}")
+  endif()
+endforeach()
+foreach(size 16 22 24 32 48 64 128 256)
+  set(f ${DATADIR}/icons/hicolor/${size}x${size}/apps/lumora.png)
   if(NOT EXISTS ${PREFIX}/${f})
     message(FATAL_ERROR "not installed: ${f}")
   endif()
@@ -38,5 +47,5 @@ endif()
 
 file(READ ${PREFIX}/${DATADIR}/applications/lumora.desktop entry)
 if(NOT entry MATCHES "\nExec=lumora %f\n" OR NOT entry MATCHES "\nMimeType=text/plain;text/rtf;application/rtf;\n")
-  message(FATAL_ERROR "the desktop entry does not hand the editor the text and RTF files it opens:\n${entry}")
+  message(FATAL_ERROR "the desktop entry does not offer the editor for the files it opens:\n${entry}")
 endif()
