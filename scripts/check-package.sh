@@ -18,8 +18,10 @@ bash scripts/package.sh
 deb=$(ls lumora_*_amd64.deb)
 work=$(mktemp -d)
 installed=no
+pids=()
 cleanup() {
   # A failed check does not leave the package on the machine.
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   if [ "$installed" = yes ]; then $sudo apt-get remove -y -qq lumora >/dev/null || true; fi
   rm -rf "$work"
 }
@@ -46,6 +48,29 @@ printf 'MOV EAX,1\r\n' >"$work/in.txt"
 /usr/bin/lumora-batch --highlight "$work/in.txt" "$work/out.rtf"
 grep -q 'red255' "$work/out.rtf"   # the installed keyword lists were found
 QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/lumora --version
+
+# The installed editor opens a file given to it, as File > Open would: its
+# window, on a virtual display of its own, is titled with the file's path.
+display=""
+for n in $(seq 90 120); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
+pids+=($!)
+printf 'MOV EAX,1\r\n' >"$work/打开.txt"
+sleep 1
+DISPLAY="$display" /usr/bin/lumora "$work/打开.txt" >/dev/null 2>&1 &
+pids+=($!)
+title="Tesvar论坛专用记事本 - $work/打开.txt"
+for _ in $(seq 1 60); do
+  if DISPLAY="$display" xdotool search --name "^$title\$" >/dev/null 2>&1; then break; fi
+  sleep 0.5
+done
+DISPLAY="$display" xdotool search --name "^$title\$" >/dev/null || { echo "no window titled: $title" >&2; exit 1; }
+echo "lumora FILE: window titled \"$title\""
+for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+pids=()
+sleep 0.5
 
 $sudo apt-get remove -y -qq lumora >/dev/null
 installed=no

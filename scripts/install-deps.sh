@@ -6,7 +6,7 @@ set -euo pipefail
 # --package adds the tools that build and check the Debian package
 # (scripts/package.sh, scripts/check-package.sh, scripts/render-icons.sh);
 # any other argument is one more package.
-packaging=(dpkg-dev file lintian appstream desktop-file-utils librsvg2-bin)
+packaging=(dpkg-dev file lintian appstream desktop-file-utils librsvg2-bin xvfb xdotool)
 extra=()
 for a in "$@"; do
   if [ "$a" = --package ]; then extra+=("${packaging[@]}"); else extra+=("$a"); fi
