@@ -24,31 +24,12 @@ using namespace lumora;
 
 namespace {
 
-double RssMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    }
-    return -1;
-}
-
 // Starts a new peak (VmHWM) from the memory in use now.
 void ResetPeak()
 {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
     if (f.open(QIODevice::WriteOnly))
         f.write("5");
-}
-
-double ThreadCpuUs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e6 + double(ts.tv_nsec) / 1e3;
 }
 
 double Seconds(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e9; }
