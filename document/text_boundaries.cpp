@@ -78,38 +78,51 @@ struct Window
 
 bool IsBlank(QChar c) { return c.isSpace() && c != QChar::LineSeparator; }
 
+// A step from pos that crosses only the end of the text or a paragraph
+// break, or -1 when the step stays inside *paragraph (pos's paragraph).
+int StepOverBreakForward(const TextStore &store, int pos, int *paragraph)
+{
+    if (pos >= store.Length())
+        return store.Length();
+    *paragraph = store.ParagraphAt(pos);
+    return pos >= store.ParagraphEnd(*paragraph) ? store.ParagraphStart(*paragraph + 1) : -1;
+}
+
+// The same backwards; *pos is first moved off the middle of a break.
+int StepOverBreakBackward(const TextStore &store, int *pos, int *paragraph)
+{
+    if (*pos <= 0)
+        return 0;
+    *pos = store.SnapDown(*pos);
+    *paragraph = store.ParagraphAt(*pos);
+    return *pos <= store.ParagraphStart(*paragraph) ? store.ParagraphEnd(*paragraph - 1) : -1;
+}
+
 } // namespace
 
 int NextCharacter(const TextStore &store, int pos)
 {
-    if (pos >= store.Length())
-        return store.Length();
-    const int p = store.ParagraphAt(pos);
-    if (pos >= store.ParagraphEnd(p))
-        return store.ParagraphStart(p + 1);
+    int p = 0;
+    if (const int over = StepOverBreakForward(store, pos, &p); over >= 0)
+        return over;
     Window w(store, p, pos - kContext, pos + kContext, QTextBoundaryFinder::Grapheme);
     return w.Next(pos);
 }
 
 int PreviousCharacter(const TextStore &store, int pos)
 {
-    if (pos <= 0)
-        return 0;
-    pos = store.SnapDown(pos);
-    const int p = store.ParagraphAt(pos);
-    if (pos <= store.ParagraphStart(p))
-        return store.ParagraphEnd(p - 1);
+    int p = 0;
+    if (const int over = StepOverBreakBackward(store, &pos, &p); over >= 0)
+        return over;
     Window w(store, p, pos - kContext, pos + kContext, QTextBoundaryFinder::Grapheme);
     return w.Previous(pos);
 }
 
 int NextWord(const TextStore &store, int pos)
 {
-    if (pos >= store.Length())
-        return store.Length();
-    const int p = store.ParagraphAt(pos);
-    if (pos >= store.ParagraphEnd(p))
-        return store.ParagraphStart(p + 1);
+    int p = 0;
+    if (const int over = StepOverBreakForward(store, pos, &p); over >= 0)
+        return over;
     Window w(store, p, pos - kContext, pos + kReach, QTextBoundaryFinder::Word);
     int at = w.Next(pos);
     while (at < w.End() && IsBlank(w.At(at)))
@@ -119,12 +132,9 @@ int NextWord(const TextStore &store, int pos)
 
 int PreviousWord(const TextStore &store, int pos)
 {
-    if (pos <= 0)
-        return 0;
-    pos = store.SnapDown(pos);
-    const int p = store.ParagraphAt(pos);
-    if (pos <= store.ParagraphStart(p))
-        return store.ParagraphEnd(p - 1);
+    int p = 0;
+    if (const int over = StepOverBreakBackward(store, &pos, &p); over >= 0)
+        return over;
     Window w(store, p, pos - kReach, pos + kContext, QTextBoundaryFinder::Word);
     int at = pos;
     while (at > w.start && IsBlank(w.At(at - 1)))
